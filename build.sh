@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Vantora: install what the build needs, build, then run the program or the tests.
+#   ./build.sh run    build and start the program from build/disc on the sample archive
+#   ./build.sh test   build and run every test (headless)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(build-essential cmake pkg-config ccache qt6-base-dev libgl-dev libsqlite3-dev sqlite3
+          pxlib-dev)
+
+install_packages() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+}
+
+build() {
+    local dir=$1; shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" -j"$(nproc)"
+}
+
+case "${1:-run}" in
+run)
+    install_packages
+    build build
+    cd build/disc
+    # The first start records nothing but asks for the engine installer; once the installer
+    # has run, start again.
+    status=0
+    ./vantora || status=$?
+    if [ "$status" -eq 2 ]; then
+        sleep 2
+        ./vantora
+    fi
+    ;;
+test)
+    install_packages
+    build build
+    export QT_QPA_PLATFORM=offscreen
+    ctest --test-dir build --output-on-failure -j2
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 64
+    ;;
+esac

@@ -1,0 +1,91 @@
+#include "Startup.h"
+
+#include "AppState.h"
+#include "AppWindows.h"
+#include "Dialogs.h"
+#include "EngineRegistry.h"
+#include "ProgramLauncher.h"
+#include "SingleInstanceGuard.h"
+#include "StatisticsWindows.h"
+#include "TForm1.h"
+#include "TForm2.h"
+#include "TForm4.h"
+#include "TSuchPage.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <memory>
+
+namespace {
+std::unique_ptr<SingleInstanceGuard> g_guard;
+} // namespace
+
+StartupOutcome startUp(const StartupOptions& options) {
+    resetState();
+    // 1. Only one copy of a program file runs at a time.
+    if (options.singleInstance) {
+        const QString name = QFileInfo(options.programPath).fileName();
+        g_guard = std::make_unique<SingleInstanceGuard>(name);
+        if (!g_guard->tryLock()) {
+            g_guard->askRunningCopyToActivate();
+            g_guard.reset();
+            return StartupOutcome::SecondCopy;
+        }
+    }
+
+    // 2. The wait window, painted at once.
+    Form4 = new TForm4;
+    Form4->show();
+    Form4->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+    // 3.
+    QGuiApplication::setApplicationDisplayName(QString());
+    QCoreApplication::setApplicationName(QStringLiteral("Vantora"));
+
+    // 4. The main window and its creation handler.
+    Form1 = new TForm1;
+    if (g_guard)
+        QObject::connect(g_guard.get(), &SingleInstanceGuard::activationRequested, Form1,
+                         &TForm1::activateFromSecondCopy);
+    if (Form1->FormCreate(options) == TForm1::CreateOutcome::EndProgram) {
+        destroyWindows();
+        return StartupOutcome::EngineMissing;
+    }
+
+    // 5.-7. The other windows, created once for the whole run.
+    SuchPage = new TSuchPage(Form1);
+    Form2 = new TForm2(Form1);
+    Form3 = new TForm3(Form1);
+    Form5 = new TForm5(Form1);
+    Form6 = new TForm6(Form1);
+
+    // 8. The first showing reads the latest issues and shows the games view.
+    Form1->show();
+    return StartupOutcome::Running;
+}
+
+void shutDown() {
+    destroyWindows();
+    g_guard.reset();
+}
+
+int runVantora(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(true);
+    StartupOptions options;
+    options.programPath = QCoreApplication::applicationFilePath();
+    options.startDir = QDir::currentPath();
+    const StartupOutcome outcome = startUp(options);
+    if (outcome != StartupOutcome::Running) {
+        shutDown();
+        // 2 tells a starting script that the engine installer was started.
+        return outcome == StartupOutcome::EngineMissing ? 2 : 0;
+    }
+    const int rc = QApplication::exec();
+    shutDown();
+    return rc;
+}

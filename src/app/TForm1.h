@@ -1,0 +1,102 @@
+#pragma once
+
+#include "Query.h"
+#include "Table.h"
+
+#include <QWidget>
+#include <functional>
+
+class ClickArea;
+class DataGrid;
+class DataSource;
+class QLabel;
+class QLineEdit;
+class StripPicture;
+struct StartupOptions;
+
+// The main window: the strip of painted buttons on the left and the data grid on the
+// right. It owns the one grid, query, table and data source the other windows work with.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Controls, back to front.
+    StripPicture* Image4;
+    QLabel* Aktiv4;
+    QLabel* Aktiv3;
+    QLabel* Aktiv2;
+    QLabel* Aktiv1;
+    ClickArea* Image1;
+    ClickArea* Image2;
+    ClickArea* Image3;
+    ClickArea* Image6;
+    QLabel* LED1;
+    QLabel* LED2;
+    ClickArea* Image7;
+    ClickArea* Image10;
+    ClickArea* Image11;
+    DataGrid* DBGrid1;
+    QLineEdit* Edit1;
+
+    // Non-visual members.
+    Query Query1;
+    Table Table1;
+    DataSource* DataSource1;
+
+    // The file-open dialog's settings.
+    static inline const QString OpenDialog1DefaultExt = QStringLiteral("txt");
+    static inline const QString OpenDialog1Filter = QStringLiteral("Textdateien (*.TXT *.txt)");
+    QString OpenDialog1Execute();
+
+    // The creation handler; EndProgram when the engine must be installed first.
+    enum class CreateOutcome { Continue, EndProgram };
+    CreateOutcome FormCreate(const StartupOptions& options);
+    static bool isHardDiskProgram(const QString& programPath);
+
+    // Operations other windows use.
+    void DoSQL(const QString& tableFile);
+    void InitTable(const QString& view);
+    void FormatTable(const QString& view);
+    void SizeGrid();
+
+    // Handlers.
+    void FormShow();
+    void Image1Click();
+    void Image2Click();
+    void Image3Click();
+    void Image6Click();
+    void Image7Click();
+    void Image10Click();
+    void Image11Click();
+    void Edit1Change();
+    void Image4MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void DBGrid1TitleClick(int column);
+    void DBGrid1ColExit();
+    void DBGrid1CellClick(int row, int column);
+
+    // Restores the window when minimised, else brings it to the front (a second copy
+    // of the program asks for this).
+    void activateFromSecondCopy();
+
+    // Runs a handler and shows an engine error in the error box.
+    static void guarded(const std::function<void()>& action);
+
+    // The five click areas the view query disables while it runs.
+    void setQueryButtonsEnabled(bool enabled);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    // Wires the grid's edit-mode events (column exit, cell click, deletion) to the handlers.
+    void connectGridEditing();
+    void setEditModePresentation(bool on);
+    void commitPendingEdit();
+
+    bool m_shown = false;
+};

@@ -1,0 +1,107 @@
+// Making a view current, laying out its columns, fitting the grid.
+#include "TForm1.h"
+
+#include "AppState.h"
+#include "AppWindows.h"
+#include "StatisticsWindows.h"
+#include "TSuchPage.h"
+#include "Views.h"
+#include "grid/DataGrid.h"
+#include "grid/DataSource.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+void TForm1::InitTable(const QString& view) {
+    AppState& s = State();
+    // 1. The statistics belong to the view being left.
+    for (QWidget* w : {static_cast<QWidget*>(Form3), static_cast<QWidget*>(Form5),
+                       static_cast<QWidget*>(Form6)})
+        if (w)
+            w->hide();
+
+    // 2. An active search is cleared through the search page's reset.
+    if (!LED2->isHidden() && SuchPage)
+        SuchPage->Image2Click();
+    else if (!Edit1->text().isEmpty())
+        Edit1->clear();
+
+    // 3.
+    repaint();
+    // 4.
+    if (SuchPage)
+        SuchPage->ComboBox2->clear();
+    // 5. The direction stays as it was.
+    s.CurrentView = view;
+    s.SortField = QStringLiteral("TITEL");
+    s.LastSortColumn.clear();
+    s.TitleCondition.clear();
+    // 6.
+    Query1.close();
+    DataSource1->reload();
+    repaint();
+    // 7. Moving to the first row commits the pending change.
+    if (s.EditMode == 1 && Table1.isOpen()) {
+        Table1.first();
+        Table1.close();
+        DataSource1->reload();
+    }
+
+    // 8.
+    const ViewDefinition* def = Views::find(view);
+    if (!def)
+        return;
+    s.CategoryField = def->categoryField;
+    if (SuchPage) {
+        SuchPage->ComboBox1->setEnabled(def->ratingEnabled);
+        const QSignalBlocker block(SuchPage->ComboBox2);
+        SuchPage->ComboBox2->addItem(Views::kAll);
+        SuchPage->ComboBox2->addItems(def->searchWords);
+    }
+    LED1->move(LED1->x(), def->buttonTop + 12);
+    QLabel* faces[] = {Aktiv1, Aktiv2, Aktiv3};
+    for (int i = 0; i < 3; ++i)
+        faces[i]->setVisible(i == def->index);
+    s.ViewTableFile = def->tableFile;
+    Table1.setDatabaseName(s.DataDir);
+    Table1.setTableName(s.ViewTableFile);
+
+    // 9.
+    if (s.EditMode == 1) {
+        if (SuchPage) {
+            const QSignalBlocker block(SuchPage->ComboBox2);
+            SuchPage->ComboBox2->setCurrentIndex(-1);
+        }
+        DataSource1->setDataSet(&Table1);
+        Table1.open();
+        DataSource1->reload();
+    } else {
+        if (SuchPage) {
+            const QSignalBlocker b1(SuchPage->ComboBox1);
+            const QSignalBlocker b2(SuchPage->ComboBox2);
+            SuchPage->ComboBox1->setCurrentIndex(0);
+            SuchPage->ComboBox2->setCurrentIndex(0);
+        }
+        s.SelectionCondition.clear();
+        DataSource1->setDataSet(&Query1);
+        DoSQL(s.ViewTableFile);
+    }
+}
+
+void TForm1::FormatTable(const QString& view) {
+    const ViewDefinition* def = Views::find(view);
+    if (!def)
+        return;
+    const int columns = DataSource1->columnCount();
+    for (int pos = 0; pos < def->columns.size() && pos < columns; ++pos) {
+        DBGrid1->setColumnWidth(pos, def->columns[pos].width);
+        DataSource1->setHeading(pos, def->columns[pos].heading);
+    }
+}
+
+void TForm1::SizeGrid() {
+    DBGrid1->setGeometry(130, 9, width() - 130 - 10, height() - 9 - 9);
+}

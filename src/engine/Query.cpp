@@ -1,0 +1,177 @@
+#include "Query.h"
+
+#include "Connection.h"
+#include "EngineError.h"
+#include "LocalSqlTranslator.h"
+
+#include <sqlite3.h>
+
+Query::Query() = default;
+
+Query::~Query() { close(); }
+
+void Query::close() {
+    if (m_stmt)
+        sqlite3_finalize(m_stmt);
+    if (m_rowStmt)
+        sqlite3_finalize(m_rowStmt);
+    m_stmt = nullptr;
+    m_rowStmt = nullptr;
+    m_prepared = false;
+    m_open = false;
+    m_row = 0;
+    std::vector<qint64>().swap(m_rowids);
+    m_cached.clear();
+    m_rows.clear();
+}
+
+void Query::setSql(const QStringList& lines) {
+    if (m_prepared || m_open)
+        close();
+    m_lines = lines;
+}
+
+void Query::addSqlLine(const QString& line) {
+    if (m_prepared || m_open)
+        close();
+    m_lines.append(line);
+}
+
+void Query::prepare() {
+    if (m_prepared)
+        return;
+    const TranslatedStatement t = LocalSqlTranslator::translate(statementText());
+    if (t.selectList != QLatin1String("*"))
+        throw EngineError(QStringLiteral("Only SELECT * is supported"));
+    QString path = t.tablePath;
+    // A bare file name is looked up in the database directory.
+    if (!path.contains(u'/') && !path.contains(u'\\') && !m_databaseDir.isEmpty())
+        path = m_databaseDir + u'/' + path;
+    std::shared_ptr<Connection> conn = Connection::open(path);
+
+    // Cached fields the table lacks are left out; reading them gives empty texts.
+    QString select = QStringLiteral("SELECT rowid");
+    QStringList present;
+    for (const QString& name : std::as_const(m_requestedCached)) {
+        if (conn->fieldIndex(name) < 0)
+            continue;
+        present << name;
+        select += QStringLiteral(", ") + LocalSqlTranslator::sqlIdentifier(name);
+    }
+    m_cachedNames = present;
+    const QString sql = select + QStringLiteral(" FROM ") +
+                        LocalSqlTranslator::sqlIdentifier(conn->tableName()) + u' ' + t.tail;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(conn->handle(), sql.toUtf8().constData(), -1, &st, nullptr) !=
+        SQLITE_OK) {
+        QString msg = QString::fromUtf8(sqlite3_errmsg(conn->handle()));
+        sqlite3_finalize(st);
+        throw EngineError(QStringLiteral("Invalid statement: %1").arg(msg));
+    }
+    m_conn = conn;
+    m_stmt = st;
+    m_prepared = true;
+}
+
+void Query::open() {
+    if (m_open)
+        return;
+    prepare();
+    const int cachedCount = int(m_cachedNames.size());
+    m_cached.assign(size_t(cachedCount), {});
+    int rc;
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+        m_rowids.push_back(sqlite3_column_int64(m_stmt, 0));
+        for (int c = 0; c < cachedCount; ++c) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, c + 1));
+            CachedColumn& col = m_cached[size_t(c)];
+            if (text)
+                col.bytes.append(text, size_t(sqlite3_column_bytes(m_stmt, c + 1)));
+            col.ends.push_back(quint32(col.bytes.size()));
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->handle()));
+        close();
+        throw EngineError(msg);
+    }
+    sqlite3_reset(m_stmt);
+    m_open = true;
+    m_row = 0;
+}
+
+QStringList Query::fieldNames() const {
+    QStringList names;
+    if (m_conn)
+        for (const auto& f : m_conn->fields())
+            names << f.name;
+    return names;
+}
+
+int Query::fieldCount() const { return m_conn ? int(m_conn->fields().size()) : 0; }
+
+int Query::fieldIndex(const QString& name) const { return m_conn ? m_conn->fieldIndex(name) : -1; }
+
+int Query::cachedFieldIndex(const QString& name) const {
+    for (int i = 0; i < m_cachedNames.size(); ++i)
+        if (m_cachedNames[i].compare(name, Qt::CaseInsensitive) == 0)
+            return m_open ? i : -1;
+    return -1;
+}
+
+QByteArrayView Query::cachedBytes(int cachedField, int row) const {
+    if (cachedField < 0 || size_t(cachedField) >= m_cached.size() || row < 0 ||
+        row >= recordCount())
+        return {};
+    const CachedColumn& col = m_cached[size_t(cachedField)];
+    const quint32 begin = row == 0 ? 0 : col.ends[size_t(row - 1)];
+    return QByteArrayView(col.bytes.data() + begin, col.ends[size_t(row)] - begin);
+}
+
+QString Query::fieldByName(const QString& name) const {
+    const int c = cachedFieldIndex(name);
+    if (c >= 0)
+        return QString::fromUtf8(cachedBytes(c));
+    const int f = fieldIndex(name);
+    if (f < 0)
+        throw EngineError(QStringLiteral("Field not found: %1").arg(name));
+    return value(m_row, f);
+}
+
+const QStringList* Query::fetchRow(int row) const {
+    if (!m_open || row < 0 || row >= recordCount())
+        return nullptr;
+    if (const QStringList* hit = m_rows.object(row))
+        return hit;
+    if (!m_rowStmt) {
+        const QString sql = QStringLiteral("SELECT * FROM %1 WHERE rowid=?")
+                                .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()));
+        if (sqlite3_prepare_v2(m_conn->handle(), sql.toUtf8().constData(), -1, &m_rowStmt,
+                               nullptr) != SQLITE_OK)
+            m_conn->raise(QStringLiteral("Cannot read row"));
+    }
+    sqlite3_bind_int64(m_rowStmt, 1, m_rowids[size_t(row)]);
+    auto* values = new QStringList;
+    if (sqlite3_step(m_rowStmt) == SQLITE_ROW) {
+        const int n = sqlite3_column_count(m_rowStmt);
+        values->reserve(n);
+        for (int c = 0; c < n; ++c) {
+            const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(m_rowStmt, c));
+            values->append(t ? QString::fromUtf8(t, sqlite3_column_bytes(m_rowStmt, c)) : QString());
+        }
+    } else {
+        // The row went away under us (another program deleted it): show it empty.
+        for (int c = 0; c < fieldCount(); ++c)
+            values->append(QString());
+    }
+    sqlite3_reset(m_rowStmt);
+    m_rows.insert(row, values);
+    return m_rows.object(row);
+}
+
+QString Query::value(int row, int field) const {
+    const QStringList* r = fetchRow(row);
+    if (!r || field < 0 || field >= r->size())
+        return {};
+    return r->at(field);
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QCache>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Connection;
+struct sqlite3_stmt;
+
+// A read-only result of a local-SQL statement over one table file.
+//
+// Opening steps the statement once and keeps only the row ids in result order (and the
+// texts of a few "cached" fields that whole-result walks need); rows are read on demand
+// by id, so a million-row result costs a few megabytes, not a copy of the table.
+class Query {
+public:
+    Query();
+    ~Query();
+
+    void close();
+    void setDatabaseDir(const QString& dir) { m_databaseDir = dir; }
+    QString databaseDir() const { return m_databaseDir; }
+    void setSql(const QStringList& lines);
+    void clearSql() { setSql({}); }
+    void addSqlLine(const QString& line);
+    const QStringList& sql() const { return m_lines; }
+    QString statementText() const { return m_lines.join(u'\n'); }
+
+    // Fields whose texts are kept for every row when the result opens.
+    void setCachedFields(const QStringList& names) { m_requestedCached = names; }
+
+    void prepare(); // throws EngineError
+    void open();    // prepares when needed; throws EngineError
+    bool isOpen() const { return m_open; }
+
+    int recordCount() const { return int(m_rowids.size()); }
+    QStringList fieldNames() const;
+    int fieldCount() const;
+    int fieldIndex(const QString& name) const; // case-insensitive, -1 when missing
+
+    // Cursor.
+    void first() { m_row = 0; }
+    void next() {
+        if (m_row < recordCount())
+            ++m_row;
+    }
+    bool eof() const { return !m_open || m_row >= recordCount(); }
+    int recNo() const { return m_row; }
+    void moveTo(int row) { m_row = qBound(0, row, recordCount()); }
+
+    // Field texts of the current row; empty when the field holds nothing.
+    QString fieldByName(const QString& name) const;
+    QString fieldText(int field) const { return value(m_row, field); }
+
+    // Random access, as the grid reads the rows it paints.
+    QString value(int row, int field) const;
+    qint64 rowId(int row) const { return m_rowids.at(size_t(row)); }
+
+    // Cached fields: index into setCachedFields' list, and the UTF-8 text of the current row.
+    int cachedFieldIndex(const QString& name) const;
+    QByteArrayView cachedBytes(int cachedField) const { return cachedBytes(cachedField, m_row); }
+    QByteArrayView cachedBytes(int cachedField, int row) const;
+
+private:
+    const QStringList* fetchRow(int row) const;
+
+    QString m_databaseDir;
+    QStringList m_lines;
+    QStringList m_requestedCached;
+    QStringList m_cachedNames; // the requested ones the table has
+    std::shared_ptr<Connection> m_conn;
+    sqlite3_stmt* m_stmt = nullptr;
+    mutable sqlite3_stmt* m_rowStmt = nullptr;
+    bool m_prepared = false;
+    bool m_open = false;
+    int m_row = 0;
+    std::vector<qint64> m_rowids;
+    struct CachedColumn {
+        std::vector<quint32> ends;
+        std::string bytes;
+    };
+    std::vector<CachedColumn> m_cached;
+    mutable QCache<int, QStringList> m_rows{2048};
+};

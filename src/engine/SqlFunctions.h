@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArrayView>
+
+struct sqlite3;
+
+// SQL functions and the collation the engine registers on every connection.
+namespace SqlFunctions {
+
+// Name of the collation that orders text as a German reader expects.
+inline constexpr const char* kCollation = "VANTORA";
+
+void registerAll(sqlite3* db);
+
+// Case-sensitive LIKE with % and _ over UTF-8 (exposed for tests and fuzzing).
+bool likeMatch(QByteArrayView pattern, QByteArrayView text);
+
+// Upper-cases every letter, umlauts included, of a UTF-8 text.
+QByteArray upperUtf8(QByteArrayView text);
+
+// Compares two UTF-8 texts: letters without regard to case and accents first
+// ("Ärger" beside "Arger"), then accents, then case, then bytes. <0, 0, >0.
+int collate(QByteArrayView a, QByteArrayView b);
+
+} // namespace SqlFunctions

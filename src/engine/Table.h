@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+class Connection;
+
+// A writable view of one table file in stored (rowid) order, with a record buffer.
+//
+// Moving to another row posts a changed record and drops an unchanged appended or
+// inserted one. Every post is its own SQLite transaction: when post() returns, the
+// record is on disk.
+class Table {
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+
+    Table();
+    ~Table();
+
+    // Settable only while closed; throws EngineError on an open table.
+    void setDatabaseName(const QString& dir);
+    void setTableName(const QString& name);
+    void setReadOnly(bool readOnly);
+    QString databaseName() const { return m_dir; }
+    QString tableName() const { return m_name; }
+    bool readOnly() const { return m_readOnly; }
+
+    void open();  // throws EngineError
+    void close(); // posts a changed record first
+    bool isOpen() const { return m_state != State::Inactive; }
+    State state() const { return m_state; }
+    bool isModified() const { return m_modified; }
+
+    int recordCount() const { return int(m_rowids.size()); }
+    int recNo() const { return m_row; }
+    void first() { moveTo(0); }
+    void next() { moveTo(m_row + 1); }
+    bool eof() const { return m_row >= recordCount(); }
+    // Moves to `row` (clamped to 0..recordCount()); posts or drops the pending record.
+    void moveTo(int row);
+
+    int fieldCount() const;
+    QStringList fieldNames() const;
+    int fieldIndex(const QString& name) const; // case-insensitive, -1 when missing
+    bool isIntegerField(int field) const;
+
+    QString fieldText(int field) const;
+    QString fieldByName(const QString& name) const;
+    void setFieldText(int field, const QString& text);  // puts the record into edit state
+    void setFieldByName(const QString& name, const QString& text);
+    // The value of any row, as the grid paints it (the pending buffer for the current row).
+    QString value(int row, int field) const;
+
+    void edit();   // no effect in edit or insert state
+    void append(); // a new empty record after the last
+    void insert(); // a new empty record at the current position
+    void post();   // throws EngineError; the record stays in its state then
+    void cancel(); // discards the pending change; drops an unposted new record
+    void deleteCurrent();
+
+private:
+    void requireClosed() const;
+    void requireWritable() const;
+    void loadRow(int row, QVariantList& out) const;
+    QVariant toStored(int field, const QString& text) const;
+
+    QString m_dir;
+    QString m_name;
+    bool m_readOnly = true;
+    std::shared_ptr<Connection> m_conn;
+    State m_state = State::Inactive;
+    std::vector<qint64> m_rowids; // -1 marks the unposted new record
+    int m_row = 0;
+    QVariantList m_buffer;
+    bool m_modified = false;
+    mutable int m_cachedRow = -1;
+    mutable QVariantList m_cachedValues;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Fixtures shared by the test programs.
+namespace TestSupport {
+
+// Runs the sample-archive generator into `dir` with a fixed seed and small counts.
+// Returns false (and fails the test) when the generator did not succeed.
+bool makeArchive(const QString& dir, int games = 40, int disc = 60, int tips = 30,
+                 int seed = 7);
+
+// Creates a table file with the given schema and rows (texts; "\\N" for NULL).
+// `schema` is the column list, e.g. "TITEL TEXT, WERTUNG INTEGER".
+void makeTable(const QString& path, const QString& table, const QString& schema,
+               const QList<QStringList>& rows);
+
+// Reads every row of a table file through a connection of its own, fields joined by "|".
+QStringList readTable(const QString& path, const QString& table);
+
+// Points the program's stand-ins (settings, per-user data, runtime dir) at `root`.
+void isolateEnvironment(const QString& root);
+
+} // namespace TestSupport
