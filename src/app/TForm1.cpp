@@ -6,7 +6,9 @@
 #include "ClickArea.h"
 #include "Dialogs.h"
 #include "EngineError.h"
+#include "IssueText.h"
 #include "StripPicture.h"
+#include "TForm4.h"
 #include "TForm2.h"
 #include "TSuchPage.h"
 #include "StatisticsWindows.h"
@@ -236,9 +238,9 @@ void TForm1::FormShow() {
         if (Query1.isOpen() && Query1.recordCount() > 0) {
             Query1.first();
             const QString issue = Query1.fieldByName(QStringLiteral("AUSGABE"));
-            const int m = IssueText::month(issue), y = IssueText::year(issue);
-            *l.month = m < 0 ? 0 : m;
-            *l.year = y < 0 ? 0 : y;
+            const int month = IssueText::month(issue), year = IssueText::year(issue);
+            *l.month = month < 0 ? 0 : month;
+            *l.year = year < 0 ? 0 : year;
         }
     }
     s.SortField = QStringLiteral("TITEL");
