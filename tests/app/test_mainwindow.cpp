@@ -128,7 +128,7 @@ void TestMainWindow::viewButtonsSetUpTheirView() {
     QLabel* faces[] = {Form1->Aktiv1, Form1->Aktiv2, Form1->Aktiv3};
     for (int i = 0; i < 3; ++i)
         QCOMPARE(!faces[i]->isHidden(), faces[i]->objectName() == "Aktiv" + button.mid(5));
-    QCOMPARE(SuchPage->ComboBox2->count(), categories + 1);
+    QCOMPARE(SuchPage->ComboBox2->count(), categories);
     QCOMPARE(SuchPage->ComboBox2->itemText(0), QStringLiteral("(alle)"));
     QCOMPARE(SuchPage->ComboBox2->currentIndex(), 0);
     QCOMPARE(SuchPage->ComboBox1->currentText(), QStringLiteral("(alle)"));
@@ -186,14 +186,21 @@ void TestMainWindow::selectedColumnSurvivesAHeadingClick() {
     QCOMPARE(Form1->DBGrid1->currentRow(), 0);
 }
 
+// The title as a German reader files it: without accents and letter case.
+static QString filingKey(const QString& title) {
+    QString key;
+    for (QChar c : title.normalized(QString::NormalizationForm_D))
+        if (c.category() != QChar::Mark_NonSpacing)
+            key += c.toLower();
+    return key;
+}
+
 void TestMainWindow::rowsAreInTitleOrder() {
     const Query& q = Form1->Query1;
     QVERIFY(q.recordCount() > 5);
     for (int r = 1; r < q.recordCount(); ++r) {
         const QString a = q.value(r - 1, 0), b = q.value(r, 0);
-        QVERIFY2(QString::localeAwareCompare(a.toLower(), b.toLower()) <= 0 ||
-                     a.toLower().at(0) == b.toLower().at(0),
-                 qPrintable(a + " / " + b));
+        QVERIFY2(filingKey(a) <= filingKey(b), qPrintable(a + " / " + b));
     }
 }
 

@@ -5,7 +5,10 @@
 #include "TForm1.h"
 #include "TestSupport.h"
 
+#include "ClickArea.h"
+
 #include <QDir>
+#include <QLabel>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>

@@ -36,6 +36,9 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
         "QTableCornerButton::section { background-color: #9999BA; border: 1px solid #6F6F90; }"));
     setColours(QColor(0xF5, 0xF5, 0xF5), QColor(0x01, 0x00, 0x41));
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGrid::titleClicked);
+    // A click on a heading sorts; it does not move the selection to that column.
+    disconnect(horizontalHeader(), SIGNAL(sectionPressed(int)), this, SLOT(selectColumn(int)));
+    disconnect(horizontalHeader(), SIGNAL(sectionEntered(int)), this, SLOT(_q_selectColumn(int)));
 }
 
 void DataGrid::setDataSource(DataSource* source) {
