@@ -7,6 +7,7 @@
 #include "Dialogs.h"
 #include "EngineError.h"
 #include "IssueText.h"
+#include "Picture.h"
 #include "StripPicture.h"
 #include "TForm4.h"
 #include "TForm2.h"
@@ -41,7 +42,7 @@ public:
 };
 
 QLabel* picture(QWidget* parent, const char* name, const QRect& place) {
-    auto* l = new QLabel(parent);
+    auto* l = new Picture(parent);
     l->setObjectName(QLatin1String(name));
     l->setGeometry(place);
     l->setScaledContents(true);
