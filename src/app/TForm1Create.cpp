@@ -86,6 +86,7 @@ TForm1::CreateOutcome TForm1::FormCreate(const StartupOptions& options) {
     if (s.HardDiskMode == 1) {
         s.SourceDataDir += sep();
         s.DataDir = QDir::toNativeSeparators(HardDiskFolder::dataDir(options.hardDiskBase));
+        HardDiskFolder::makeBase(options.hardDiskBase);
         for (const QString& level : HardDiskFolder::levels(options.hardDiskBase))
             FileOps::makeDir(level);
         for (const QString& file : Views::diskTableFiles()) {

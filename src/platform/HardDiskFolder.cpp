@@ -1,6 +1,7 @@
 #include "HardDiskFolder.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace HardDiskFolder {
@@ -23,5 +24,10 @@ QStringList levels(const QString& base) {
 }
 
 QString dataDir(const QString& base) { return levels(base).constLast(); }
+
+bool makeBase(const QString& base) {
+    const QString first = levels(base).constFirst();
+    return QDir().mkpath(QFileInfo(first).absolutePath());
+}
 
 } // namespace HardDiskFolder

@@ -9,5 +9,8 @@ namespace HardDiskFolder {
 // The three folders in the order they are created.
 QStringList levels(const QString& base = {});
 QString dataDir(const QString& base = {});
+// Creates the folder the three levels start from (the per-user data location may not
+// exist yet on a new account); the drive itself on Windows.
+bool makeBase(const QString& base = {});
 
 } // namespace HardDiskFolder
