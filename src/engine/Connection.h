@@ -2,7 +2,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <QHash>
 #include <memory>
+
+class RankTable;
+class ColumnStore;
 
 struct sqlite3;
 
@@ -33,6 +37,13 @@ public:
     int fieldIndex(const QString& name) const; // case-insensitive, -1 when missing
     bool readOnly() const { return m_readOnly; }
 
+    // The sort ranks of a field's values, built once and rebuilt after the table changed
+    // (through this connection or any other). Throws EngineError.
+    std::shared_ptr<const RankTable> ranks(int field);
+
+    // The texts of a field for every row, kept like the ranks.
+    std::shared_ptr<const ColumnStore> column(int field);
+
     // Runs a statement without result; throws EngineError with SQLite's message.
     void exec(const char* sql);
     [[noreturn]] void raise(const QString& context) const;
@@ -46,4 +57,16 @@ private:
     QString m_table;
     QList<Field> m_fields;
     bool m_readOnly = false;
+    struct CachedRanks {
+        std::shared_ptr<const RankTable> table;
+        qint64 stamp = -1;
+    };
+    QHash<int, CachedRanks> m_ranks;
+    struct CachedColumn {
+        std::shared_ptr<const ColumnStore> store;
+        qint64 stamp = -1;
+    };
+    QHash<int, CachedColumn> m_columns;
+    qint64 denseLimit(); // the highest row id when ids are dense, else -1
+    qint64 changeStamp();
 };

@@ -68,15 +68,20 @@ QList<Token> tokenize(const QString& s) {
 }
 
 // Adds the collation to each term of an ORDER BY list ("F DESC, G" -> "F COLLATE X DESC, ...").
-QString collateOrderTerms(const QString& terms) {
+QString collateOrderTerms(const QString& terms, TranslatedStatement& result) {
     static const QRegularExpression termRe(
         QStringLiteral(R"(^\s*([A-Za-z_][A-Za-z_0-9]*)\s*(ASC|DESC)?\s*$)"),
         QRegularExpression::CaseInsensitiveOption);
     QStringList out;
     for (const QString& term : terms.split(u',')) {
         auto m = termRe.match(term);
-        if (!m.hasMatch())
+        if (!m.hasMatch()) {
+            result.orderIsFieldList = false;
+            result.orderTerms.clear();
             return terms; // not a plain field list: leave it to SQLite
+        }
+        result.orderTerms.append(
+            {m.captured(1), m.captured(2).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0});
         QString t = m.captured(1) + QStringLiteral(" COLLATE ") +
                     QLatin1String(SqlFunctions::kCollation);
         if (!m.captured(2).isEmpty())
@@ -117,9 +122,26 @@ TranslatedStatement LocalSqlTranslator::translate(const QString& statement) {
     if (result.tablePath.trimmed().isEmpty())
         throw EngineError(QStringLiteral("Missing table name"));
 
+    // "UPPER(F) LIKE <constant>" becomes one function call that folds and matches without
+    // building the upper-cased text as a value of its own; the result is the same.
+    static const QRegularExpression upperLikeRe(
+        QStringLiteral(R"(\bUPPER\s*\(\s*([A-Za-z_][A-Za-z_0-9]*)\s*\)\s+LIKE\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
     QString tail;
-    for (qsizetype k = 2; k < tokens.size(); ++k)
-        tail += tokens[k].kind == Token::Constant ? sqlLiteral(tokens[k].text) : tokens[k].text;
+    for (qsizetype k = 2; k < tokens.size(); ++k) {
+        if (tokens[k].kind == Token::Constant) {
+            tail += sqlLiteral(tokens[k].text);
+            continue;
+        }
+        const auto um = upperLikeRe.match(tokens[k].text);
+        if (um.hasMatch() && k + 1 < tokens.size() && tokens[k + 1].kind == Token::Constant) {
+            tail += tokens[k].text.left(um.capturedStart()) + QStringLiteral("vantora_upper_like(") +
+                    sqlLiteral(tokens[k + 1].text) + QStringLiteral(", ") + um.captured(1) + u')';
+            ++k;
+            continue;
+        }
+        tail += tokens[k].text;
+    }
 
     // ORDER BY is the last clause of the dialect; collate its terms. The search happens on
     // the translated text, where constants are single-quoted, so skip quoted parts.
@@ -138,14 +160,16 @@ TranslatedStatement LocalSqlTranslator::translate(const QString& statement) {
                                         QRegularExpression::AnchorAtOffsetMatchOption);
                 if (om.hasMatch()) {
                     orderPos = i;
+                    result.whereTail = tail.left(i);
                     tail = tail.left(i + om.capturedLength()) +
-                           collateOrderTerms(tail.mid(i + om.capturedLength()));
+                           collateOrderTerms(tail.mid(i + om.capturedLength()), result);
                     break;
                 }
             }
         }
     }
-    Q_UNUSED(orderPos);
+    if (orderPos < 0)
+        result.whereTail = tail;
     result.tail = tail;
     return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Translates the program's local-SQL dialect into SQLite's:
@@ -11,6 +12,16 @@ struct TranslatedStatement {
     QString tablePath;  // the path between the quotes after FROM, as written
     QString selectList; // what stands between SELECT and FROM, trimmed ("*")
     QString tail;       // SQLite text after the table name (WHERE ..., ORDER BY ...)
+
+    // The same tail split: the part before ORDER BY, and the plain ORDER BY terms when the
+    // clause is a list of fields (orderIsFieldList false otherwise, e.g. an expression).
+    struct OrderTerm {
+        QString field;
+        bool descending = false;
+    };
+    QString whereTail;
+    QList<OrderTerm> orderTerms;
+    bool orderIsFieldList = true;
 };
 
 class LocalSqlTranslator {

@@ -1,8 +1,13 @@
 #include "Query.h"
 
+#include "ColumnStore.h"
 #include "Connection.h"
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
+#include "RankTable.h"
+
+#include <algorithm>
+#include <numeric>
 
 #include <sqlite3.h>
 
@@ -50,17 +55,27 @@ void Query::prepare() {
     std::shared_ptr<Connection> conn = Connection::open(path);
 
     // Cached fields the table lacks are left out; reading them gives empty texts.
-    QString select = QStringLiteral("SELECT rowid");
+    const QString select = QStringLiteral("SELECT rowid");
     QStringList present;
-    for (const QString& name : std::as_const(m_requestedCached)) {
-        if (conn->fieldIndex(name) < 0)
-            continue;
-        present << name;
-        select += QStringLiteral(", ") + LocalSqlTranslator::sqlIdentifier(name);
-    }
+    for (const QString& name : std::as_const(m_requestedCached))
+        if (conn->fieldIndex(name) >= 0)
+            present << name;
     m_cachedNames = present;
+    // A plain field list after ORDER BY is sorted by the engine itself over ranks of the
+    // values, which each keystroke's re-query would otherwise pay for with a full sort.
+    m_sortFields.clear();
+    bool engineSorts = t.orderIsFieldList && !t.orderTerms.isEmpty();
+    for (const auto& term : t.orderTerms) {
+        const int f = conn->fieldIndex(term.field);
+        if (f < 0)
+            engineSorts = false;
+        m_sortFields.emplace_back(f, term.descending);
+    }
+    if (!engineSorts)
+        m_sortFields.clear();
     const QString sql = select + QStringLiteral(" FROM ") +
-                        LocalSqlTranslator::sqlIdentifier(conn->tableName()) + u' ' + t.tail;
+                        LocalSqlTranslator::sqlIdentifier(conn->tableName()) + u' ' +
+                        (engineSorts ? t.whereTail : t.tail);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(conn->handle(), sql.toUtf8().constData(), -1, &st, nullptr) !=
         SQLITE_OK) {
@@ -77,27 +92,56 @@ void Query::open() {
     if (m_open)
         return;
     prepare();
-    const int cachedCount = int(m_cachedNames.size());
-    m_cached.assign(size_t(cachedCount), {});
     int rc;
-    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW)
         m_rowids.push_back(sqlite3_column_int64(m_stmt, 0));
-        for (int c = 0; c < cachedCount; ++c) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, c + 1));
-            CachedColumn& col = m_cached[size_t(c)];
-            if (text)
-                col.bytes.append(text, size_t(sqlite3_column_bytes(m_stmt, c + 1)));
-            col.ends.push_back(quint32(col.bytes.size()));
-        }
-    }
     if (rc != SQLITE_DONE) {
         QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->handle()));
         close();
         throw EngineError(msg);
     }
     sqlite3_reset(m_stmt);
+    try {
+        if (!m_sortFields.empty())
+            sortResult();
+        m_cached.clear();
+        for (const QString& name : std::as_const(m_cachedNames))
+            m_cached.push_back(m_conn->column(m_conn->fieldIndex(name)));
+    } catch (const EngineError&) {
+        close();
+        throw;
+    }
     m_open = true;
     m_row = 0;
+}
+
+void Query::sortResult() {
+    std::vector<std::shared_ptr<const RankTable>> tables;
+    for (const auto& [field, desc] : m_sortFields)
+        tables.push_back(m_conn->ranks(field));
+    const size_t n = m_rowids.size();
+    // One key per row and sort field, read once; rows of equal keys keep the table's order.
+    const size_t k = m_sortFields.size();
+    std::vector<int32_t> keys(n * k);
+    for (size_t r = 0; r < n; ++r)
+        for (size_t j = 0; j < k; ++j) {
+            const int32_t rank = tables[j]->rank(m_rowids[r]);
+            keys[r * k + j] = m_sortFields[j].second ? -rank : rank;
+        }
+    std::vector<uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        for (size_t j = 0; j < k; ++j) {
+            const int32_t ka = keys[a * k + j], kb = keys[b * k + j];
+            if (ka != kb)
+                return ka < kb;
+        }
+        return m_rowids[a] < m_rowids[b];
+    });
+    std::vector<qint64> ids(n);
+    for (size_t r = 0; r < n; ++r)
+        ids[r] = m_rowids[order[r]];
+    m_rowids.swap(ids);
 }
 
 QStringList Query::fieldNames() const {
@@ -123,9 +167,7 @@ QByteArrayView Query::cachedBytes(int cachedField, int row) const {
     if (cachedField < 0 || size_t(cachedField) >= m_cached.size() || row < 0 ||
         row >= recordCount())
         return {};
-    const CachedColumn& col = m_cached[size_t(cachedField)];
-    const quint32 begin = row == 0 ? 0 : col.ends[size_t(row - 1)];
-    return QByteArrayView(col.bytes.data() + begin, col.ends[size_t(row)] - begin);
+    return m_cached[size_t(cachedField)]->text(m_rowids[size_t(row)]);
 }
 
 QString Query::fieldByName(const QString& name) const {

@@ -7,14 +7,16 @@
 #include <string>
 #include <vector>
 
+class ColumnStore;
 class Connection;
 struct sqlite3_stmt;
 
 // A read-only result of a local-SQL statement over one table file.
 //
-// Opening steps the statement once and keeps only the row ids in result order (and the
-// texts of a few "cached" fields that whole-result walks need); rows are read on demand
-// by id, so a million-row result costs a few megabytes, not a copy of the table.
+// Opening steps the statement once and keeps only the row ids in result order; rows are
+// read on demand by id, so a million-row result costs a few megabytes, not a copy of the
+// table. The texts of a few "cached" fields that whole-result walks need come from the
+// connection's per-table column store, read once and shared by every result.
 class Query {
 public:
     Query();
@@ -78,10 +80,9 @@ private:
     bool m_open = false;
     int m_row = 0;
     std::vector<qint64> m_rowids;
-    struct CachedColumn {
-        std::vector<quint32> ends;
-        std::string bytes;
-    };
-    std::vector<CachedColumn> m_cached;
+    std::vector<std::shared_ptr<const ColumnStore>> m_cached;
+    // ORDER BY done by the engine over precomputed value ranks (fields by index, descending).
+    std::vector<std::pair<int, bool>> m_sortFields;
+    void sortResult();
     mutable QCache<int, QStringList> m_rows{2048};
 };

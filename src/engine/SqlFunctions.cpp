@@ -138,8 +138,30 @@ void upperFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         sqlite3_result_null(ctx);
         return;
     }
-    QByteArray up = upperUtf8(textArg(argv[0]));
-    sqlite3_result_text(ctx, up.constData(), int(up.size()), SQLITE_TRANSIENT);
+    const QByteArrayView text = textArg(argv[0]);
+    bool ascii = true;
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (!ascii) {
+        const QByteArray up = upperUtf8(text);
+        sqlite3_result_text(ctx, up.constData(), int(up.size()), SQLITE_TRANSIENT);
+        return;
+    }
+    // The common case, ASCII only: one buffer that SQLite takes over.
+    auto* out = static_cast<char*>(sqlite3_malloc64(sqlite3_uint64(text.size()) + 1));
+    if (!out) {
+        sqlite3_result_error_nomem(ctx);
+        return;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        out[i] = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+    }
+    out[text.size()] = 0;
+    sqlite3_result_text(ctx, out, int(text.size()), sqlite3_free);
 }
 
 void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -151,6 +173,33 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     QByteArrayView pattern = textArg(argv[0]);
     QByteArrayView text = textArg(argv[1]);
     sqlite3_result_int(ctx, likeMatch(pattern, text) ? 1 : 0);
+}
+
+void upperLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    // vantora_upper_like(pattern, text) = like(pattern, upper(text)).
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QByteArrayView pattern = textArg(argv[0]);
+    const QByteArrayView text = textArg(argv[1]);
+    char small[512];
+    if (text.size() <= qsizetype(sizeof small)) {
+        bool ascii = true;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char c = text[i];
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                ascii = false;
+                break;
+            }
+            small[i] = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+        }
+        if (ascii) {
+            sqlite3_result_int(ctx, likeMatch(pattern, QByteArrayView(small, text.size())) ? 1 : 0);
+            return;
+        }
+    }
+    sqlite3_result_int(ctx, likeMatch(pattern, upperUtf8(text)) ? 1 : 0);
 }
 
 // Steps over one UTF-8 character starting at i.
@@ -242,6 +291,8 @@ void registerAll(sqlite3* db) {
                                nullptr);
     sqlite3_create_function_v2(db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr,
                                nullptr);
+    sqlite3_create_function_v2(db, "vantora_upper_like", 2, flags, nullptr, upperLikeFunction,
+                               nullptr, nullptr, nullptr);
     sqlite3_create_collation_v2(db, kCollation, SQLITE_UTF8, nullptr, collationCallback, nullptr);
 }
 
