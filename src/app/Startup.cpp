@@ -14,6 +14,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <cstdio>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -80,6 +82,16 @@ int runVantora(int argc, char** argv) {
     options.programPath = QCoreApplication::applicationFilePath();
     options.startDir = QDir::currentPath();
     const StartupOutcome outcome = startUp(options);
+    // For measuring: end right after the first showing and report the peak memory.
+    if (qEnvironmentVariableIsSet("VANTORA_EXIT_AFTER_START")) {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("VmHWM"))
+                    fprintf(stderr, "%s\n", line.constData());
+        shutDown();
+        return outcome == StartupOutcome::Running ? 0 : 2;
+    }
     if (outcome != StartupOutcome::Running) {
         shutDown();
         // 2 tells a starting script that the engine installer was started.
