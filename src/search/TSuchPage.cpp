@@ -1,27 +1,134 @@
+// The search page's window and controls.
 #include "TSuchPage.h"
 
+#include "CapitalsValidator.h"
 #include "ClickArea.h"
+#include "TForm1.h"
+#include "Views.h"
+#include "artwork/Artwork.h"
+#include "artwork/SearchPageLayout.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 
-TSuchPage::TSuchPage(QWidget* parent) : QWidget(parent, Qt::Tool) {
+namespace {
+
+const QColor kPageColour(0xF5, 0xF5, 0xF5);
+const QColor kTextColour(0xFF, 0x00, 0x00);
+
+QFont criteriaFont() {
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(12);
+    f.setBold(true);
+    return f;
+}
+
+// Red bold text on the page colour, in the box and in its open list alike.
+void paintLikeTheTitleBox(QWidget* w) {
+    w->setFont(criteriaFont());
+    QPalette p = w->palette();
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
+        p.setColor(role, kPageColour);
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+        p.setColor(role, kTextColour);
+    w->setPalette(p);
+}
+
+QComboBox* choiceList(QWidget* parent, const char* name, const QRect& place, const QString& caption,
+                      const QString& hint) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(place);
+    box->setEditable(false);
+    paintLikeTheTitleBox(box);
+    box->setToolTip(hint);
+    box->setAccessibleName(caption);
+    box->setAccessibleDescription(hint);
+    return box;
+}
+
+ClickArea* buttonArea(QWidget* parent, const char* name, const QRect& place,
+                      const QString& caption) {
+    auto* area = new ClickArea(parent);
+    area->setObjectName(QLatin1String(name));
+    area->setGeometry(place);
+    area->setAccessibleName(caption);
+    return area;
+}
+
+} // namespace
+
+TSuchPage::TSuchPage(QWidget* parent)
+    : QWidget(parent,
+              Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("SuchPage"));
     setWindowTitle(QStringLiteral("Auswahl-Modul"));
-    Image3 = new QLabel(this);
-    Edit1 = new QLineEdit(this);
-    ComboBox1 = new QComboBox(this);
-    ComboBox2 = new QComboBox(this);
-    Image2 = new ClickArea(this);
-    Image1 = new ClickArea(this);
+    setFixedSize(SearchPageLayout::pictureSize);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, kPageColour);
+    setPalette(p);
+    setAutoFillBackground(true);
+    buildControls();
+    connectHandlers();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     FormCreate();
 }
 
-void TSuchPage::FormCreate() {}
-void TSuchPage::Edit1Change() {}
-void TSuchPage::ComboBox1Change() {}
-void TSuchPage::ComboBox2Change() {}
-void TSuchPage::Suchen() {}
-void TSuchPage::Image2Click() { hide(); }
-void TSuchPage::Image1Click() { hide(); }
+void TSuchPage::buildControls() {
+    Image3 = new QLabel(this);
+    Image3->setObjectName(QStringLiteral("Image3"));
+    Image3->setGeometry(QRect(QPoint(0, 0), SearchPageLayout::pictureSize));
+    Image3->setPixmap(Artwork::searchPageBackground(devicePixelRatioF()));
+    Image3->setAccessibleName(windowTitle());
+
+    const QString titleHint = QStringLiteral("Dieser Text muß im Titel vorkommen");
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(SearchPageLayout::titleBox);
+    Edit1->setValidator(new CapitalsValidator(Edit1));
+    paintLikeTheTitleBox(Edit1);
+    Edit1->setToolTip(titleHint);
+    Edit1->setAccessibleName(QStringLiteral("Titel-Suchbegriff"));
+    Edit1->setAccessibleDescription(titleHint);
+
+    ComboBox1 =
+        choiceList(this, "ComboBox1", SearchPageLayout::ratingBox, QStringLiteral("Mindestwertung"),
+                   QStringLiteral("Nur Spiele mit dieser Mindestwertung auswählen"));
+    ComboBox1->addItems(Views::ratingItems());
+
+    ComboBox2 =
+        choiceList(this, "ComboBox2", SearchPageLayout::categoryBox, QStringLiteral("Genre / Art"),
+                   QStringLiteral("Nur Einträge dieser Kategorie anzeigen"));
+    ComboBox2->setCursor(Qt::PointingHandCursor);
+    // The first view set-up adds the view's categories.
+    ComboBox2->addItem(Views::kAll);
+
+    Image2 = buttonArea(this, "Image2", SearchPageLayout::alleButton, QStringLiteral("Alle"));
+    Image1 = buttonArea(this, "Image1", SearchPageLayout::okButton, QStringLiteral("OK"));
+
+    setTabOrder(Edit1, ComboBox1);
+    setTabOrder(ComboBox1, ComboBox2);
+}
+
+void TSuchPage::connectHandlers() {
+    // Any change of the title text counts, typed or set by the program; the lists count only
+    // when the user picks an item, so the program can set them without searching.
+    connect(Edit1, &QLineEdit::textChanged, this,
+            [this] { TForm1::guarded([this] { Edit1Change(); }); });
+    connect(ComboBox1, &QComboBox::activated, this,
+            [this] { TForm1::guarded([this] { ComboBox1Change(); }); });
+    connect(ComboBox2, &QComboBox::activated, this,
+            [this] { TForm1::guarded([this] { ComboBox2Change(); }); });
+    connect(Image2, &ClickArea::clicked, this,
+            [this] { TForm1::guarded([this] { Image2Click(); }); });
+    connect(Image1, &ClickArea::clicked, this, &TSuchPage::Image1Click);
+}
+
+void TSuchPage::FormCreate() {
+    ComboBox1->setCurrentIndex(0);
+    ComboBox2->setCurrentIndex(0);
+}

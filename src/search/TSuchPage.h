@@ -6,19 +6,21 @@ class ClickArea;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class TStatForm;
 
-// The search page "Auswahl-Modul": title text, minimum rating and category.
+// The search page "Auswahl-Modul": title text, minimum rating and category. Every change of a
+// criterion rebuilds its condition text and re-runs the main window's view query at once.
 class TSuchPage : public QWidget {
     Q_OBJECT
 public:
     explicit TSuchPage(QWidget* parent = nullptr);
 
-    QLabel* Image3;
-    QLineEdit* Edit1;
-    QComboBox* ComboBox1;
-    QComboBox* ComboBox2;
-    ClickArea* Image2; // "Alle"
-    ClickArea* Image1; // "OK"
+    QLabel* Image3;       // background with the captions and the two button faces
+    QLineEdit* Edit1;     // title text
+    QComboBox* ComboBox1; // minimum rating
+    QComboBox* ComboBox2; // category
+    ClickArea* Image2;    // "Alle"
+    ClickArea* Image1;    // "OK"
 
     void FormCreate();
     void Edit1Change();
@@ -27,4 +29,10 @@ public:
     void Suchen();
     void Image2Click();
     void Image1Click();
+
+private:
+    void buildControls();
+    void connectHandlers();
+    // Form3, Form5, Form6 in this order, those that exist.
+    static QList<TStatForm*> statisticsWindows();
 };

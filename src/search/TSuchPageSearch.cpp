@@ -1,0 +1,93 @@
+// The search: condition texts, the view query, the search indicator, the statistics.
+#include "TSuchPage.h"
+
+#include "AppState.h"
+#include "AppWindows.h"
+#include "SearchConditions.h"
+#include "StatisticsWindows.h"
+#include "TForm1.h"
+#include "Views.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+
+QList<TStatForm*> TSuchPage::statisticsWindows() {
+    QList<TStatForm*> windows;
+    for (TStatForm* w : {static_cast<TStatForm*>(Form3), static_cast<TStatForm*>(Form5),
+                         static_cast<TStatForm*>(Form6)})
+        if (w)
+            windows << w;
+    return windows;
+}
+
+void TSuchPage::Suchen() {
+    AppState& s = State();
+    const bool anyRating = ComboBox1->currentText() != Views::kAll;
+    const bool anyCategory = ComboBox2->currentText() != Views::kAll;
+
+    // 1.-3. Category first, then the rating.
+    s.SelectionCondition = SearchConditions::selection(s.CategoryField, ComboBox2->currentText(),
+                                                       ComboBox1->currentText());
+
+    // 4. The title condition stays as the title box last built it.
+    if (!Form1)
+        return;
+    Form1->DoSQL(s.ViewTableFile);
+    Form1->FormatTable(s.CurrentView);
+
+    // 5. The indicator follows the boxes, not the condition texts.
+    const bool restricted = anyRating || anyCategory || !Edit1->text().isEmpty();
+    Form1->LED2->setVisible(restricted);
+    Form1->Aktiv4->setVisible(restricted);
+
+    // 6. Open statistics follow the new selection; the page comes back in front of them.
+    for (TStatForm* w : statisticsWindows()) {
+        if (!w->isVisible() || !isVisible())
+            continue;
+        w->FormShow();
+        w->repaint();
+        show();
+        raise();
+    }
+}
+
+void TSuchPage::Edit1Change() {
+    // The main window's box hands a change back only when its text differs, so the mirror
+    // stops after one round.
+    if (Form1 && Form1->Edit1->text() != Edit1->text())
+        Form1->Edit1->setText(Edit1->text());
+    State().TitleCondition = SearchConditions::title(Edit1->text());
+    Suchen();
+}
+
+void TSuchPage::ComboBox1Change() {
+    Suchen();
+}
+
+void TSuchPage::ComboBox2Change() {
+    // Row 0 of the statistics grids is their heading row.
+    const int row = ComboBox2->currentIndex() + 1;
+    for (TStatForm* w : statisticsWindows())
+        if (w->isVisible() && w->StringGrid1)
+            w->StringGrid1->setCurrentCell(row, 0);
+    Suchen();
+}
+
+void TSuchPage::Image2Click() {
+    AppState& s = State();
+    // Setting the lists from here raises no change handling.
+    ComboBox1->setCurrentIndex(0);
+    ComboBox2->setCurrentIndex(0);
+    // A box that held text runs its change once, which also empties the main window's box.
+    Edit1->clear();
+    s.TitleCondition.clear();
+    s.SelectionCondition.clear();
+    Suchen();
+    hide();
+}
+
+void TSuchPage::Image1Click() {
+    hide();
+}
