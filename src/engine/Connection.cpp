@@ -2,6 +2,7 @@
 
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
+#include "ParadoxReader.h"
 #include "ColumnStore.h"
 #include "RankTable.h"
 #include "SqlFunctions.h"
@@ -58,15 +59,22 @@ std::shared_ptr<Connection> Connection::open(const QString& rawPath) {
     const QString key = QFileInfo(path).canonicalFilePath();
     if (auto existing = registry().value(key).lock())
         return existing;
-    if (!hasSqliteHeader(path))
-        throw EngineError(QStringLiteral("Not a table file: %1").arg(rawPath));
-
     std::shared_ptr<Connection> c(new Connection);
     c->m_path = path;
-    c->m_readOnly = !QFileInfo(path).isWritable() || !QFileInfo(QFileInfo(path).absolutePath()).isWritable();
+    QString databaseFile = path;
+    if (!hasSqliteHeader(path)) {
+        if (!ParadoxReader::looksLikeParadox(path))
+            throw EngineError(QStringLiteral("Not a table file: %1").arg(rawPath));
+        // A Paradox table is read through an SQLite copy of it and is never written.
+        databaseFile = ParadoxReader::cachedCopy(path);
+        c->m_paradox = true;
+    }
+    c->m_readOnly = c->m_paradox || !QFileInfo(path).isWritable() ||
+                    !QFileInfo(QFileInfo(path).absolutePath()).isWritable();
     const int flags = (c->m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
                       SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &c->m_db, flags, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(databaseFile).constData(), &c->m_db, flags, nullptr) !=
+        SQLITE_OK) {
         QString msg = c->m_db ? QString::fromUtf8(sqlite3_errmsg(c->m_db)) : QString();
         throw EngineError(QStringLiteral("Cannot open table file %1: %2").arg(rawPath, msg));
     }

@@ -36,6 +36,8 @@ public:
     const QList<Field>& fields() const { return m_fields; }
     int fieldIndex(const QString& name) const; // case-insensitive, -1 when missing
     bool readOnly() const { return m_readOnly; }
+    // The file is a Paradox table, read through a copy and never written.
+    bool isParadox() const { return m_paradox; }
 
     // The sort ranks of a field's values, built once and rebuilt after the table changed
     // (through this connection or any other). Throws EngineError.
@@ -57,6 +59,7 @@ private:
     QString m_table;
     QList<Field> m_fields;
     bool m_readOnly = false;
+    bool m_paradox = false;
     struct CachedRanks {
         std::shared_ptr<const RankTable> table;
         qint64 stamp = -1;

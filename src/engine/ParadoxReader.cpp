@@ -1,0 +1,273 @@
+#include "ParadoxReader.h"
+
+#include "EngineError.h"
+#include "LocalSqlTranslator.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <cstdlib>
+#include <memory>
+#include <paradox.h>
+#include <sqlite3.h>
+
+namespace {
+
+// pxlib must be booted once per process.
+void bootLibrary() {
+    static const bool booted = [] {
+        PX_boot();
+        return true;
+    }();
+    Q_UNUSED(booted);
+}
+
+QString lastError;
+
+void recordError(pxdoc_t*, int, const char* msg, void*) { lastError = QString::fromLocal8Bit(msg); }
+
+struct Document {
+    pxdoc_t* doc = nullptr;
+    ~Document() {
+        if (doc) {
+            PX_close(doc);
+            PX_delete(doc);
+        }
+    }
+};
+
+QString codecName(int codePage) {
+    switch (codePage) {
+    case 437:
+        return QStringLiteral("IBM437");
+    case 850:
+        return QStringLiteral("IBM850");
+    case 1252:
+        return QStringLiteral("windows-1252");
+    default:
+        return codePage > 0 ? QStringLiteral("windows-%1").arg(codePage)
+                            : QStringLiteral("windows-1252");
+    }
+}
+
+enum class Kind { Text, Integer, Real, Unsupported };
+
+Kind kindOf(const pxfield_t& f) {
+    switch (f.px_ftype) {
+    case pxfAlpha:
+        return Kind::Text;
+    case pxfShort:
+    case pxfLong:
+    case pxfAutoInc:
+    case pxfLogical:
+        return Kind::Integer;
+    case pxfNumber:
+    case pxfCurrency:
+        return Kind::Real;
+    default:
+        return Kind::Unsupported;
+    }
+}
+
+} // namespace
+
+namespace ParadoxReader {
+
+bool looksLikeParadox(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray h = f.read(0x78);
+    if (h.size() < 0x58)
+        return false;
+    const auto u8 = [&](int i) { return static_cast<unsigned char>(h[i]); };
+    const int recordSize = u8(0) | (u8(1) << 8);
+    const int headerSize = u8(2) | (u8(3) << 8);
+    const int fileType = u8(4);
+    const int maxTableSize = u8(5);
+    const int fileVersion = u8(0x39);
+    return recordSize > 0 && headerSize >= 0x58 && headerSize % 0x800 == 0 &&
+           (fileType == 0 || fileType == 2) && maxTableSize >= 1 && maxTableSize <= 32 &&
+           fileVersion >= 3 && fileVersion <= 12 && headerSize <= f.size();
+}
+
+long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
+                     const QString& tableName, const QStringList& fieldOrder) {
+    bootLibrary();
+    Document px;
+    px.doc = PX_new2(recordError, nullptr, nullptr, nullptr);
+    lastError.clear();
+    if (!px.doc || PX_open_file(px.doc, QFile::encodeName(paradoxPath).constData()) < 0)
+        throw EngineError(QStringLiteral("Cannot read the Paradox table %1: %2")
+                              .arg(paradoxPath, lastError));
+    pxhead_t* head = px.doc->px_head;
+    const int fieldCount = PX_get_num_fields(px.doc);
+    pxfield_t* fields = PX_get_fields(px.doc);
+    if (fieldCount <= 0 || !fields)
+        throw EngineError(QStringLiteral("The Paradox table %1 has no fields").arg(paradoxPath));
+    QStringDecoder decode(codecName(head->px_doscodepage).toLatin1().constData());
+    if (!decode.isValid())
+        decode = QStringDecoder("windows-1252");
+
+    // Which Paradox field goes to which column, in output order.
+    QList<int> source;
+    QStringList names;
+    if (fieldOrder.isEmpty()) {
+        for (int i = 0; i < fieldCount; ++i) {
+            source << i;
+            names << QString(decode(QByteArray(fields[i].px_fname)));
+        }
+    } else {
+        for (const QString& wanted : fieldOrder) {
+            int found = -1;
+            for (int i = 0; i < fieldCount; ++i)
+                if (QString::fromLatin1(fields[i].px_fname).compare(wanted, Qt::CaseInsensitive) == 0)
+                    found = i;
+            if (found < 0)
+                throw EngineError(QStringLiteral("The Paradox table %1 has no field %2")
+                                      .arg(paradoxPath, wanted));
+            source << found;
+            names << wanted;
+        }
+    }
+
+    QFile::remove(sqlitePath);
+    sqlite3* db = nullptr;
+    if (sqlite3_open(QFile::encodeName(sqlitePath).constData(), &db) != SQLITE_OK) {
+        sqlite3_close(db);
+        throw EngineError(QStringLiteral("Cannot write %1").arg(sqlitePath));
+    }
+    const auto fail = [&](const QString& what) {
+        const QString msg = what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        QFile::remove(sqlitePath);
+        throw EngineError(msg);
+    };
+    QStringList columns, marks;
+    for (int k = 0; k < source.size(); ++k) {
+        const Kind kind = kindOf(fields[source[k]]);
+        columns << LocalSqlTranslator::sqlIdentifier(names[k]) +
+                       (kind == Kind::Integer ? QStringLiteral(" INTEGER")
+                        : kind == Kind::Real  ? QStringLiteral(" REAL")
+                                              : QStringLiteral(" TEXT"));
+        marks << QStringLiteral("?");
+    }
+    const QString create = QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; "
+                                          "CREATE TABLE %1 (%2); BEGIN;")
+                               .arg(LocalSqlTranslator::sqlIdentifier(tableName), columns.join(u','));
+    if (sqlite3_exec(db, create.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(QStringLiteral("Cannot create the table"));
+    sqlite3_stmt* insert = nullptr;
+    const QString ins = QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                            .arg(LocalSqlTranslator::sqlIdentifier(tableName), marks.join(u','));
+    if (sqlite3_prepare_v2(db, ins.toUtf8().constData(), -1, &insert, nullptr) != SQLITE_OK)
+        fail(QStringLiteral("Cannot prepare"));
+
+    // Offsets of the fields inside a record.
+    QList<int> offsets;
+    int offset = 0;
+    for (int i = 0; i < fieldCount; ++i) {
+        offsets << offset;
+        offset += fields[i].px_flen;
+    }
+    const int recordSize = PX_get_recordsize(px.doc);
+    std::unique_ptr<char[]> record(new char[size_t(qMax(recordSize, offset)) + 1]);
+    const int recordCount = PX_get_num_records(px.doc);
+    long written = 0;
+    for (int r = 0; r < recordCount; ++r) {
+        if (!PX_get_record(px.doc, r, record.get()))
+            continue;
+        for (int k = 0; k < source.size(); ++k) {
+            const int i = source[k];
+            char* data = record.get() + offsets[i];
+            const int len = fields[i].px_flen;
+            const int slot = k + 1;
+            switch (kindOf(fields[i])) {
+            case Kind::Text: {
+                char* value = nullptr;
+                if (PX_get_data_alpha(px.doc, data, len, &value) > 0 && value) {
+                    const QByteArray utf8 = QString(decode(QByteArray(value))).toUtf8();
+                    px.doc->free(px.doc, value);
+                    sqlite3_bind_text(insert, slot, utf8.constData(), int(utf8.size()),
+                                      SQLITE_TRANSIENT);
+                } else {
+                    sqlite3_bind_null(insert, slot);
+                }
+                break;
+            }
+            case Kind::Integer: {
+                long v = 0;
+                short s = 0;
+                char b = 0;
+                int ok = 0;
+                if (fields[i].px_ftype == pxfShort) {
+                    ok = PX_get_data_short(px.doc, data, len, &s);
+                    v = s;
+                } else if (fields[i].px_ftype == pxfLogical) {
+                    ok = PX_get_data_byte(px.doc, data, len, &b);
+                    v = b;
+                } else {
+                    ok = PX_get_data_long(px.doc, data, len, &v);
+                }
+                if (ok > 0)
+                    sqlite3_bind_int64(insert, slot, v);
+                else
+                    sqlite3_bind_null(insert, slot);
+                break;
+            }
+            case Kind::Real: {
+                double d = 0;
+                if (PX_get_data_double(px.doc, data, len, &d) > 0)
+                    sqlite3_bind_double(insert, slot, d);
+                else
+                    sqlite3_bind_null(insert, slot);
+                break;
+            }
+            case Kind::Unsupported:
+                sqlite3_bind_null(insert, slot);
+                break;
+            }
+        }
+        if (sqlite3_step(insert) != SQLITE_DONE) {
+            sqlite3_finalize(insert);
+            fail(QStringLiteral("Cannot write a row"));
+        }
+        sqlite3_reset(insert);
+        ++written;
+    }
+    sqlite3_finalize(insert);
+    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(QStringLiteral("Cannot commit"));
+    sqlite3_close(db);
+    return written;
+}
+
+QString cachedCopy(const QString& paradoxPath) {
+    const QFileInfo info(paradoxPath);
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (base.isEmpty())
+        base = QDir::tempPath();
+    const QString folder = base + QStringLiteral("/vantora-paradox");
+    QDir().mkpath(folder);
+    // Named after the table's path, size and time: a changed table gets a new copy.
+    const QByteArray key = (info.canonicalFilePath() + u'|' + QString::number(info.size()) + u'|' +
+                            QString::number(info.lastModified().toMSecsSinceEpoch()))
+                               .toUtf8();
+    const QString name = QString::fromLatin1(
+        QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(24));
+    const QString copy = folder + u'/' + name + QStringLiteral(".sqlite");
+    if (QFileInfo::exists(copy))
+        return copy;
+    const QString partial = copy + QStringLiteral(".part");
+    convertToSqlite(paradoxPath, partial, info.completeBaseName());
+    QFile::remove(copy);
+    if (!QFile::rename(partial, copy))
+        throw EngineError(QStringLiteral("Cannot keep the copy of %1").arg(paradoxPath));
+    return copy;
+}
+
+} // namespace ParadoxReader
