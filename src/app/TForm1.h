@@ -47,7 +47,12 @@ public:
 
     // The file-open dialog's settings.
     static inline const QString OpenDialog1DefaultExt = QStringLiteral("txt");
-    static inline const QString OpenDialog1Filter = QStringLiteral("Textdateien (*.TXT *.txt)");
+    // "*.TXT" in any letter case: Windows dialogs ignore case, GTK's need the brackets.
+#ifdef Q_OS_WIN
+    static inline const QString OpenDialog1Filter = QStringLiteral("Textdateien (*.TXT)");
+#else
+    static inline const QString OpenDialog1Filter = QStringLiteral("Textdateien (*.[tT][xX][tT])");
+#endif
     QString OpenDialog1Execute();
 
     // The creation handler; EndProgram when the engine must be installed first.

@@ -41,6 +41,10 @@ void Table::requireClosed() const {
 }
 
 void Table::requireWritable() const {
+    if (m_conn && m_conn->isParadox())
+        throw EngineError(QStringLiteral("%1 is a Paradox table and opens read-only; convert the "
+                                         "folder with vantora-convert to edit it")
+                              .arg(m_name));
     if (m_readOnly || (m_conn && m_conn->readOnly()))
         throw EngineError(QStringLiteral("Table is read only: %1").arg(m_name));
 }
@@ -64,21 +68,23 @@ void Table::open() {
     if (isOpen())
         return;
     m_conn = Connection::open(m_dir + u'/' + m_name);
-    std::vector<qint64> ids;
-    {
-        Statement s(*m_conn, QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid")
-                                 .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName())));
-        int rc;
-        while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
-            ids.push_back(sqlite3_column_int64(s.st, 0));
-        if (rc != SQLITE_DONE)
-            m_conn->raise(QStringLiteral("Cannot read table %1").arg(m_name));
-    }
-    m_rowids = std::move(ids);
+    loadRowids();
     m_row = 0;
     m_state = State::Browse;
     m_modified = false;
     m_cachedRow = -1;
+}
+
+void Table::loadRowids() {
+    std::vector<qint64> ids;
+    Statement s(*m_conn, QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid")
+                             .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName())));
+    int rc;
+    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
+        ids.push_back(sqlite3_column_int64(s.st, 0));
+    if (rc != SQLITE_DONE)
+        m_conn->raise(QStringLiteral("Cannot read table %1").arg(m_name));
+    m_rowids = std::move(ids);
 }
 
 void Table::close() {
@@ -90,6 +96,7 @@ void Table::close() {
         else
             cancel();
     }
+    commitBatch();
     m_state = State::Inactive;
     m_rowids.clear();
     m_buffer.clear();
@@ -325,4 +332,37 @@ void Table::deleteCurrent() {
     if (m_row > recordCount())
         m_row = recordCount();
     m_cachedRow = -1;
+}
+
+void Table::beginBatch() {
+    if (!isOpen())
+        throw EngineError(QStringLiteral("Table is not open"));
+    requireWritable();
+    if (m_batch)
+        return;
+    m_conn->exec("BEGIN IMMEDIATE");
+    m_batch = true;
+}
+
+void Table::commitBatch() {
+    if (!m_batch)
+        return;
+    m_batch = false;
+    sqlite3* db = m_conn->handle();
+    QString failure;
+    if (sqlite3_get_autocommit(db)) {
+        failure = QStringLiteral("The records could not be stored");
+    } else if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        failure = QStringLiteral("Cannot store the records: %1")
+                      .arg(QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    if (failure.isEmpty())
+        return;
+    // The transaction is gone: the row list follows the file again.
+    cancel();
+    loadRowids();
+    m_row = qBound(0, m_row, recordCount());
+    m_cachedRow = -1;
+    throw EngineError(failure);
 }

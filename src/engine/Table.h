@@ -60,7 +60,17 @@ public:
     void cancel(); // discards the pending change; drops an unposted new record
     void deleteCurrent();
 
+    // Groups the posts that follow into one transaction, for appending many records at
+    // once; post() then no longer syncs each record on its own. commitBatch() makes them
+    // durable (close() does too). A failed post inside a batch keeps the records posted
+    // before it; an error after which SQLite itself rolls the transaction back (an I/O
+    // error, a full disk) loses the batch's records, and the row list is read anew.
+    void beginBatch();  // throws EngineError
+    void commitBatch(); // throws EngineError; no effect outside a batch
+    bool inBatch() const { return m_batch; }
+
 private:
+    void loadRowids();
     void requireClosed() const;
     void requireWritable() const;
     void loadRow(int row, QVariantList& out) const;
@@ -75,6 +85,7 @@ private:
     int m_row = 0;
     QVariantList m_buffer;
     bool m_modified = false;
+    bool m_batch = false;
     mutable int m_cachedRow = -1;
     mutable QVariantList m_cachedValues;
 };

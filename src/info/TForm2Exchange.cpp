@@ -1,0 +1,97 @@
+// The info window's text exchange: the export of the current table and the import into
+// the disc-content table, both through the main window's table object.
+#include "TForm2.h"
+
+#include "AppState.h"
+#include "AppWindows.h"
+#include "BusyCursor.h"
+#include "Dialogs.h"
+#include "TForm1.h"
+#include "TableTextExport.h"
+#include "TableTextImport.h"
+#include "TextExchange.h"
+#include "grid/DataSource.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+// The grid shows the table anew (ending on its current record) with the view's columns,
+// also when the operation ended in an error.
+struct RefreshGridAfter {
+    ~RefreshGridAfter() {
+        try {
+            Form1->DataSource1->reload();
+            Form1->FormatTable(State().CurrentView);
+        } catch (...) {
+            // The operation's own error is the one to show; the grid repaints anyway.
+        }
+    }
+};
+
+QString exportPath() {
+    const AppState& s = State();
+    return s.DataDir + QDir::separator() + s.ViewTableFile + QStringLiteral(".txt");
+}
+
+// Reads the file whole and closes it; false with the reason when it cannot be read.
+bool readWholeFile(const QString& path, QByteArray& bytes, QString& error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void TForm2::Button2Click() {
+    if (!Form1)
+        return;
+    const QString path = exportPath();
+    QString failure;
+    {
+        RefreshGridAfter refresh;
+        BusyCursor busy;
+        failure = TableTextExport::write(Form1->Table1, path);
+    }
+    if (!failure.isEmpty())
+        Dialogs::message(QStringLiteral("Die Exportdatei konnte nicht geschrieben werden:\n") +
+                         QDir::toNativeSeparators(path) + u'\n' + failure);
+}
+
+void TForm2::Button3Click() {
+    if (!Form1)
+        return;
+    const QString path = Form1->OpenDialog1Execute();
+    if (path.isEmpty())
+        return;
+    QString readError;
+    TableTextImport::Outcome outcome;
+    {
+        BusyCursor busy;
+        QByteArray bytes;
+        if (readWholeFile(path, bytes, readError)) {
+            RefreshGridAfter refresh;
+            outcome = TableTextImport::append(Form1->Table1, TextExchange::parseImport(bytes));
+        }
+    }
+    if (!readError.isEmpty()) {
+        Dialogs::message(QStringLiteral("Die Datei konnte nicht gelesen werden:\n") +
+                         QDir::toNativeSeparators(path) + u'\n' + readError);
+        return;
+    }
+    if (!outcome.error.isEmpty()) {
+        Dialogs::error(outcome.error);
+        return;
+    }
+    Dialogs::message(QStringLiteral("Import erfolgreich abgeschlossen.") + u'\r' +
+                     QString::number(outcome.count) + QStringLiteral(" Datensätze eingefügt."));
+}

@@ -1,0 +1,77 @@
+#include "TableTextImport.h"
+
+#include "EngineError.h"
+#include "Table.h"
+
+namespace TableTextImport {
+
+namespace {
+
+// Posted records are made durable in groups of this many.
+constexpr int kRecordsPerCommit = 2000;
+
+void appendOne(Table& table, const TextExchange::Record& record) {
+    table.append();
+    for (int field = 0; field < int(record.size()); ++field)
+        table.setFieldText(field, record[field]);
+    table.post();
+}
+
+// Ends the group; false when the engine had to give up the whole group.
+bool endGroup(Table& table) {
+    try {
+        table.commitBatch();
+        return true;
+    } catch (const EngineError&) {
+        return false;
+    }
+}
+
+} // namespace
+
+Outcome append(Table& table, const QList<TextExchange::Record>& records) {
+    Outcome outcome;
+    qsizetype groupStart = 0; // first record of the group not yet durable
+    qsizetype posted = 0;
+    bool committing = false;
+    try {
+        table.beginBatch();
+        for (const TextExchange::Record& record : records) {
+            appendOne(table, record);
+            ++posted;
+            if (posted % kRecordsPerCommit == 0) {
+                committing = true;
+                table.commitBatch();
+                committing = false;
+                groupStart = posted;
+                table.beginBatch();
+            }
+        }
+        committing = true;
+        table.commitBatch();
+        outcome.count = int(posted);
+        return outcome;
+    } catch (const EngineError& e) {
+        outcome.error = e.message();
+    }
+    if (!table.isOpen())
+        return outcome;
+    table.cancel(); // a refused record
+    outcome.count = int(posted);
+    if (!committing && endGroup(table))
+        return outcome;
+    // The engine rolled the group back (a full disk, an I/O error): its records are
+    // posted again one by one, as far as they go.
+    outcome.count = int(groupStart);
+    try {
+        for (qsizetype i = groupStart; i < posted; ++i) {
+            appendOne(table, records[i]);
+            ++outcome.count;
+        }
+    } catch (const EngineError&) {
+        table.cancel();
+    }
+    return outcome;
+}
+
+} // namespace TableTextImport
