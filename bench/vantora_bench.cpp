@@ -7,8 +7,8 @@
 #include "BareEngine.h"
 #include "EngineRegistry.h"
 #include "ProgramLauncher.h"
-#include "StatisticsWindows.h"
 #include "Startup.h"
+#include "StatisticsWindows.h"
 #include "TForm1.h"
 #include "TSuchPage.h"
 #include "grid/DataGrid.h"
@@ -105,9 +105,12 @@ void benchSize(long size, int runs, const QString& work, Ratios& worst) {
             peakKb = std::max(peakKb, err.mid(at + 6).trimmed().split(u' ').first().toLongLong());
     }
     const QStringList startupStatements = {
-        QStringLiteral("SELECT * FROM TipsData ORDER BY AUSGABE COLLATE VANTORA DESC, TITEL COLLATE VANTORA"),
-        QStringLiteral("SELECT * FROM CDData ORDER BY AUSGABE COLLATE VANTORA DESC, TITEL COLLATE VANTORA"),
-        QStringLiteral("SELECT * FROM GameData ORDER BY AUSGABE COLLATE VANTORA DESC, TITEL COLLATE VANTORA"),
+        QStringLiteral(
+            "SELECT * FROM TipsData ORDER BY AUSGABE COLLATE VANTORA DESC, TITEL COLLATE VANTORA"),
+        QStringLiteral(
+            "SELECT * FROM CDData ORDER BY AUSGABE COLLATE VANTORA DESC, TITEL COLLATE VANTORA"),
+        QStringLiteral(
+            "SELECT * FROM GameData ORDER BY AUSGABE COLLATE VANTORA DESC, TITEL COLLATE VANTORA"),
         QStringLiteral("SELECT * FROM GameData ORDER BY TITEL COLLATE VANTORA")};
     const QStringList startupFiles = {data + QStringLiteral("/TipsData.DB"),
                                       data + QStringLiteral("/CDData.DB"), games, games};
@@ -118,8 +121,9 @@ void benchSize(long size, int runs, const QString& work, Ratios& worst) {
     line("start-up", size, median(startups), startupFloor);
     worst.startup = std::max(worst.startup, median(startups) / startupFloor);
     const double fileMb = double(QFileInfo(games).size()) / 1048576.0;
-    std::printf("%-28s rows=%-8ld peak=%9.1f MB  table file=%9.1f MB  ratio=%.2f\n", "resident memory",
-                size, double(peakKb) / 1024.0, fileMb, double(peakKb) / 1024.0 / fileMb);
+    std::printf("%-28s rows=%-8ld peak=%9.1f MB  table file=%9.1f MB  ratio=%.2f\n",
+                "resident memory", size, double(peakKb) / 1024.0, fileMb,
+                double(peakKb) / 1024.0 / fileMb);
     worst.rss = std::max(worst.rss, double(peakKb) / 1024.0 / fileMb);
 
     // --- in-process: the windows over the same archive.
@@ -152,8 +156,8 @@ void benchSize(long size, int runs, const QString& work, Ratios& worst) {
         QTest::keyClick(Form1->Edit1, key);
         Form1->DBGrid1->viewport()->repaint();
         keys << double(t.nsecsElapsed()) / 1e6;
-        const QString sql = BareEngine::sqliteText(Form1->Query1.statementText(),
-                                                   QStringLiteral("GameData"));
+        const QString sql =
+            BareEngine::sqliteText(Form1->Query1.statementText(), QStringLiteral("GameData"));
         floors << BareEngine::stepAll(games, sql);
     }
     line("keystroke", size, median(keys), median(floors));
@@ -163,14 +167,14 @@ void benchSize(long size, int runs, const QString& work, Ratios& worst) {
     for (const QString& title : {QString(), QStringLiteral("AR")}) {
         Form1->Edit1->setText(title);
         QCoreApplication::processEvents();
-        const QString sql = BareEngine::sqliteText(Form1->Query1.statementText(),
-                                                   QStringLiteral("GameData"));
+        const QString sql =
+            BareEngine::sqliteText(Form1->Query1.statementText(), QStringLiteral("GameData"));
         const double ours = median(timed(runs, [] { Form3->FormShow(); }));
         QList<double> passes;
         for (int i = 0; i < runs; ++i)
-            passes << BareEngine::stepAll(games, sql,
-                                          {QStringLiteral("RUBRIK"), QStringLiteral("WERTUNG"),
-                                           QStringLiteral("AUSGABE")});
+            passes << BareEngine::stepAll(
+                games, sql,
+                {QStringLiteral("RUBRIK"), QStringLiteral("WERTUNG"), QStringLiteral("AUSGABE")});
         line(title.isEmpty() ? "statistics (whole table)" : "statistics (title AR)", size, ours,
              median(passes));
         worst.stats = std::max(worst.stats, ours / median(passes));
@@ -180,8 +184,10 @@ void benchSize(long size, int runs, const QString& work, Ratios& worst) {
     QProcess shell;
     QElapsedTimer t;
     t.start();
-    shell.start(QStringLiteral("sqlite3"),
-                {games, QStringLiteral("SELECT count(*) FROM (SELECT * FROM GameData ORDER BY AUSGABE DESC)")});
+    shell.start(
+        QStringLiteral("sqlite3"),
+        {games,
+         QStringLiteral("SELECT count(*) FROM (SELECT * FROM GameData ORDER BY AUSGABE DESC)")});
     if (shell.waitForFinished(600000) && shell.exitCode() == 0)
         std::printf("%-28s rows=%-8ld shell=%9.2f ms (ORDER BY AUSGABE DESC, no collation)\n",
                     "sqlite3 shell", size, double(t.nsecsElapsed()) / 1e6);

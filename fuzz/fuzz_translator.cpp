@@ -9,7 +9,8 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString statement = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString statement =
+        QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     try {
         const TranslatedStatement t = LocalSqlTranslator::translate(statement);
         (void)t.tail.size();

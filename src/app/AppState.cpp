@@ -4,6 +4,10 @@ namespace {
 AppState g_state;
 }
 
-AppState& State() { return g_state; }
+AppState& State() {
+    return g_state;
+}
 
-void resetState() { g_state = AppState(); }
+void resetState() {
+    g_state = AppState();
+}

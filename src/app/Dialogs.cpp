@@ -10,10 +10,14 @@ namespace {
 const Handler* g_handler = nullptr;
 const QString kTitle = QStringLiteral("Vantora");
 
-QWidget* parentWindow() { return QApplication::activeWindow(); }
+QWidget* parentWindow() {
+    return QApplication::activeWindow();
+}
 } // namespace
 
-void setHandler(const Handler* handler) { g_handler = handler; }
+void setHandler(const Handler* handler) {
+    g_handler = handler;
+}
 
 QString errorText(const QString& text) {
     if (!text.isEmpty() && text.back() <= QChar(u'.'))

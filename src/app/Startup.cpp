@@ -15,10 +15,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <cstdio>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <cstdio>
 #include <memory>
 
 namespace {

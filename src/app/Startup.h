@@ -7,8 +7,8 @@ class ProgramLauncher;
 
 // What the start-up takes from the outside, so tests can run it in-process.
 struct StartupOptions {
-    QString programPath;  // the running program file, full path
-    QString startDir;     // the current directory when the program started
+    QString programPath;                 // the running program file, full path
+    QString startDir;                    // the current directory when the program started
     EngineRegistry* registry = nullptr;  // nullptr: the platform's own
     ProgramLauncher* launcher = nullptr; // nullptr: the platform's own
     QString hardDiskBase; // where the hard-disk folder levels start; empty: the platform's

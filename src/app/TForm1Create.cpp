@@ -2,6 +2,7 @@
 #include "TForm1.h"
 
 #include "AppState.h"
+#include "Connection.h"
 #include "Dialogs.h"
 #include "EngineRegistry.h"
 #include "FileOps.h"
@@ -9,7 +10,6 @@
 #include "ProgramLauncher.h"
 #include "Startup.h"
 #include "Views.h"
-#include "Connection.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,7 +28,9 @@ const QString kMessageB =
                    "Sie bitte danach den \"Vantora\" nochmal.");
 const QString kInstaller = QStringLiteral("VTEngine\\Setup.exe");
 
-QChar sep() { return QDir::separator(); }
+QChar sep() {
+    return QDir::separator();
+}
 
 } // namespace
 
@@ -53,8 +55,8 @@ TForm1::CreateOutcome TForm1::FormCreate(const StartupOptions& options) {
     s.GamesFirstYear = s.DiscFirstYear = s.TipsFirstYear = 1997;
     // 4.4
     QString start = QDir::toNativeSeparators(options.startDir);
-    s.SourceDataDir = start + (start.endsWith(sep()) ? QString() : QString(sep())) +
-                      QStringLiteral("DATA");
+    s.SourceDataDir =
+        start + (start.endsWith(sep()) ? QString() : QString(sep())) + QStringLiteral("DATA");
     s.DataDir = s.SourceDataDir;
     // 4.5 The full stop is the decimal separator for the whole run.
     QLocale::setDefault(QLocale::c());

@@ -68,8 +68,8 @@ void TForm1::DBGrid1TitleClick(int column) {
     s.LastSortColumn = s.SortField;
     Views::sortFieldForHeading(DataSource1->heading(column), s.SortField);
     if (s.SortField == s.LastSortColumn) {
-        s.SortDirection = s.SortDirection == QLatin1String(" DESC") ? QString()
-                                                                     : QStringLiteral(" DESC");
+        s.SortDirection =
+            s.SortDirection == QLatin1String(" DESC") ? QString() : QStringLiteral(" DESC");
     } else {
         s.SortDirection.clear();
         if (Views::sortsDescendingFirst(s.SortField))

@@ -1,3 +1,5 @@
 #include "Startup.h"
 
-int main(int argc, char** argv) { return runVantora(argc, argv); }
+int main(int argc, char** argv) {
+    return runVantora(argc, argv);
+}

@@ -19,8 +19,12 @@ int digits(const QString& s, int from, int count) {
 }
 } // namespace
 
-int month(const QString& issue) { return digits(issue, 5, 2); }
-int year(const QString& issue) { return digits(issue, 0, 4); }
+int month(const QString& issue) {
+    return digits(issue, 5, 2);
+}
+int year(const QString& issue) {
+    return digits(issue, 0, 4);
+}
 
 int month(QByteArrayView issue) {
     if (issue.size() < 7)

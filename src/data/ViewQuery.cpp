@@ -6,15 +6,16 @@
 
 namespace ViewQuery {
 
-QChar dirSeparator() { return QDir::separator(); }
+QChar dirSeparator() {
+    return QDir::separator();
+}
 
 ComposedViewQuery compose(const ViewQueryParts& p) {
     ComposedViewQuery q;
     q.conditionJoiner = (!p.titleCondition.isEmpty() && !p.selectionCondition.isEmpty())
                             ? QStringLiteral(" AND ")
                             : QString();
-    q.lines << QStringLiteral("SELECT * FROM \"") + p.dataDir + dirSeparator() + p.tableFile +
-                   u'"';
+    q.lines << QStringLiteral("SELECT * FROM \"") + p.dataDir + dirSeparator() + p.tableFile + u'"';
     if (!p.selectionCondition.isEmpty() || !p.titleCondition.isEmpty())
         q.lines << QStringLiteral("WHERE ") + p.titleCondition + q.conditionJoiner +
                        p.selectionCondition + u' ';

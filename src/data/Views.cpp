@@ -79,9 +79,15 @@ const ViewDefinition* find(const QString& name) {
     return nullptr;
 }
 
-const ViewDefinition& games() { return all()[0]; }
-const ViewDefinition& disc() { return all()[1]; }
-const ViewDefinition& tips() { return all()[2]; }
+const ViewDefinition& games() {
+    return all()[0];
+}
+const ViewDefinition& disc() {
+    return all()[1];
+}
+const ViewDefinition& tips() {
+    return all()[2];
+}
 
 QStringList diskTableFiles() {
     return {QStringLiteral("GameData.DB"), QStringLiteral("CDData.DB"),

@@ -14,13 +14,13 @@ struct ColumnLayout {
 };
 
 struct ViewDefinition {
-    int index;              // 0 games, 1 disc contents, 2 tips: view button Image1+index, Aktiv1+index
-    QString name;           // "Spiele", "CD-Inhalt", "Tips"
-    QString tableFile;      // "GameData.db", ...
-    QString categoryField;  // "RUBRIK" or "ART"
-    bool ratingEnabled;     // the search page's minimum-rating box
-    int buttonTop;          // top of the view button on the left strip
-    QStringList fields;     // stored field names in table order
+    int index;         // 0 games, 1 disc contents, 2 tips: view button Image1+index, Aktiv1+index
+    QString name;      // "Spiele", "CD-Inhalt", "Tips"
+    QString tableFile; // "GameData.db", ...
+    QString categoryField;   // "RUBRIK" or "ART"
+    bool ratingEnabled;      // the search page's minimum-rating box
+    int buttonTop;           // top of the view button on the left strip
+    QStringList fields;      // stored field names in table order
     QStringList searchWords; // the search page's category list after "(alle)"
     QStringList statsWords;  // the statistics window's category rows
     QStringList editWords;   // category words the edit mode writes (may be empty)

@@ -15,9 +15,13 @@ int channel(int c, int band) {
 } // namespace
 
 // Halves go to the even pixel, as the toolkit's rounding does.
-int bandTop(int band, int height) { return int(std::nearbyint(double(band) * height / kBands)); }
+int bandTop(int band, int height) {
+    return int(std::nearbyint(double(band) * height / kBands));
+}
 
-QColor bandColour(int band) { return QColor(channel(0, band), channel(1, band), channel(2, band)); }
+QColor bandColour(int band) {
+    return QColor(channel(0, band), channel(1, band), channel(2, band));
+}
 
 void paint(QPainter& painter, const QRect& clientRect) {
     const int h = clientRect.height();
@@ -25,9 +29,9 @@ void paint(QPainter& painter, const QRect& clientRect) {
         const int top = bandTop(i, h);
         const int bottom = bandTop(i + 1, h);
         if (bottom > top)
-            painter.fillRect(QRect(clientRect.left(), clientRect.top() + top, clientRect.width(),
-                                   bottom - top),
-                             bandColour(i));
+            painter.fillRect(
+                QRect(clientRect.left(), clientRect.top() + top, clientRect.width(), bottom - top),
+                bandColour(i));
     }
 }
 

@@ -41,6 +41,7 @@ private slots:
     void infoButtonsPerModeAndView();
     void endeCommitsThePendingEdit();
     void closingTheFrameCommitsThePendingEdit();
+    void screenshots();
 
 private:
     void clickArea(QWidget* area) { QTest::mouseClick(area, Qt::LeftButton); }
@@ -97,15 +98,19 @@ void TestMainWindow::viewButtonsSetUpTheirView_data() {
     QTest::addColumn<QString>("orderLine");
     QTest::addColumn<QStringList>("headings");
     QTest::addColumn<QList<int>>("widths");
-    QTest::newRow("Spiele") << "Image1" << "Spiele" << 140 << 8 << true << "ORDER BY TITEL"
-                            << QStringList{"Spieletitel", "Rubrik", "Genre", "Entwickler/Publisher",
-                                           "Wert.", "Ausgabe", "Kommentar"}
+    QTest::newRow("Spiele") << "Image1"
+                            << "Spiele" << 140 << 8 << true << "ORDER BY TITEL"
+                            << QStringList{"Spieletitel", "Rubrik",
+                                           "Genre",       "Entwickler/Publisher",
+                                           "Wert.",       "Ausgabe",
+                                           "Kommentar"}
                             << QList<int>{145, 65, 90, 120, 35, 55, 325};
-    QTest::newRow("CD-Inhalt") << "Image2" << "CD-Inhalt" << 165 << 9 << false
-                               << "ORDER BY TITEL, AUSGABE DESC"
+    QTest::newRow("CD-Inhalt") << "Image2"
+                               << "CD-Inhalt" << 165 << 9 << false << "ORDER BY TITEL, AUSGABE DESC"
                                << QStringList{"Name", "Ausgabe", "Kategorie", "Medium"}
                                << QList<int>{190, 55, 160, 50};
-    QTest::newRow("Tips") << "Image3" << "Tips" << 190 << 5 << false << "ORDER BY TITEL"
+    QTest::newRow("Tips") << "Image3"
+                          << "Tips" << 190 << 5 << false << "ORDER BY TITEL"
                           << QStringList{"Spieletitel", "Ausgabe", "Art", "Counter"}
                           << QList<int>{220, 100, 60, 60};
 }
@@ -144,20 +149,21 @@ void TestMainWindow::headingClicksSort_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("clicks");
     QTest::addColumn<QString>("orderLine");
-    QTest::newRow("Wert. first descending") << "Image1" << QStringList{"Wert."}
-                                            << "ORDER BY WERTUNG DESC, TITEL";
+    QTest::newRow("Wert. first descending")
+        << "Image1" << QStringList{"Wert."} << "ORDER BY WERTUNG DESC, TITEL";
     QTest::newRow("Wert. twice") << "Image1" << QStringList{"Wert.", "Wert."}
                                  << "ORDER BY WERTUNG, TITEL";
     QTest::newRow("Genre ascending") << "Image1" << QStringList{"Genre"} << "ORDER BY GENRE, TITEL";
     QTest::newRow("title right after a switch reverses")
         << "Image1" << QStringList{"Spieletitel"} << "ORDER BY TITEL DESC";
-    QTest::newRow("Name in disc view") << "Image2" << QStringList{"Name"}
-                                       << "ORDER BY TITEL DESC, AUSGABE DESC";
+    QTest::newRow("Name in disc view")
+        << "Image2" << QStringList{"Name"} << "ORDER BY TITEL DESC, AUSGABE DESC";
     QTest::newRow("Kategorie") << "Image2" << QStringList{"Kategorie"} << "ORDER BY ART, TITEL";
     QTest::newRow("Art") << "Image3" << QStringList{"Art"} << "ORDER BY ART, TITEL";
-    QTest::newRow("Counter") << "Image3" << QStringList{"Counter"} << "ORDER BY COUNTER DESC, TITEL";
-    QTest::newRow("Ausgabe then Medium") << "Image2" << QStringList{"Ausgabe", "Medium"}
-                                         << "ORDER BY MEDIUM, TITEL";
+    QTest::newRow("Counter") << "Image3" << QStringList{"Counter"}
+                             << "ORDER BY COUNTER DESC, TITEL";
+    QTest::newRow("Ausgabe then Medium")
+        << "Image2" << QStringList{"Ausgabe", "Medium"} << "ORDER BY MEDIUM, TITEL";
 }
 
 void TestMainWindow::headingClicksSort() {
@@ -210,8 +216,7 @@ void TestMainWindow::minimumSizeAndGrid() {
     const QSize outer = Form1->frameGeometry().size();
     QVERIFY2(outer.width() >= 320 && outer.height() >= 480,
              qPrintable(QString("%1x%2").arg(outer.width()).arg(outer.height())));
-    QCOMPARE(Form1->DBGrid1->geometry(),
-             QRect(130, 9, Form1->width() - 140, Form1->height() - 18));
+    QCOMPARE(Form1->DBGrid1->geometry(), QRect(130, 9, Form1->width() - 140, Form1->height() - 18));
     Form1->resize(900, 700);
     QCoreApplication::processEvents();
     QCOMPARE(Form1->DBGrid1->geometry(), QRect(130, 9, 760, 682));
@@ -221,10 +226,10 @@ void TestMainWindow::editModeSwitch_data() {
     QTest::addColumn<int>("button");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<int>("editMode");
-    QTest::newRow("Ctrl+Alt left") << int(Qt::LeftButton)
-                                   << int(Qt::ControlModifier | Qt::AltModifier) << 1;
-    QTest::newRow("Ctrl+Alt right") << int(Qt::RightButton)
-                                    << int(Qt::ControlModifier | Qt::AltModifier) << 1;
+    QTest::newRow("Ctrl+Alt left")
+        << int(Qt::LeftButton) << int(Qt::ControlModifier | Qt::AltModifier) << 1;
+    QTest::newRow("Ctrl+Alt right")
+        << int(Qt::RightButton) << int(Qt::ControlModifier | Qt::AltModifier) << 1;
     QTest::newRow("Ctrl+Alt+Shift")
         << int(Qt::LeftButton) << int(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)
         << 1;
@@ -312,8 +317,9 @@ void TestMainWindow::infoButtonsPerModeAndView() {
     QCOMPARE(Form2->Label9->text(), QStringLiteral("CD/DVD-Modus"));
 
     pressStrip(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
-    for (QWidget* view : {static_cast<QWidget*>(Form1->Image1), static_cast<QWidget*>(Form1->Image2),
-                          static_cast<QWidget*>(Form1->Image3)}) {
+    for (QWidget* view :
+         {static_cast<QWidget*>(Form1->Image1), static_cast<QWidget*>(Form1->Image2),
+          static_cast<QWidget*>(Form1->Image3)}) {
         clickArea(view);
         openInfo();
         QVERIFY(!Form2->Button2->isHidden());
@@ -338,6 +344,22 @@ void TestMainWindow::closingTheFrameCommitsThePendingEdit() {
     Form1->close();
     const QStringList rows = TestSupport::readTable(m_app->dataDir() + "/TipsData.DB", "TipsData");
     QVERIFY(rows.value(0).startsWith(QStringLiteral("NEU|")));
+}
+
+// Pictures of the window in both modes for the documentation, when VANTORA_SHOTS names a
+// folder (run once plainly and once with QT_SCALE_FACTOR=2).
+void TestMainWindow::screenshots() {
+    const QString folder = qEnvironmentVariable("VANTORA_SHOTS");
+    if (folder.isEmpty())
+        QSKIP("VANTORA_SHOTS not set");
+    const QString scale = QString::number(Form1->devicePixelRatioF());
+    QImage browse = Form1->grab().toImage();
+    QVERIFY(browse.save(folder + "/main-window-" + scale + "x.png"));
+    pressStrip(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    QVERIFY(Form1->grab().toImage().save(folder + "/main-window-edit-" + scale + "x.png"));
+    // The lit face of the current view shows in the picture.
+    const QColor face = browse.pixelColor(QPoint(20, 140) * Form1->devicePixelRatioF());
+    QVERIFY2(face.red() > face.blue() + 60, qPrintable(face.name()));
 }
 
 QTEST_MAIN(TestMainWindow)

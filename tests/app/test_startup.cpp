@@ -8,9 +8,9 @@
 #include "ClickArea.h"
 
 #include <QDir>
-#include <QLabel>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTest>
 
 namespace {
@@ -108,13 +108,11 @@ void TestStartup::conversionErrorSkipsTheRestOfCreation() {
     AppFixture app;
     QVERIFY(app.makeArchive());
     app.start(QStringLiteral("vantorahd"), QStringLiteral("1,00"));
-    QCOMPARE(app.boxes.value(0),
-             QStringLiteral("error: '1,00' ist kein gültiger Gleitkommawert."));
+    QCOMPARE(app.boxes.value(0), QStringLiteral("error: '1,00' ist kein gültiger Gleitkommawert."));
     QVERIFY(app.launcher.started.isEmpty());
     // No copy and no change of directory: the tables are read where they lie.
     QVERIFY(!QFileInfo::exists(app.root() + "/hd/KALMOR/VANTORA/DATA/GameData.DB"));
-    QCOMPARE(State().DataDir,
-             QDir::toNativeSeparators(app.discDir()) + QDir::separator() + "DATA");
+    QCOMPARE(State().DataDir, QDir::toNativeSeparators(app.discDir()) + QDir::separator() + "DATA");
     QVERIFY(Form1 && Form1->isVisible());
     QVERIFY(Form1->Query1.recordCount() > 0);
 }

@@ -6,16 +6,16 @@
 #include "ClickArea.h"
 #include "Connection.h"
 #include "EngineError.h"
-#include "TForm1.h"
 #include "StripPicture.h"
+#include "TForm1.h"
 #include "Table.h"
 #include "TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QApplication>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -190,8 +190,8 @@ void TestFaults::readOnlyDataFolderRefusesEdits() {
         QSKIP("running with rights that ignore file permissions");
     QCOMPARE(app.start(), StartupOutcome::Running);
     QCOMPARE(Form1->Query1.recordCount(), 40);
-    QTest::mousePress(Form1->Image4, Qt::LeftButton,
-                      Qt::ControlModifier | Qt::AltModifier, QPoint(60, 380));
+    QTest::mousePress(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
+                      QPoint(60, 380));
     QVERIFY(Form1->Table1.isOpen());
     QVERIFY_THROWS_EXCEPTION(EngineError, Form1->Table1.setFieldText(0, "X"));
     QFile::setPermissions(app.dataDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -203,8 +203,7 @@ void TestFaults::killedRightAfterAPostLosesNothing() {
                            "TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT",
                            {{"Alt", "1999/01", "Demo", "CD"}});
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--child-post", dir.path(), "25"});
+    child.start(QCoreApplication::applicationFilePath(), {"--child-post", dir.path(), "25"});
     QVERIFY(child.waitForStarted());
     QByteArray out;
     QTRY_VERIFY_WITH_TIMEOUT((out += child.readAllStandardOutput()).contains("posted 24"), 30000);
@@ -232,7 +231,8 @@ QProcessEnvironment programEnvironment(const QString& root) {
 void prepareDisc(const QString& root, const QString& disc) {
     QDir().mkpath(root + "/config/Kalmor");
     QDir().mkpath(root + "/runtime");
-    QFile::setPermissions(root + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(root + "/runtime",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QFile ini(root + "/config/Kalmor/Vantora-Engine.ini");
     ini.open(QIODevice::WriteOnly);
     ini.write("[General]\nEngine-Version=1.00\n");

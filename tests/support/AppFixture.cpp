@@ -61,4 +61,6 @@ void AppFixture::stop() {
     QDir::setCurrent(m_savedCwd);
 }
 
-TForm1* AppFixture::mainWindow() const { return Form1; }
+TForm1* AppFixture::mainWindow() const {
+    return Form1;
+}

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Dialogs.h"
 #include "EngineRegistry.h"
 #include "ProgramLauncher.h"
-#include "Dialogs.h"
 #include "Startup.h"
 
 #include <QStringList>

@@ -62,8 +62,8 @@ void makeTable(const QString& path, const QString& table, const QString& schema,
 QStringList readTable(const QString& path, const QString& table) {
     QStringList out;
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY,
-                        nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
         sqlite3_close(db);
         return out;
     }

@@ -9,8 +9,7 @@ namespace TestSupport {
 
 // Runs the sample-archive generator into `dir` with a fixed seed and small counts.
 // Returns false (and fails the test) when the generator did not succeed.
-bool makeArchive(const QString& dir, int games = 40, int disc = 60, int tips = 30,
-                 int seed = 7);
+bool makeArchive(const QString& dir, int games = 40, int disc = 60, int tips = 30, int seed = 7);
 
 // Creates a table file with the given schema and rows (texts; "\\N" for NULL).
 // `schema` is the column list, e.g. "TITEL TEXT, WERTUNG INTEGER".
