@@ -1,237 +1,230 @@
 #include "ArchiveGenerator.h"
 
-#include "Random.h"
-#include "TableWriter.h"
+#include "ArchiveWords.h"
+#include "IssueCalendar.h"
+#include "NameForge.h"
+#include "ReviewComments.h"
 
+#include <algorithm>
 #include <array>
-#include <cstdio>
-#include <vector>
 
 namespace {
 
-using Words = std::vector<std::string>;
+using namespace ArchiveWords;
+using namespace std::string_view_literals;
 
-// The magazine's issues, 1997/10 to 2002/06.
-std::vector<std::string> issues() {
-    std::vector<std::string> out;
-    for (int y = 1997, m = 10; y < 2002 || (y == 2002 && m <= 6);) {
-        char buf[8];
-        std::snprintf(buf, sizeof buf, "%04d/%02d", y, m);
-        out.emplace_back(buf);
-        if (++m == 13)
-            m = 1, ++y;
-    }
-    return out;
-}
-
-// ---- invented names ------------------------------------------------------------------
-
-const Words kSyllables = {"Zar", "kon", "Vel", "dra", "Mor", "gath", "Ty", "rion", "Quo", "lix",
-                          "Bra", "vox", "Nim", "bus", "Or", "thal", "Ka", "lum", "Syr", "ven",
-                          "Ul", "dor", "Xe", "nar", "Gor", "mek", "Lu", "mara", "Fen", "trix"};
-const Words kNouns = {"Legion", "Fahrt", "Reich", "Wacht", "Jagd", "Front", "Ritter", "Piloten",
-                      "Kommando", "Festung", "Allianz", "Chroniken", "Rallye", "Liga", "Manager",
-                      "Imperium", "Expedition", "Arena", "Sektor", "Kolonie"};
-const Words kAdjectives = {"Eiserne", "Dunkle", "Stählerne", "Verlorene", "Letzte", "Goldene",
-                           "Wilde", "Schnelle", "Ewige", "Geheime"};
-const Words kSubtitles = {": Die Rückkehr", " II", " 3", ": Gold Edition", " 2000",
-                          ": Das Erwachen", ": Ärger im All", " Deluxe", ": Neue Welten",
-                          " - Der Auftrag"};
-const Words kUmlautTitles = {"Über den Wolken von ", "Ärger in ", "Öl für ", "Übermacht: ",
-                             "Äonen von "};
-const Words kStudioEnds = {" Interactive", " Soft", " Games", " Studios", " Entertainment",
-                           " Software", " Digital", " Spielewerk"};
-
-std::string inventedName(Random& r) {
-    std::string s = r.pick(kSyllables);
-    s += r.pick(kSyllables);
-    for (char& c : s)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    s[0] = char(std::toupper(static_cast<unsigned char>(s[0])));
-    return s;
-}
-
-std::string gameTitle(Random& r) {
-    std::string t;
-    switch (r.below(6)) {
-    case 0:
-        t = inventedName(r);
-        break;
-    case 1:
-        t = inventedName(r) + " " + r.pick(kNouns);
-        break;
-    case 2:
-        t = r.pick(kAdjectives) + " " + r.pick(kNouns);
-        break;
-    case 3:
-        t = r.pick(kNouns) + " von " + inventedName(r);
-        break;
-    case 4:
-        t = r.pick(kUmlautTitles) + inventedName(r);
-        break;
-    default:
-        t = inventedName(r) + r.pick(kSubtitles);
-        break;
-    }
-    if (r.chance(4)) // a few titles as the publisher writes them, in small letters
-        for (char& c : t)
-            c = char(std::tolower(static_cast<unsigned char>(c)));
-    return t;
-}
-
-// ---- the games table -----------------------------------------------------------------
-
-struct Rubric {
-    const char* word;
-    Words genres;
-    int weight;
+enum Stream : uint64_t {
+    GameCountStream = 11,
+    DiscCountStream,
+    TipCountStream,
+    ReviewStream,
+    DiscStream,
+    TipStream
 };
 
-const std::array<Rubric, 7> kRubrics = {{
-    {"Action", {"Actionspiel", "3D-Action", "Weltraumspiel", "Mechspiel"}, 26},
-    {"Strategie", {"Strategiespiel", "Echtzeit-Strategie", "Aufbauspiel"}, 20},
-    {"Sport", {"Sportspiel", "Rennspiel"}, 14},
-    {"Simulationen", {"Flugsimulation", "Wirtschaftssimulation", "Rennspiel"}, 12},
-    {"Adventures", {"Adventure", "Rollenspiel"}, 14},
-    {"Budget", {"Actionspiel", "Strategiespiel", "Adventure", "Sportspiel"}, 8},
-    {"Software", {"Software"}, 6},
-}};
+std::optional<int> ratingFor(SplitMix64& rng, const CatalogueGame& game) {
+    if (game.rubric == Software)
+        return rng.chance(70) ? std::nullopt : std::optional<int>(rng.range(55, 90));
+    if (rng.chance(2))
+        return std::nullopt;
+    if (rng.chance(4))
+        return rng.range(5, 35);
+    int r = 28 + rng.range(0, 18) + rng.range(0, 18) + rng.range(0, 18) + rng.range(0, 18);
+    if (game.rubric == Budget)
+        r -= game.reRelease ? 5 : 12;
+    return std::clamp(r, 0, 100);
+}
 
-const Rubric& pickRubric(Random& r) {
-    int total = 0;
-    for (const Rubric& k : kRubrics)
-        total += k.weight;
-    int x = r.below(total);
-    for (const Rubric& k : kRubrics) {
-        if (x < k.weight)
-            return k;
-        x -= k.weight;
+std::string mediumFor(SplitMix64& rng, int issue, int kind) {
+    if (IssueCalendar::yearOf(issue) < kFirstDvdYear)
+        return std::string(kMedia[0]);
+    static constexpr std::array kShares = {10, 35, 55};
+    static constexpr std::array kVideoShares = {5, 60, 35};
+    const bool video = kind == Video || kind == Videos;
+    return std::string(kMedia[rng.weighted(video ? kVideoShares : kShares)]);
+}
+
+std::string patchName(SplitMix64& rng, const std::string& title) {
+    const std::string version =
+        "1." + std::to_string(rng.range(1, 3)) + std::to_string(rng.range(0, 9));
+    return title + (rng.chance(70) ? " Patch " : " Update ") + version;
+}
+
+std::string extraName(SplitMix64& rng, const std::string& title) {
+    static constexpr std::array kExtras = {"Zusatzkarten"sv, "Hintergrundbilder"sv,
+                                           "Soundtrack"sv,   "Spielstände"sv,
+                                           "Leveleditor"sv,  "Bonusmissionen"sv};
+    return title + " - " + std::string(rng.pick(kExtras));
+}
+
+std::string videoName(SplitMix64& rng, const std::string& title) {
+    static constexpr std::array kCuts = {" - Trailer"sv, " - Intro"sv, " - Spielszenen"sv};
+    if (rng.chance(20))
+        return "Making of " + title;
+    return title + std::string(rng.pick(kCuts));
+}
+
+std::string driverName(SplitMix64& rng) {
+    static constexpr std::array kVendors = {"Vexar"sv,   "Polytrax"sv, "Kaskadia"sv,
+                                            "Nebulon"sv, "Arkon"sv,    "Voxtra"sv};
+    static constexpr std::array kDevices = {"3D-Beschleuniger"sv, "Grafikkarte"sv, "Soundkarte"sv,
+                                            "Lenkrad"sv,          "Gamepad"sv,     "Joystick"sv};
+    return std::string(rng.pick(kVendors)) + " " + std::string(rng.pick(kDevices)) + " Treiber " +
+           std::to_string(rng.range(1, 6)) + "." + std::to_string(rng.range(10, 99));
+}
+
+std::string bonusName(SplitMix64& rng, int year, const std::string& title) {
+    switch (rng.range(0, 3)) {
+    case 0:
+        return "Heftarchiv " + std::to_string(year - 1);
+    case 1:
+        return "Bildschirmschoner: " + title;
+    case 2:
+        return "Spieleindex " + std::to_string(year);
+    default:
+        return "Leserbriefe und Umfrage";
     }
-    return kRubrics[0];
 }
 
-const Words kPraise = {"Grafisch stark", "Spielerisch ausgereift", "Packende Atmosphäre",
-                       "Hervorragende Steuerung", "Viel Abwechslung", "Gelungener Mehrspielermodus",
-                       "Stimmungsvolle Musik", "Durchdachtes Missionsdesign"};
-const Words kBlame = {"spielerisch eher mau", "auf Dauer eintönig", "mit zähem Einstieg",
-                      "leider viel zu kurz", "mit hakeliger Steuerung", "technisch veraltet",
-                      "mit schwacher KI", "aber teuer"};
-const Words kVerdicts = {"Für Genre-Fans ein Muss.", "Nur etwas für Geduldige.",
-                         "Unser Tipp des Monats.", "Solide Kost für Zwischendurch.",
-                         "Ein Fall für die Grabbelkiste.", "Probieren Sie die Demo!"};
-
-std::string comment(Random& r) {
-    return r.pick(kPraise) + ", " + r.pick(kBlame) + ". " + r.pick(kVerdicts);
+std::string miscName(SplitMix64& rng, const std::string& title) {
+    switch (rng.range(0, 5)) {
+    case 0:
+        return "Gewinnspiel: " + title;
+    case 1:
+        return "Shareware-Sammlung Teil " + std::to_string(rng.range(1, 12));
+    case 2:
+        return "Systemcheck " + std::to_string(rng.range(1, 4)) + ".0";
+    case 3:
+        return "Internet-Zugang";
+    case 4:
+        return "Browser-Erweiterungen";
+    default:
+        return "Inhaltsverzeichnis";
+    }
 }
 
-std::string studio(Random& r) { return inventedName(r) + r.pick(kStudioEnds); }
-
-int rating(Random& r) {
-    // Mostly between 50 and 90, a few flops and top marks.
-    int v = 40 + r.below(25) + r.below(25) + r.below(15);
-    if (r.chance(5))
-        v = r.between(5, 45);
-    if (r.chance(2))
-        v = r.between(90, 100);
-    return v > 100 ? 100 : v;
-}
-
-// ---- disc contents and tips ----------------------------------------------------------
-
-const Words kDiscKinds = {"Demo", "Demo", "Demo", "Spielbare Demo", "Demo (Mehrspieler)",
-                          "Extras", "Mods", "Mods", "Patch", "Patch", "Programm",
-                          "Programm-Patch", "Treiber", "Video", "Video-Vorschau",
-                          "Vollversion", "Bonus", "Sonstiges", "Hintergrundbilder"};
-const Words kTools = {"Packprogramm", "Grafiktreiber", "Soundtreiber", "Bildbetrachter",
-                      "Virenscanner", "Brennprogramm", "Systeminfo", "Mausbeschleuniger"};
-const Words kTipKinds = {"Cheat", "Kurztipp", "Lösung", "Taktik"};
-
-long perIssue(long total, size_t issueCount, size_t index) {
-    // Spread `total` evenly: issue i gets the difference of the running shares.
-    const long before = long(double(total) * double(index) / double(issueCount));
-    const long upTo = long(double(total) * double(index + 1) / double(issueCount));
-    return upTo - before;
+int tipCounter(SplitMix64& rng, int kind) {
+    switch (kind) {
+    case 0: // Cheat: number of codes
+        return rng.range(1, 24);
+    case 1: // Kurztipp
+        return rng.range(1, 3);
+    case 2: // Lösung: pages
+        return rng.range(2, 14);
+    default: // Taktik: pages
+        return rng.range(1, 6);
+    }
 }
 
 } // namespace
 
-std::string generateArchive(const ArchiveOptions& o) {
-    Random r(o.seed);
-    const std::vector<std::string> allIssues = issues();
-    const size_t n = allIssues.size();
+ArchiveCounts ArchiveCounts::perIssueDefaults() {
+    return {60 * IssueCalendar::kIssueCount, 150 * IssueCalendar::kIssueCount,
+            80 * IssueCalendar::kIssueCount};
+}
 
-    TableWriter games, disc, tips;
-    std::string err;
-    if (!(err = games.begin(o.outDir, "GameData",
-                            "TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, WERTUNG INTEGER, "
-                            "Ausgabe TEXT, KOMMENTAR TEXT"))
-             .empty() ||
-        !(err = disc.begin(o.outDir, "CDData", "TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT"))
-             .empty() ||
-        !(err = tips.begin(o.outDir, "TipsData", "TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER"))
-             .empty())
-        return err;
+ArchiveGenerator::ArchiveGenerator(uint64_t seed, const ArchiveCounts& counts)
+    : m_seed(seed),
+      m_discPerIssue(IssueCalendar::spread(counts.disc, mixKeys({seed, DiscCountStream}))),
+      m_tipsPerIssue(IssueCalendar::spread(counts.tips, mixKeys({seed, TipCountStream}))),
+      m_catalogue(seed, IssueCalendar::spread(counts.games, mixKeys({seed, GameCountStream}))) {}
 
-    std::vector<std::string> reviewed; // titles reviewed so far, for demos and tips
-    std::vector<std::string> upcoming; // titles whose demo came first
-    for (size_t i = 0; i < n; ++i) {
-        const std::string& issue = allIssues[i];
-        const int year = std::stoi(issue.substr(0, 4));
-
-        const long gameCount = o.games >= 0 ? perIssue(o.games, n, i) : 55 + r.below(11);
-        for (long k = 0; k < gameCount; ++k) {
-            std::string title;
-            if (!upcoming.empty() && r.chance(30)) {
-                title = upcoming.back();
-                upcoming.pop_back();
-            } else {
-                title = gameTitle(r);
-            }
-            const Rubric& rub = pickRubric(r);
-            const bool rated = !r.chance(3);
-            if (!games.row({title, rub.word, r.pick(rub.genres), studio(r),
-                            rated ? std::to_string(rating(r)) : std::string(), issue, comment(r)},
-                           {false, false, false, false, !rated, false, false}))
-                return games.error();
-            if (reviewed.size() < 5000)
-                reviewed.push_back(title);
-            else
-                reviewed[size_t(r.below(5000))] = title;
-        }
-
-        const long discCount = o.disc >= 0 ? perIssue(o.disc, n, i) : 140 + r.below(21);
-        for (long k = 0; k < discCount; ++k) {
-            const std::string& kind = r.pick(kDiscKinds);
-            std::string title;
-            if (kind.find("reiber") != std::string::npos || kind == "Programm")
-                title = r.pick(kTools) + " " + std::to_string(r.between(1, 9)) + "." +
-                        std::to_string(r.below(10));
-            else if (!reviewed.empty() && r.chance(60))
-                title = r.pick(reviewed);
-            else {
-                title = gameTitle(r);
-                if (kind.find("Demo") != std::string::npos && upcoming.size() < 200)
-                    upcoming.push_back(title); // reviewed in a later issue
-            }
-            std::string medium = "CD";
-            if (year >= 2000) {
-                const int m = r.below(10);
-                medium = m < 5 ? "CD" : m < 8 ? "DVD" : "CD/DVD";
-            }
-            if (!disc.row({title, issue, kind, medium}, {false, false, false, false}))
-                return disc.error();
-        }
-
-        const long tipCount = o.tips >= 0 ? perIssue(o.tips, n, i) : 70 + r.below(21);
-        for (long k = 0; k < tipCount; ++k) {
-            const std::string title = reviewed.empty() ? gameTitle(r) : r.pick(reviewed);
-            if (!tips.row({title, issue, r.pick(kTipKinds), std::to_string(r.between(1, 40))},
-                          {false, false, false, false}))
-                return tips.error();
+void ArchiveGenerator::games(const std::function<void(const GameRow&)>& emit) const {
+    GameRow row;
+    for (int issue = 0; issue < IssueCalendar::kIssueCount; ++issue) {
+        row.issue = IssueCalendar::text(issue);
+        SplitMix64 rng(mixKeys({m_seed, ReviewStream, uint64_t(issue)}));
+        for (int64_t k = 0; k < m_catalogue.reviewsIn(issue); ++k) {
+            CatalogueGame game = m_catalogue.reviewed(issue, k);
+            row.rating = ratingFor(rng, game);
+            row.comment = reviewComment(rng, row.rating, game.rubric == Software);
+            row.title = std::move(game.title);
+            row.rubric = kRubrics[game.rubric];
+            row.genre = std::move(game.genre);
+            row.maker = std::move(game.maker);
+            emit(row);
         }
     }
-    if (!(err = games.finish()).empty() || !(err = disc.finish()).empty() ||
-        !(err = tips.finish()).empty())
-        return err;
-    return {};
+}
+
+DiscRow ArchiveGenerator::discItem(SplitMix64& rng, int issue) const {
+    const int kind = rng.weighted(kDiscWeights);
+    DiscRow row;
+    row.category = kDiscCategories[kind];
+    row.medium = mediumFor(rng, issue, kind);
+    switch (kind) {
+    case Demo:
+    case PlayableDemo: {
+        // A demo comes shortly before or with the review.
+        static constexpr std::array kAhead = {25, 40, 25, 10};
+        const int ahead = rng.weighted(kAhead);
+        row.title = m_catalogue.reviewedBetween(rng, issue + ahead, issue + ahead).title;
+        break;
+    }
+    case Patch:
+        row.title = patchName(rng, m_catalogue.reviewedBetween(rng, issue - 10, issue - 1).title);
+        break;
+    case Mods:
+        row.title = m_catalogue.reviewedBetween(rng, issue - 20, issue - 2).title + " - " +
+                    NameForge::compound(rng) + "-Mod";
+        break;
+    case Extras:
+        row.title = extraName(rng, m_catalogue.reviewedBetween(rng, issue - 6, issue + 1).title);
+        break;
+    case Video:
+    case Videos:
+        row.title = videoName(rng, m_catalogue.reviewedBetween(rng, issue, issue + 4).title);
+        break;
+    case FullVersion:
+        row.title = m_catalogue.reviewedBetween(rng, issue - 40, issue - 12).title;
+        break;
+    case AddOn:
+        row.title = m_catalogue.reviewedBetween(rng, issue - 12, issue - 3).title + " - Add-On";
+        break;
+    case Program:
+        row.title = NameForge::programTitle(rng);
+        break;
+    case Driver:
+    case DriverUpdate:
+        row.title = driverName(rng);
+        break;
+    case Bonus:
+        row.title = bonusName(rng, IssueCalendar::yearOf(issue),
+                              m_catalogue.reviewedBetween(rng, issue - 3, issue).title);
+        break;
+    default:
+        row.title = miscName(rng, m_catalogue.reviewedBetween(rng, issue, issue + 1).title);
+        break;
+    }
+    return row;
+}
+
+void ArchiveGenerator::disc(const std::function<void(const DiscRow&)>& emit) const {
+    for (int issue = 0; issue < IssueCalendar::kIssueCount; ++issue) {
+        SplitMix64 rng(mixKeys({m_seed, DiscStream, uint64_t(issue)}));
+        const std::string issueText = IssueCalendar::text(issue);
+        for (int64_t i = 0; i < m_discPerIssue[issue]; ++i) {
+            DiscRow row = discItem(rng, issue);
+            row.issue = issueText;
+            emit(row);
+        }
+    }
+}
+
+void ArchiveGenerator::tips(const std::function<void(const TipRow&)>& emit) const {
+    // Tips follow the review, most of them within a few months.
+    static constexpr std::array kMonthsAfter = {8, 20, 18, 14, 10, 8, 6, 5, 4, 3, 2, 1, 1};
+    TipRow row;
+    for (int issue = 0; issue < IssueCalendar::kIssueCount; ++issue) {
+        SplitMix64 rng(mixKeys({m_seed, TipStream, uint64_t(issue)}));
+        row.issue = IssueCalendar::text(issue);
+        for (int64_t i = 0; i < m_tipsPerIssue[issue]; ++i) {
+            const int back = rng.weighted(kMonthsAfter);
+            const int kind = rng.weighted(kTipWeights);
+            row.title = m_catalogue.reviewedBetween(rng, issue - back, issue - back).title;
+            row.kind = kTipKinds[kind];
+            row.counter = tipCounter(rng, kind);
+            emit(row);
+        }
+    }
 }
