@@ -2,49 +2,92 @@
 
 #include <QFileInfo>
 #include <QSettings>
+#include <QStringList>
+
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 namespace {
-const QString kOrganization = QStringLiteral("Kalmor");
-const QString kApplication = QStringLiteral("Vantora-Engine");
-const QString kValue = QStringLiteral("Engine-Version");
-const QString kDefault = QStringLiteral("0.00");
+
+const QString organisation = QStringLiteral("Kalmor");
+const QString engineKey = QStringLiteral("Vantora-Engine");
+const QString versionValue = QStringLiteral("Engine-Version");
+
+// An INI line "Engine-Version=1,00" reads back as a list; the registry would hold the
+// text as written, so the parts are joined again.
+QString versionText(const QVariant& value) {
+    if (value.userType() == QMetaType::QStringList)
+        return value.toStringList().join(u',');
+    return value.toString();
+}
+
+#ifdef Q_OS_WIN
+const QString machineKey = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Kalmor");
+#else
+// True when the settings file could be written without creating anything to find out:
+// the file itself, or the nearest folder above it that exists, is writable.
+bool couldWrite(const QString& fileName) {
+    QFileInfo info(fileName);
+    while (!info.exists()) {
+        const QString parent = info.absolutePath();
+        if (parent == info.absoluteFilePath())
+            return false;
+        info.setFile(parent);
+    }
+    return info.isWritable();
+}
+
+bool writeVersion(QSettings& settings, const QString& version) {
+    settings.setValue(versionValue, version);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+#endif
+
 } // namespace
 
 QString EngineRegistry::engineVersion() const {
 #ifdef Q_OS_WIN
-    QSettings key(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Kalmor\\Vantora-Engine"),
-                  QSettings::NativeFormat);
-    return key.value(kValue, kDefault).toString();
+    const QSettings registry(machineKey, QSettings::NativeFormat);
+    const QVariant value = registry.value(engineKey + u'/' + versionValue);
 #else
-    // Each scope is read on its own (no fallbacks), the user's first.
-    for (QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) {
-        QSettings s(QSettings::IniFormat, scope, kOrganization, kApplication);
-        s.setFallbacksEnabled(false);
-        if (QFileInfo::exists(s.fileName()) && s.contains(kValue))
-            return s.value(kValue).toString();
-    }
-    return kDefault;
+    // User scope falls back to the system scope by itself.
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, organisation, engineKey);
+    const QVariant value = settings.value(versionValue);
 #endif
+    return value.isValid() ? versionText(value) : defaultVersion();
 }
 
 bool EngineRegistry::recordEngineVersion(const QString& version, QString* where) {
 #ifdef Q_OS_WIN
-    QSettings key(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Kalmor\\Vantora-Engine"),
-                  QSettings::NativeFormat);
-    key.setValue(kValue, version);
-    key.sync();
+    QSettings registry(machineKey, QSettings::NativeFormat);
+    registry.setValue(engineKey + u'/' + versionValue, version);
+    registry.sync();
     if (where)
-        *where = key.fileName();
-    return key.status() == QSettings::NoError;
+        *where = machineKey + u'\\' + engineKey;
+    return registry.status() == QSettings::NoError;
 #else
-    // root installs for everyone; anyone else for themselves.
-    const QSettings::Scope scope = ::geteuid() == 0 ? QSettings::SystemScope : QSettings::UserScope;
-    QSettings s(QSettings::IniFormat, scope, kOrganization, kApplication);
-    s.setValue(kValue, version);
-    s.sync();
+    QSettings user(QSettings::IniFormat, QSettings::UserScope, organisation, engineKey);
+    QString written;
+    if (::geteuid() == 0) {
+        // QSettings::isWritable() would create the folder in the system location just by
+        // being asked, so the check looks at the file system without touching it.
+        QSettings system(QSettings::IniFormat, QSettings::SystemScope, organisation, engineKey);
+        if (couldWrite(system.fileName()) && writeVersion(system, version))
+            written = system.fileName();
+    }
+    // The user's entry takes precedence when read, so an older one of its own must not
+    // hide the system-wide record just written.
+    const bool userHasOwn = QSettings(user.fileName(), QSettings::IniFormat).contains(versionValue);
+    if (written.isEmpty() || userHasOwn) {
+        if (!writeVersion(user, version))
+            return false;
+        if (written.isEmpty())
+            written = user.fileName();
+    }
     if (where)
-        *where = s.fileName();
-    return s.status() == QSettings::NoError;
+        *where = written;
+    return true;
 #endif
 }

@@ -2,33 +2,40 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace FileOps {
 
-bool makeDir(const QString& path) { return QDir().mkdir(path); }
+bool makeDir(const QString& path) {
+    return QDir().mkdir(path);
+}
 
 bool clearAttributes(const QString& path) {
-    if (!QFile::exists(path))
+    if (!QFileInfo::exists(path))
         return false;
-    return QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner |
-                                           QFile::WriteUser | QFile::ReadOwner |
-                                           QFile::ReadUser);
+    return QFile::setPermissions(path,
+                                 QFile::permissions(path) | QFile::WriteOwner | QFile::WriteUser);
 }
 
-bool copyOverwrite(const QString& source, const QString& target) {
-    if (!QFile::exists(source))
+bool copyOverwrite(const QString& src, const QString& dst) {
+    const QFileInfo source(src);
+    if (!source.isFile() || source == QFileInfo(dst))
         return false;
-    // Copy beside the target first, so a failed copy never destroys the old one.
-    const QString partial = target + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (!QFile::copy(source, partial))
+    if (QFileInfo::exists(dst) && !QFile::remove(dst))
         return false;
-    QFile::remove(target);
-    return QFile::rename(partial, target);
+    return QFile::copy(src, dst);
 }
 
-QString tempFolder() { return QDir::tempPath(); }
-QString currentDir() { return QDir::currentPath(); }
-bool setCurrentDir(const QString& path) { return QDir::setCurrent(path); }
+QString tempFolder() {
+    return QDir::toNativeSeparators(QDir::tempPath());
+}
+
+QString currentDir() {
+    return QDir::toNativeSeparators(QDir::currentPath());
+}
+
+bool setCurrentDir(const QString& path) {
+    return QDir::setCurrent(path);
+}
 
 } // namespace FileOps

@@ -1,12 +1,20 @@
 #include "HardDiskFolder.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace HardDiskFolder {
 
-QStringList levels(const QString& base) {
+namespace {
+
+#ifdef Q_OS_WIN
+const QChar separator = u'\\';
+#else
+const QChar separator = u'/';
+#endif
+
+// `base`, or the platform's default, without a trailing separator.
+QString rootOf(const QString& base) {
 #ifdef Q_OS_WIN
     QString root = base.isEmpty() ? QStringLiteral("C:") : base;
 #else
@@ -14,20 +22,38 @@ QStringList levels(const QString& base) {
                        ? QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                        : base;
 #endif
-    root = QDir::toNativeSeparators(root);
-    if (root.endsWith(QDir::separator()))
+    while (root.size() > 1 && (root.endsWith(u'/') || root.endsWith(u'\\')))
         root.chop(1);
-    const QString sep = QDir::separator();
-    const QString kalmor = root + sep + QStringLiteral("KALMOR");
-    const QString vantora = kalmor + sep + QStringLiteral("VANTORA");
-    return {kalmor, vantora, vantora + sep + QStringLiteral("DATA")};
+    return root;
 }
 
-QString dataDir(const QString& base) { return levels(base).constLast(); }
+} // namespace
+
+QStringList levels(const QString& base) {
+    QString root = rootOf(base);
+    if (root == separator)
+        root.clear();
+    QStringList result;
+    QString path = root;
+    for (const QString& level :
+         {QStringLiteral("KALMOR"), QStringLiteral("VANTORA"), QStringLiteral("DATA")}) {
+        path += separator + level;
+        result << path;
+    }
+    return result;
+}
+
+QString dataDir(const QString& base) {
+    return levels(base).constLast();
+}
 
 bool makeBase(const QString& base) {
-    const QString first = levels(base).constFirst();
-    return QDir().mkpath(QFileInfo(first).absolutePath());
+    const QString root = rootOf(base);
+#ifdef Q_OS_WIN
+    return QDir(root + separator).exists();
+#else
+    return QDir().mkpath(root);
+#endif
 }
 
 } // namespace HardDiskFolder

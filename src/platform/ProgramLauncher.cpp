@@ -6,51 +6,63 @@
 
 namespace {
 
-// Finds one path component in `dir` without regard to case.
+#ifndef Q_OS_WIN
+// The entry of `dir` whose name equals `name` apart from letter case; an exact match wins.
 QString findEntry(const QDir& dir, const QString& name) {
     if (dir.exists(name))
-        return dir.filePath(name);
-    for (const QString& e : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
-        if (e.compare(name, Qt::CaseInsensitive) == 0)
-            return dir.filePath(e);
+        return name;
+    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+    for (const QString& entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return entry;
+    }
     return {};
 }
-
-QString resolveParts(const QStringList& parts) {
-    QDir dir = QDir::current();
-    QString path;
-    for (int i = 0; i < parts.size(); ++i) {
-        path = findEntry(dir, parts[i]);
-        if (path.isEmpty())
-            return {};
-        if (i + 1 < parts.size()) {
-            if (!QFileInfo(path).isDir())
-                return {};
-            dir = QDir(path);
-        }
-    }
-    return QFileInfo(path).isFile() ? path : QString();
-}
+#endif
 
 } // namespace
 
-QString ProgramLauncher::resolve(const QString& relativeFile) {
-    QString normal = relativeFile;
-    normal.replace(u'\\', u'/');
-    QStringList parts = normal.split(u'/', Qt::SkipEmptyParts);
+QString ProgramLauncher::resolve(const QString& relativeFile, const QString& base) {
+    const QString baseDir = base.isEmpty() ? QDir::currentPath() : base;
+    QString path = relativeFile;
+    path.replace(u'\\', u'/');
+    const QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
     if (parts.isEmpty())
         return {};
-    QString found = resolveParts(parts);
-    if (found.isEmpty() && parts.last().endsWith(QLatin1String(".exe"), Qt::CaseInsensitive)) {
-        parts.last().chop(4);
-        found = resolveParts(parts);
+#ifdef Q_OS_WIN
+    const QFileInfo file(QDir(baseDir).filePath(parts.join(u'/')));
+    return file.isFile() ? file.absoluteFilePath() : QString();
+#else
+    QDir dir(baseDir);
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        const QString entry = findEntry(dir, parts[i]);
+        if (entry.isEmpty() || !dir.cd(entry))
+            return {};
     }
-    return found;
+    QStringList candidates{parts.last()};
+    const QString exe = QStringLiteral(".exe");
+    if (parts.last().endsWith(exe, Qt::CaseInsensitive))
+        candidates << parts.last().chopped(exe.size());
+    // A disc may carry the Windows program beside ours: a file this system can run wins.
+    QString fallback;
+    for (const QString& candidate : candidates) {
+        const QString entry = findEntry(dir, candidate);
+        const QFileInfo file(dir.absoluteFilePath(entry));
+        if (entry.isEmpty() || !file.isFile())
+            continue;
+        if (file.isExecutable())
+            return file.absoluteFilePath();
+        if (fallback.isEmpty())
+            fallback = file.absoluteFilePath();
+    }
+    return fallback;
+#endif
 }
 
 bool ProgramLauncher::start(const QString& relativeFile) {
-    const QString program = resolve(relativeFile);
+    const QString workingDir = QDir::currentPath();
+    const QString program = resolve(relativeFile, workingDir);
     if (program.isEmpty())
         return false;
-    return QProcess::startDetached(QFileInfo(program).absoluteFilePath(), {}, QDir::currentPath());
+    return QProcess::startDetached(program, {}, workingDir);
 }

@@ -2,16 +2,19 @@
 
 #include <QString>
 
-// Starts a program by a file name relative to the current directory, as a new process that
-// inherits the current directory; does not wait for it to end.
+// Starts another program as a process of its own and leaves it running.
 class ProgramLauncher {
 public:
     virtual ~ProgramLauncher() = default;
 
-    // "\" counts as a folder separator, names match without regard to case, and a Windows
-    // ".exe" is also found without its extension. Returns whether the program started.
+    // Starts the program named by `relativeFile`, relative to the current directory, with the
+    // current directory as its working directory, and returns at once without waiting for it
+    // to end. Returns whether it started.
     virtual bool start(const QString& relativeFile);
 
-    // The file start() would run; empty when there is none.
-    static QString resolve(const QString& relativeFile);
+    // The file that `relativeFile` names below `baseDir` (by default the current directory),
+    // empty when there is none. Backslashes
+    // separate folders like slashes; outside Windows each part of the name matches without
+    // regard to letter case, and a program named "Setup.exe" may also be the file "Setup".
+    static QString resolve(const QString& relativeFile, const QString& baseDir = {});
 };

@@ -5,30 +5,42 @@
 #include <memory>
 
 class QLocalServer;
+class QLocalSocket;
 class QLockFile;
 
-// Lets one copy of a program file run at a time. The lock is named after the program's file
-// name without its folder, so the disc program and the hard-disk program run side by side.
-// A second copy asks the first, through a local socket, to come to the front.
+// Lets only one copy of a program file run at a time. The first copy holds a lock named
+// after the program's file name and listens on a local socket of the same name; a later copy
+// fails to take the lock and asks the first, through the socket, to bring its window forward.
+// Programs of different file names do not see each other.
 class SingleInstanceGuard : public QObject {
     Q_OBJECT
 public:
-    explicit SingleInstanceGuard(const QString& programFileName, QObject* parent = nullptr);
+    // `programName` is the program's file name without its folder, e.g. "vantorahd".
+    explicit SingleInstanceGuard(const QString& programName, QObject* parent = nullptr);
     ~SingleInstanceGuard() override;
 
-    // Takes the lock; false when another copy holds it. A lock left by a copy that died is
-    // taken over.
+    // Takes the lock and starts listening for activation requests. Returns false when another
+    // running copy holds the lock. A lock left behind by a copy that died does not count.
     bool tryLock();
-    // Asks the copy that holds the lock to restore or raise its window.
+
+    // Sends the running copy the request to bring its window forward. Returns whether the
+    // request was delivered.
     bool askRunningCopyToActivate();
 
-    QString lockName() const { return m_name; }
+    bool isLocked() const;
+    QString lockName() const { return m_programName; }
+    QString lockFileName() const;
+    QString serverName() const;
 
 signals:
+    // Another copy asked this one to restore its window when minimised, else to raise it.
     void activationRequested();
 
 private:
-    QString m_name;
+    void acceptConnections();
+    void readRequest(QLocalSocket* socket);
+
+    QString m_programName;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
 };

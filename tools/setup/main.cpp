@@ -1,38 +1,59 @@
-// The engine installer on the disc: records the engine version the program checks for.
+// Installs the database engine: records its version where the program looks for it.
+// Shows the outcome in a message box, or only on the terminal when there is no display
+// or when started with --quiet.
+
 #include "EngineRegistry.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QTextStream>
 
+#include <cstring>
+#include <memory>
+
 namespace {
-bool hasDisplay() {
+
+const QString engineVersion = QStringLiteral("1.00");
+const QString title = QStringLiteral("Vantora-Engine");
+
+bool displayAvailable(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quiet") == 0)
+            return false;
+    }
+#ifdef Q_OS_WIN
+    return true;
+#else
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (platform == "offscreen" || platform == "minimal")
+    if (platform.startsWith("offscreen") || platform.startsWith("minimal"))
         return false;
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+#endif
 }
+
 } // namespace
 
 int main(int argc, char** argv) {
-    bool quiet = false;
-    for (int i = 1; i < argc; ++i)
-        if (QByteArray(argv[i]) == "--quiet")
-            quiet = true;
-    const bool windowed = !quiet && hasDisplay();
+    const bool withWindow = displayAvailable(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (withWindow)
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
 
     QString where;
-    const bool ok = EngineRegistry::recordEngineVersion(QStringLiteral("1.00"), &where);
-    const QString text = ok ? QStringLiteral("Vantora-Engine 1.00 wurde installiert.\n(%1)").arg(where)
-                            : QStringLiteral("Die Vantora-Engine konnte nicht eingetragen werden:\n%1")
-                                  .arg(where);
-    QTextStream(ok ? stdout : stderr) << text << '\n';
-    if (windowed) {
-        QApplication app(argc, argv);
-        QMessageBox box(ok ? QMessageBox::Information : QMessageBox::Warning,
-                        QStringLiteral("Vantora-Engine Setup"), text);
-        box.exec();
+    const bool installed = EngineRegistry::recordEngineVersion(engineVersion, &where);
+    const QString text =
+        installed
+            ? QStringLiteral("Vantora-Engine %1 wurde installiert.\n%2").arg(engineVersion, where)
+            : QStringLiteral("Die Vantora-Engine konnte nicht installiert werden.");
+
+    QTextStream(installed ? stdout : stderr) << text << Qt::endl;
+    if (withWindow) {
+        if (installed)
+            QMessageBox::information(nullptr, title, text);
+        else
+            QMessageBox::critical(nullptr, title, text);
     }
-    return ok ? 0 : 1;
+    return installed ? 0 : 1;
 }
