@@ -283,17 +283,26 @@ void TestInfoWindow::statusLineWithoutLeadingZeros() {
              QStringLiteral("Aktuelle Daten: 6/2002 (Spiele); 6/2002 (CD); 11/2003 (Tips)"));
 }
 
+// Pictures of both modes for a look (kept when VANTORA_RENDER_DIR names a folder); without
+// edit mode the export button's place shows the background.
 void TestInfoWindow::renderBothModes() {
     startWith(kThreeDiscRows);
-    const QString out = qEnvironmentVariable("VANTORA_RENDER_DIR", QDir::tempPath());
+    const QString out = qEnvironmentVariable("VANTORA_RENDER_DIR", m_app->root());
+    const QPoint exportCentre = Form2->Button2->geometry().center();
+    const QColor background =
+        GradientBackground::bandColour(exportCentre.y() * GradientBackground::kBands / 224);
     Form2->show();
-    QVERIFY(Form2->grab().save(out + QStringLiteral("/info-window.png")));
+    QImage image = Form2->grab().toImage();
+    QVERIFY(image.save(out + QStringLiteral("/info-window.png")));
+    QCOMPARE(image.pixelColor(exportCentre), background);
     Form2->hide();
     enterEditMode(Form1->Image2);
     Form2->Button3->setVisible(true);
     Form2->show();
     QVERIFY(Form2->Button2->isVisible());
-    QVERIFY(Form2->grab().save(out + QStringLiteral("/info-window-edit.png")));
+    image = Form2->grab().toImage();
+    QVERIFY(image.save(out + QStringLiteral("/info-window-edit.png")));
+    QVERIFY(image.pixelColor(exportCentre) != background);
 }
 
 // --- Export --------------------------------------------------------------------------
