@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QLabel>
+
+// A label set by its caption, in which a doubled ampersand "&&" shows as one "&" and a single
+// ampersand marks the following letter (not drawn).
+class CaptionLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit CaptionLabel(QWidget* parent = nullptr);
+
+    void setCaption(const QString& caption);
+    QString caption() const { return m_caption; }
+
+    // The text a caption shows.
+    static QString shownText(const QString& caption);
+
+private:
+    QString m_caption;
+};

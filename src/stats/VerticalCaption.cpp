@@ -1,0 +1,44 @@
+#include "VerticalCaption.h"
+
+#include <QPainter>
+
+VerticalCaption::VerticalCaption(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+    QPalette p = palette();
+    p.setColor(QPalette::Dark, QColor(0x80, 0x80, 0x80));
+    p.setColor(QPalette::Light, QColor(0xFF, 0xFF, 0xFF));
+    setPalette(p);
+}
+
+void VerticalCaption::setText(const QString& text) {
+    if (text == m_text)
+        return;
+    m_text = text;
+    setAccessibleName(text.trimmed());
+    update();
+}
+
+void VerticalCaption::setTextColour(QColor colour) {
+    m_colour = colour;
+    update();
+}
+
+QSize VerticalCaption::sizeHint() const {
+    const QFontMetrics m(font());
+    return QSize(m.height() + 2 * frameWidth(), m.horizontalAdvance(m_text) + 2 * frameWidth());
+}
+
+void VerticalCaption::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(m_colour);
+    const int border = frameWidth();
+    // Turned a quarter to the left: the text's left edge lies on the box's bottom.
+    painter.translate(0, height());
+    painter.rotate(-90);
+    const QRect along(border + 2, border, height() - 2 * border - 2, width() - 2 * border);
+    painter.setClipRect(along);
+    painter.drawText(along, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_text);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QFrame>
+
+// A caption whose text is turned by 90 degrees, reading upwards from the bottom-left corner
+// of its box, inside a lowered single-line border. The text starts two pixels above the
+// bottom border with its top against the left border.
+class VerticalCaption : public QFrame {
+    Q_OBJECT
+public:
+    explicit VerticalCaption(QWidget* parent = nullptr);
+
+    void setText(const QString& text);
+    QString text() const { return m_text; }
+    void setTextColour(QColor colour);
+    QColor textColour() const { return m_colour; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_text;
+    QColor m_colour{0, 0, 0};
+};

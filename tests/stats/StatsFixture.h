@@ -1,0 +1,81 @@
+#pragma once
+
+#include "AppFixture.h"
+#include "TestSupport.h"
+
+#include <QImage>
+#include <QList>
+#include <QStringList>
+#include <QTableWidget>
+#include <QTest>
+
+// The program started over small tables written for one test, and the user's steps on the
+// statistics windows.
+namespace StatsFixture {
+
+// A game review row: TITEL, Rubrik, Genre, HERSTELLER, WERTUNG ("" for none), Ausgabe,
+// KOMMENTAR.
+inline QStringList game(const QString& rubric, const QString& rating, const QString& issue,
+                        const QString& title = QStringLiteral("Spiel")) {
+    return {title, rubric,   QStringLiteral("Genre"), QStringLiteral("Hersteller"), rating,
+            issue, QString()};
+}
+
+// A disc-content row (TITEL, Ausgabe, Art, Medium) or a tips row (TITEL, Ausgabe, Art,
+// COUNTER).
+inline QStringList discRow(const QString& kind, const QString& issue,
+                           const QString& title = QStringLiteral("Datei")) {
+    return {title, issue, kind, QStringLiteral("CD")};
+}
+inline QStringList tipRow(const QString& kind, const QString& issue,
+                          const QString& title = QStringLiteral("Tipp")) {
+    return {title, issue, kind, QStringLiteral("3")};
+}
+
+// Writes the three tables into the fixture's DATA folder.
+inline void writeTables(AppFixture& app, const QList<QStringList>& games,
+                        const QList<QStringList>& disc, const QList<QStringList>& tips) {
+    TestSupport::makeTable(app.dataDir() + QStringLiteral("/GameData.DB"),
+                           QStringLiteral("GameData"),
+                           QStringLiteral("TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, "
+                                          "WERTUNG INTEGER, Ausgabe TEXT, KOMMENTAR TEXT"),
+                           games);
+    TestSupport::makeTable(app.dataDir() + QStringLiteral("/CDData.DB"), QStringLiteral("CDData"),
+                           QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT"), disc);
+    TestSupport::makeTable(
+        app.dataDir() + QStringLiteral("/TipsData.DB"), QStringLiteral("TipsData"),
+        QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER"), tips);
+}
+
+inline QString cellText(QTableWidget* grid, int row, int column) {
+    const QTableWidgetItem* item = grid->item(row, column);
+    return item ? item->text() : QStringLiteral("<none>");
+}
+
+// The grid's texts, rows joined by "|" and cells by ";".
+inline QString gridTexts(QTableWidget* grid) {
+    QStringList rows;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < grid->columnCount(); ++c)
+            cells << cellText(grid, r, c);
+        rows << cells.join(u';');
+    }
+    return rows.join(u'|');
+}
+
+inline void clickGridRow(QTableWidget* grid, int row) {
+    const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+// The window as it paints itself, at one pixel per client pixel.
+inline QImage picture(QWidget* window) {
+    return window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+inline QRgb rgb(int r, int g, int b) {
+    return qRgb(r, g, b);
+}
+
+} // namespace StatsFixture
