@@ -312,6 +312,8 @@ void TForm1::commitPendingEdit() {
 }
 
 void TForm1::Image11Click() {
+    if (!commitGridEdit())
+        return;
     commitPendingEdit();
     close();
     QCoreApplication::quit();
@@ -320,6 +322,10 @@ void TForm1::Image11Click() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // Closing through the frame keeps a typed edit as "Ende" does; a record that cannot
     // be stored keeps the window open so nothing typed is lost.
+    if (!commitGridEdit()) {
+        event->ignore();
+        return;
+    }
     try {
         commitPendingEdit();
     } catch (const EngineError& e) {
@@ -385,6 +391,8 @@ void TForm1::Image4MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers) {
     if (!(modifiers & Qt::ControlModifier) || !(modifiers & Qt::AltModifier))
         return;
     guarded([this] {
+        if (!commitGridEdit())
+            return;
         Table1.close();
         AppState& s = State();
         s.EditMode = s.EditMode == 0 ? 1 : 0;

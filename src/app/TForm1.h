@@ -91,6 +91,18 @@ public:
     // The five click areas the view query disables while it runs.
     void setQueryButtonsEnabled(bool enabled);
 
+    // ---- Edit mode: committing the grid's pending edit ----
+    // Every path that stores the record Table1 stands on (view switch, edit mode off,
+    // "Ende", closing the window, export) calls this first: it stores an open cell
+    // editor's text into the record and checks the record (issue text, rating). False,
+    // after the message, when the record cannot be stored yet; the caller then stops and
+    // the record stays in edit state. True outside edit mode.
+    bool commitGridEdit();
+    // After Table1 was moved, or records added, by others (export, import): the grid
+    // follows its current record and row count.
+    void gridFollowTable();
+    // ---- end edit mode ----
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

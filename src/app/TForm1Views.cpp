@@ -16,6 +16,9 @@
 #include <QSignalBlocker>
 
 void TForm1::InitTable(const QString& view) {
+    // A record that cannot be stored keeps the view as it is.
+    if (!commitGridEdit())
+        return;
     AppState& s = State();
     // 1. The statistics belong to the view being left.
     for (QWidget* w : {static_cast<QWidget*>(Form3), static_cast<QWidget*>(Form5),

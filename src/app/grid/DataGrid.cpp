@@ -1,8 +1,101 @@
 #include "DataGrid.h"
 
 #include "DataSource.h"
+#include "Dialogs.h"
+#include "EngineError.h"
+#include "Table.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Runs a grid action and shows an engine error in the error box.
+template <typename Action> void guardedAction(Action&& action) {
+    try {
+        action();
+    } catch (const EngineError& e) {
+        Dialogs::error(e.message());
+    }
+}
+
+} // namespace
+
+// Every change of the current cell, by key, mouse or program, passes the grid first: it
+// stores the editor's text, raises the column exit and leaves the record.
+class GridCursor : public QItemSelectionModel {
+public:
+    GridCursor(QAbstractItemModel* model, DataGrid* grid)
+        : QItemSelectionModel(model, grid), m_grid(grid) {}
+
+    void setCurrentIndex(const QModelIndex& index,
+                         QItemSelectionModel::SelectionFlags command) override {
+        QModelIndex to = index;
+        bool approved = false;
+        guardedAction([&] { approved = m_grid->approveCurrentChange(currentIndex(), to); });
+        if (approved)
+            QItemSelectionModel::setCurrentIndex(to, command);
+    }
+
+private:
+    DataGrid* m_grid;
+};
+
+// The cell editor: a line edit, known to the grid while it is open; Ctrl+Del in it
+// deletes the record as it does in the grid.
+class GridCellDelegate : public QStyledItemDelegate {
+public:
+    explicit GridCellDelegate(DataGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        m_grid->m_editor = editor;
+        return editor;
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Delete && (key->modifiers() & Qt::ControlModifier)) {
+                m_grid->deleteRecord();
+                return true;
+            }
+            if (leavesTheText(qobject_cast<QLineEdit*>(object), *key)) {
+                // The grid moves to the neighbouring column; the text goes with it.
+                QKeyEvent forwarded(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+                QCoreApplication::sendEvent(m_grid, &forwarded);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+private:
+    // Left or Home at the start of the text, Right or End at its end leave the cell.
+    static bool leavesTheText(const QLineEdit* line, const QKeyEvent& key) {
+        if (!line || key.modifiers() != Qt::NoModifier || line->hasSelectedText())
+            return false;
+        switch (key.key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Home:
+            return line->cursorPosition() == 0;
+        case Qt::Key_Right:
+        case Qt::Key_End:
+            return line->cursorPosition() == line->text().size();
+        default:
+            return false;
+        }
+    }
+
+    DataGrid* m_grid;
+};
 
 DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
     QFont cells(QStringLiteral("Arial"));
@@ -30,6 +123,7 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Sunken);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegate(new GridCellDelegate(this));
     setStyleSheet(QStringLiteral(
         "QHeaderView::section { background-color: #9999BA; color: #010041; "
         "border: 1px solid #6F6F90; padding: 0 2px; }"
@@ -39,11 +133,20 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
     // A click on a heading sorts; it does not move the selection to that column.
     disconnect(horizontalHeader(), SIGNAL(sectionPressed(int)), this, SLOT(selectColumn(int)));
     disconnect(horizontalHeader(), SIGNAL(sectionEntered(int)), this, SLOT(_q_selectColumn(int)));
+    connect(this, &QAbstractItemView::clicked, this, &DataGrid::onClicked);
+    connect(qApp, &QApplication::focusChanged, this, &DataGrid::onFocusChanged);
 }
 
 void DataGrid::setDataSource(DataSource* source) {
     m_source = source;
+    QItemSelectionModel* standard = selectionModel();
     setModel(source);
+    QItemSelectionModel* created = selectionModel();
+    setSelectionModel(new GridCursor(source, this));
+    if (created != standard)
+        delete created;
+    // After a reset over the table the current cell returns to the table's record.
+    connect(source, &QAbstractItemModel::modelReset, this, &DataGrid::showTableRecord);
 }
 
 void DataGrid::setColours(const QColor& background, const QColor& text) {
@@ -64,6 +167,10 @@ int DataGrid::selectedIndex() const {
 void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     if (current.isValid())
         m_selectedColumn = current.column();
+    // Over the query the indicator follows the current row; over the table it follows
+    // the table's record.
+    if (m_source && !m_source->table() && current.isValid())
+        m_source->setCurrentRow(current.row());
     QTableView::currentChanged(current, previous);
 }
 
@@ -81,4 +188,305 @@ void DataGrid::setSelectedIndex(int column) {
     if (row < 0)
         return; // an empty result remembers the column for the next one
     setCurrentIndex(model()->index(qMin(row, model()->rowCount() - 1), column));
+}
+
+// ---- Edit mode ----
+
+bool DataGrid::editsTable() const {
+    return m_source && m_source->table() && m_source->table()->isOpen();
+}
+
+bool DataGrid::mayModify() const {
+    return editsTable() && m_source->canModify();
+}
+
+QWidget* DataGrid::openEditor() const {
+    return m_editor && state() == EditingState && m_editor->isVisible() ? m_editor.data() : nullptr;
+}
+
+void DataGrid::commitOpenEditor() {
+    QWidget* editor = openEditor();
+    if (!editor)
+        return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+bool DataGrid::commitPendingEdit() {
+    if (!editsTable())
+        return true;
+    commitOpenEditor();
+    return m_source->checkPendingRecord();
+}
+
+void DataGrid::raiseColumnExit() {
+    emit columnExit();
+    if (editsTable())
+        m_source->rowChanged(m_source->table()->recNo());
+}
+
+bool DataGrid::approveCurrentChange(const QModelIndex& from, QModelIndex& to) {
+    if (m_syncing || m_inGate || !from.isValid() || !to.isValid() || from == to)
+        return true;
+    const QScopedValueRollback<bool> inGate(m_inGate, true);
+    const bool columnChanges = to.column() != from.column();
+    const int column = to.column();
+    int row = to.row();
+    if (editsTable())
+        commitOpenEditor();
+    if (columnChanges)
+        raiseColumnExit();
+    if (editsTable() && row != from.row()) {
+        int landed = from.row();
+        if (!m_source->leaveRecordTo(row, landed)) {
+            // The record stays; a change of column alone still goes ahead.
+            if (!columnChanges)
+                return false;
+            landed = m_source->table()->recNo();
+        }
+        row = landed;
+    }
+    to = model()->index(row, column);
+    return to.isValid();
+}
+
+void DataGrid::showTableRecord() {
+    if (!editsTable())
+        return;
+    const int rows = m_source->rowCount();
+    const int columns = m_source->columnCount();
+    if (rows == 0 || columns == 0)
+        return;
+    const int row = qBound(0, m_source->table()->recNo(), rows - 1);
+    const int column = qBound(0, m_selectedColumn, columns - 1);
+    const QScopedValueRollback<bool> syncing(m_syncing, true);
+    setCurrentIndex(m_source->index(row, column));
+}
+
+void DataGrid::followTable() {
+    if (!editsTable())
+        return;
+    m_source->followTableRows();
+    if (m_source->table()->recNo() != currentIndex().row() || !currentIndex().isValid())
+        showTableRecord();
+}
+
+bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (!editsTable())
+        return QTableView::edit(index, trigger, event);
+    // Only the record the table stands on takes typed text.
+    if (index.isValid() && index.row() != m_source->table()->recNo() && !openEditor())
+        return false;
+    const bool wasEditing = openEditor() != nullptr;
+    const bool opened = QTableView::edit(index, trigger, event);
+    if (opened && !wasEditing && openEditor())
+        guardedAction([this] { m_source->beginEdit(); });
+    return opened;
+}
+
+void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    if (editor == m_editor)
+        m_editor = nullptr;
+    if (!editsTable()) {
+        QTableView::closeEditor(editor, hint);
+        return;
+    }
+    switch (hint) {
+    case QAbstractItemDelegate::EditNextItem:
+    case QAbstractItemDelegate::EditPreviousItem:
+        // Tab from the editor walks the cells as Tab in the grid does.
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        tabTo(hint == QAbstractItemDelegate::EditNextItem);
+        return;
+    case QAbstractItemDelegate::RevertModelCache:
+        // Esc in the editor drops the text typed there; a record with nothing else
+        // changed returns to browsing (a new one disappears).
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        if (!m_source->table()->isModified())
+            cancelRecord();
+        return;
+    default:
+        QTableView::closeEditor(editor, hint);
+    }
+}
+
+int DataGrid::firstVisualColumn() const {
+    return horizontalHeader()->logicalIndex(0);
+}
+
+int DataGrid::lastVisualColumn() const {
+    return horizontalHeader()->logicalIndex(m_source->columnCount() - 1);
+}
+
+void DataGrid::tabTo(bool forward) {
+    guardedAction([&] {
+        commitOpenEditor();
+        const QModelIndex cur = currentIndex();
+        const int rows = m_source->rowCount();
+        if (m_source->columnCount() == 0)
+            return;
+        if (!cur.isValid()) {
+            if (rows == 0 && forward && mayModify() && m_source->appendRecord()) {
+                m_selectedColumn = firstVisualColumn();
+                showTableRecord();
+            }
+            return;
+        }
+        QHeaderView* header = horizontalHeader();
+        const int visual = header->visualIndex(cur.column());
+        const int lastVisual = m_source->columnCount() - 1;
+        if (forward) {
+            if (visual < lastVisual)
+                setCurrentIndex(m_source->index(cur.row(), header->logicalIndex(visual + 1)));
+            else if (cur.row() < rows - 1)
+                setCurrentIndex(m_source->index(cur.row() + 1, firstVisualColumn()));
+            else if (mayModify()) {
+                // From the last cell of the last record: a new record, first column.
+                raiseColumnExit();
+                if (m_source->recordNewAndUnchanged() || m_source->appendRecord()) {
+                    m_selectedColumn = firstVisualColumn();
+                    showTableRecord();
+                }
+            }
+        } else {
+            if (visual > 0)
+                setCurrentIndex(m_source->index(cur.row(), header->logicalIndex(visual - 1)));
+            else if (cur.row() > 0)
+                setCurrentIndex(m_source->index(cur.row() - 1, lastVisualColumn()));
+        }
+    });
+}
+
+void DataGrid::stepDownAtEnd() {
+    guardedAction([this] {
+        commitOpenEditor();
+        // A new record nobody typed into stays the last one.
+        if (m_source->recordNewAndUnchanged())
+            return;
+        if (m_source->appendRecord())
+            showTableRecord();
+    });
+}
+
+void DataGrid::insertRecord() {
+    guardedAction([this] {
+        commitOpenEditor();
+        if (m_source->insertRecord())
+            showTableRecord();
+    });
+}
+
+void DataGrid::cancelRecord() {
+    guardedAction([this] {
+        m_source->cancelRecord();
+        showTableRecord();
+    });
+}
+
+void DataGrid::deleteRecord() {
+    if (!mayModify() || m_source->rowCount() == 0)
+        return;
+    guardedAction([this] {
+        commitOpenEditor();
+        if (!Dialogs::confirm(QStringLiteral("Datensatz löschen?")))
+            return;
+        m_source->deleteRecord();
+        showTableRecord();
+    });
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* event) {
+    if (!editsTable()) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    followTable();
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = mods == Qt::NoModifier;
+    const bool atLastRow =
+        m_source->rowCount() == 0 || currentIndex().row() == m_source->rowCount() - 1;
+    switch (event->key()) {
+    case Qt::Key_Tab:
+        if (plain) {
+            tabTo(true);
+            event->accept();
+            return;
+        }
+        break;
+    case Qt::Key_Backtab:
+        tabTo(false);
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        cancelRecord();
+        event->accept();
+        return;
+    case Qt::Key_Insert:
+        if (plain && mayModify()) {
+            insertRecord();
+            event->accept();
+            return;
+        }
+        break;
+    case Qt::Key_Delete:
+        if (mods & Qt::ControlModifier) {
+            deleteRecord();
+            event->accept();
+            return;
+        }
+        break;
+    case Qt::Key_Down:
+        if (plain && atLastRow && mayModify()) {
+            stepDownAtEnd();
+            event->accept();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DataGrid::mousePressEvent(QMouseEvent* event) {
+    followTable();
+    QTableView::mousePressEvent(event);
+}
+
+void DataGrid::focusInEvent(QFocusEvent* event) {
+    followTable();
+    QTableView::focusInEvent(event);
+}
+
+void DataGrid::onClicked(const QModelIndex& index) {
+    // A click that could not move to its cell (the record being left was refused) is no
+    // cell click.
+    if (!index.isValid() || index != currentIndex())
+        return;
+    emit cellClicked(index.row(), index.column());
+    if (editsTable())
+        m_source->rowChanged(m_source->table()->recNo());
+}
+
+bool DataGrid::isInside(const QWidget* w) const {
+    return w && (w == this || isAncestorOf(w));
+}
+
+void DataGrid::onFocusChanged(QWidget* old, QWidget* now) {
+    // Only a move of the focus to another control of this window counts; a message box
+    // or another window taking the focus leaves the record alone.
+    if (m_inGate || !editsTable() || !isInside(old) || isInside(now) || !now ||
+        now->window() != window())
+        return;
+    leftGrid();
+}
+
+void DataGrid::leftGrid() {
+    guardedAction([this] {
+        commitOpenEditor();
+        if (m_source->recordNewAndUnchanged()) {
+            m_source->cancelRecord();
+            showTableRecord();
+        }
+    });
 }

@@ -1,11 +1,18 @@
 #pragma once
 
+#include <QPointer>
 #include <QTableView>
 
 class DataSource;
+class GridCursor;
 
 // The main window's data grid: a heading row, a record indicator column, column and row
 // lines, movable and sizeable headings, and only the rows it paints read from the data.
+//
+// Over a writable table it edits in place: the grid's current row is the table's current
+// record, moving to another record stores the changed one, Esc discards, Tab walks the
+// cells and appends at the end, Down from the last record appends, Insert inserts,
+// Ctrl+Del deletes after a confirmation, and a new record left untouched disappears again.
 class DataGrid : public QTableView {
     Q_OBJECT
 public:
@@ -22,13 +29,58 @@ public:
     // Colours of the cells; the headings keep theirs.
     void setColours(const QColor& background, const QColor& text);
 
+    // Stores the text of an open cell editor into the record and checks the record the
+    // table stands on. False, after the message, when that record cannot be stored yet;
+    // callers that are about to store it (moving the table, closing it) stop then.
+    bool commitPendingEdit();
+    // Brings the grid back in step with the table after others moved it, or added or
+    // dropped records.
+    void followTable();
+    // The cell editor while one is open.
+    QWidget* openEditor() const;
+
 signals:
     void titleClicked(int column);
+    // The current column is about to change; the column being left is still selected.
+    void columnExit();
+    // A data cell was clicked; it is the selected cell now.
+    void cellClicked(int row, int column);
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
+    friend class GridCursor;
+    friend class GridCellDelegate;
+
+    // Decides on a change of the current cell; may redirect it. False refuses it.
+    bool approveCurrentChange(const QModelIndex& from, QModelIndex& to);
+    bool editsTable() const;
+    bool mayModify() const;
+    void commitOpenEditor();
+    void raiseColumnExit();
+    // Puts the current cell on the table's record without the checks of a move.
+    void showTableRecord();
+    void tabTo(bool forward);
+    void stepDownAtEnd();
+    void insertRecord();
+    void cancelRecord();
+    void deleteRecord();
+    void leftGrid();
+    void onFocusChanged(QWidget* old, QWidget* now);
+    void onClicked(const QModelIndex& index);
+    bool isInside(const QWidget* w) const;
+    int firstVisualColumn() const;
+    int lastVisualColumn() const;
+
     DataSource* m_source = nullptr;
     int m_selectedColumn = 0;
+    QPointer<QWidget> m_editor;
+    bool m_syncing = false;
+    bool m_inGate = false;
 };
