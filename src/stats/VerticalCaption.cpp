@@ -30,6 +30,11 @@ QSize VerticalCaption::sizeHint() const {
 }
 
 void VerticalCaption::paintEvent(QPaintEvent* event) {
+    {
+        // A light face inside the border, so blue and red captions read on the dark window.
+        QPainter face(this);
+        face.fillRect(contentsRect(), QColor(0xC0, 0xC0, 0xC0));
+    }
     QFrame::paintEvent(event);
     QPainter painter(this);
     painter.setFont(font());
