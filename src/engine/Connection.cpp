@@ -28,6 +28,15 @@ bool hasSqliteHeader(const QString& path) {
     return f.read(16) == QByteArray("SQLite format 3\0", 16);
 }
 
+// Whether the file a connection reads was deleted or replaced since it was opened, as a
+// fresh copy of the tables written over the old ones does.
+bool fileHasMoved(sqlite3* db) {
+    int moved = 0;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)
+        return false;
+    return moved != 0;
+}
+
 } // namespace
 
 Connection::~Connection() {
@@ -57,7 +66,9 @@ std::shared_ptr<Connection> Connection::open(const QString& rawPath) {
     if (path.isEmpty())
         throw EngineError(QStringLiteral("Table does not exist: %1").arg(rawPath));
     const QString key = QFileInfo(path).canonicalFilePath();
-    if (auto existing = registry().value(key).lock())
+    // A connection to a file that has since been replaced keeps serving whoever holds it,
+    // but new users get the file that is there now.
+    if (auto existing = registry().value(key).lock(); existing && !fileHasMoved(existing->m_db))
         return existing;
     std::shared_ptr<Connection> c(new Connection);
     c->m_path = path;

@@ -190,8 +190,11 @@ void Table::setFieldByName(const QString& name, const QString& text) {
 }
 
 void Table::append() {
-    moveTo(recordCount());
+    if (!isOpen())
+        throw EngineError(QStringLiteral("Table is not open"));
+    // A refused append leaves the cursor where it was.
     requireWritable();
+    moveTo(recordCount());
     m_rowids.push_back(-1);
     m_row = recordCount() - 1;
     m_buffer.clear();
@@ -204,9 +207,15 @@ void Table::append() {
 void Table::insert() {
     if (!isOpen())
         throw EngineError(QStringLiteral("Table is not open"));
-    const int at = m_row;
-    moveTo(at);
     requireWritable();
+    // The pending record is posted or dropped first, as a move to another row would: the new
+    // record must not take its buffer, nor leave an unposted one behind.
+    if (m_state == State::Edit || m_state == State::Insert) {
+        if (m_modified)
+            post();
+        else
+            cancel();
+    }
     const int pos = qMin(m_row, recordCount());
     m_rowids.insert(m_rowids.begin() + pos, -1);
     m_row = pos;
