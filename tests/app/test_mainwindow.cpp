@@ -39,6 +39,7 @@ private slots:
     void twoSwitchesRestoreThePresentation();
     void editModeIgnoresSearchStatisticsHeadingsAndTitle();
     void infoButtonsPerModeAndView();
+    void editModeHidesTheSearchPage();
     void endeCommitsThePendingEdit();
     void closingTheFrameCommitsThePendingEdit();
     void screenshots();
@@ -325,6 +326,18 @@ void TestMainWindow::infoButtonsPerModeAndView() {
         QVERIFY(!Form2->Button2->isHidden());
         QCOMPARE(!Form2->Button3->isHidden(), view == Form1->Image2);
     }
+}
+
+void TestMainWindow::editModeHidesTheSearchPage() {
+    clickArea(Form1->Image6);
+    QVERIFY(SuchPage->isVisible());
+    pressStrip(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    QVERIFY(!SuchPage->isVisible());
+    clickArea(Form1->Image6);
+    QVERIFY(!SuchPage->isVisible());
+    pressStrip(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    clickArea(Form1->Image6);
+    QVERIFY(SuchPage->isVisible());
 }
 
 void TestMainWindow::endeCommitsThePendingEdit() {
