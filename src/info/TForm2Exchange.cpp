@@ -10,20 +10,18 @@
 #include "TableTextExport.h"
 #include "TableTextImport.h"
 #include "TextExchange.h"
-#include "grid/DataSource.h"
 
 #include <QDir>
 #include <QFile>
 
 namespace {
 
-// The grid shows the table anew (ending on its current record) with the view's columns,
-// also when the operation ended in an error.
-struct RefreshGridAfter {
-    ~RefreshGridAfter() {
+// The grid follows the table's record and row count again, also when the operation
+// ended in an error.
+struct GridFollowsTable {
+    ~GridFollowsTable() {
         try {
-            Form1->DataSource1->reload();
-            Form1->FormatTable(State().CurrentView);
+            Form1->gridFollowTable();
         } catch (...) {
             // The operation's own error is the one to show; the grid repaints anyway.
         }
@@ -53,12 +51,14 @@ bool readWholeFile(const QString& path, QByteArray& bytes, QString& error) {
 } // namespace
 
 void TForm2::Button2Click() {
-    if (!Form1)
+    // A cell being typed into is stored first; a record that cannot be stored yet stops
+    // the export after its message.
+    if (!Form1 || !Form1->commitGridEdit())
         return;
     const QString path = exportPath();
     QString failure;
     {
-        RefreshGridAfter refresh;
+        GridFollowsTable follow;
         BusyCursor busy;
         failure = TableTextExport::write(Form1->Table1, path);
     }
@@ -68,7 +68,7 @@ void TForm2::Button2Click() {
 }
 
 void TForm2::Button3Click() {
-    if (!Form1)
+    if (!Form1 || !Form1->commitGridEdit())
         return;
     const QString path = Form1->OpenDialog1Execute();
     if (path.isEmpty())
@@ -79,7 +79,7 @@ void TForm2::Button3Click() {
         BusyCursor busy;
         QByteArray bytes;
         if (readWholeFile(path, bytes, readError)) {
-            RefreshGridAfter refresh;
+            GridFollowsTable follow;
             outcome = TableTextImport::append(Form1->Table1, TextExchange::parseImport(bytes));
         }
     }

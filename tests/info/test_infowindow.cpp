@@ -8,7 +8,9 @@
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TestSupport.h"
+#include "grid/DataGrid.h"
 #include "grid/DataSource.h"
+#include "grid/FieldChecks.h"
 
 #include <QApplication>
 #include <QDir>
@@ -68,6 +70,8 @@ private slots:
     void exportWritesFieldTextsUnchanged();
     void exportOfAnEmptyTableIsAnEmptyFile();
     void exportCommitsThePendingEditAndEndsOnTheFirstRecord();
+    void exportStoresTheCellBeingTypedFirst();
+    void exportStopsAtARecordThatCannotBeStored();
     void exportEncoding_data();
     void exportEncoding();
     void exportCopesWithMalformedIssuesAndRatings();
@@ -97,6 +101,7 @@ private:
     QByteArray readBytes(const QString& path) const;
     QString writeImportFile(const QByteArray& bytes);
     void clickExport() { Form2->Button2->click(); }
+    void typeIntoCell(int row, int column, const QString& text);
     void importFile(const QString& path) {
         m_app->openFileAnswer = path;
         Form2->Button3->click();
@@ -150,6 +155,17 @@ void TestInfoWindow::enterEditMode(QWidget* viewButton) {
     switchEditMode();
     QCOMPARE(State().EditMode, 1);
     QVERIFY(Form1->Table1.isOpen());
+}
+
+void TestInfoWindow::typeIntoCell(int row, int column, const QString& text) {
+    DataGrid* grid = Form1->DBGrid1;
+    const QRect cell = grid->visualRect(Form1->DataSource1->index(row, column));
+    QVERIFY2(cell.isValid(), "cell not visible");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::keyClicks(grid, text.left(1));
+    QWidget* editor = grid->openEditor();
+    QVERIFY2(editor, "no cell editor opened");
+    QTest::keyClicks(editor, text.mid(1));
 }
 
 QByteArray TestInfoWindow::readBytes(const QString& path) const {
@@ -365,8 +381,30 @@ void TestInfoWindow::exportCommitsThePendingEditAndEndsOnTheFirstRecord() {
     QVERIFY(readBytes(exportFile(QStringLiteral("CDData.db"))).endsWith("Programm\tDVD\r\n"));
     QCOMPARE(discRows().constLast(), QStringLiteral("Baukasten|2002/06|Programm|DVD"));
     QCOMPARE(Form1->Table1.recNo(), 0);
-    QCOMPARE(Form1->DataSource1->currentRow(), 0);
+    QCOMPARE(Form1->DBGrid1->currentIndex().row(), 0);
     QCOMPARE(Form1->DataSource1->heading(0), QStringLiteral("Name"));
+}
+
+void TestInfoWindow::exportStoresTheCellBeingTypedFirst() {
+    startWith(kThreeDiscRows);
+    enterEditMode(Form1->Image2);
+    typeIntoCell(1, 0, QStringLiteral("NEU"));
+    QVERIFY(Form1->DBGrid1->openEditor()); // the text is still in the cell editor
+    clickExport();
+    QVERIFY(m_app->boxes.isEmpty());
+    QCOMPARE(readBytes(exportFile(QStringLiteral("CDData.db"))).split('\n').value(1),
+             QByteArray("NEU\t2001/11\tPatch\tDVD\r"));
+}
+
+void TestInfoWindow::exportStopsAtARecordThatCannotBeStored() {
+    startWith(kThreeDiscRows);
+    enterEditMode(Form1->Image2);
+    typeIntoCell(1, 1, QStringLiteral("ab"));
+    clickExport();
+    QCOMPARE(m_app->boxes, QStringList{QStringLiteral("message: ") + FieldChecks::kIssueMessage});
+    QVERIFY(!QFile::exists(exportFile(QStringLiteral("CDData.db"))));
+    QCOMPARE(Form1->Table1.state(), Table::State::Edit);
+    QCOMPARE(discRows(), joined(kThreeDiscRows));
 }
 
 void TestInfoWindow::exportEncoding_data() {
