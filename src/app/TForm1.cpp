@@ -76,6 +76,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 
 TForm1::~TForm1() {
     try {
+        // A record that failed its checks is not stored on the way out.
+        if (!DataSource1->pendingRecordProblem().isEmpty())
+            Table1.cancel();
         Table1.close();
     } catch (const EngineError&) {
     }

@@ -1,9 +1,9 @@
 #include "Connection.h"
 
+#include "ColumnStore.h"
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
 #include "ParadoxReader.h"
-#include "ColumnStore.h"
 #include "RankTable.h"
 #include "SqlFunctions.h"
 
@@ -82,8 +82,8 @@ std::shared_ptr<Connection> Connection::open(const QString& rawPath) {
     }
     c->m_readOnly = c->m_paradox || !QFileInfo(path).isWritable() ||
                     !QFileInfo(QFileInfo(path).absolutePath()).isWritable();
-    const int flags = (c->m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
-                      SQLITE_OPEN_NOMUTEX;
+    const int flags =
+        (c->m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(QFile::encodeName(databaseFile).constData(), &c->m_db, flags, nullptr) !=
         SQLITE_OK) {
         QString msg = c->m_db ? QString::fromUtf8(sqlite3_errmsg(c->m_db)) : QString();
@@ -116,10 +116,10 @@ void Connection::load() {
     if (rc != SQLITE_OK)
         raise(QStringLiteral("Not a table file: %1").arg(m_path));
     if (m_table.isEmpty())
-        throw EngineError(
-            QStringLiteral("Table %1 not found in file %2").arg(baseName, m_path));
+        throw EngineError(QStringLiteral("Table %1 not found in file %2").arg(baseName, m_path));
 
-    const QString info = QStringLiteral("PRAGMA table_info(%1)").arg(LocalSqlTranslator::sqlIdentifier(m_table));
+    const QString info =
+        QStringLiteral("PRAGMA table_info(%1)").arg(LocalSqlTranslator::sqlIdentifier(m_table));
     if (sqlite3_prepare_v2(m_db, info.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
         raise(QStringLiteral("Cannot read the fields of %1").arg(m_path));
     while (sqlite3_step(st) == SQLITE_ROW) {
@@ -274,7 +274,8 @@ std::shared_ptr<const ColumnStore> Connection::column(int field) {
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
-        store->add(sqlite3_column_int64(st, 0), t ? t : "", t ? size_t(sqlite3_column_bytes(st, 1)) : 0);
+        store->add(sqlite3_column_int64(st, 0), t ? t : "",
+                   t ? size_t(sqlite3_column_bytes(st, 1)) : 0);
     }
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE)

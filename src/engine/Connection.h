@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
-#include <QHash>
 #include <memory>
 
 class RankTable;
@@ -15,7 +15,7 @@ struct sqlite3;
 class Connection {
 public:
     struct Field {
-        QString name;     // as stored, e.g. "Rubrik"
+        QString name; // as stored, e.g. "Rubrik"
         bool integer = false;
     };
 

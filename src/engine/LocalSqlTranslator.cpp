@@ -80,10 +80,10 @@ QString collateOrderTerms(const QString& terms, TranslatedStatement& result) {
             result.orderTerms.clear();
             return terms; // not a plain field list: leave it to SQLite
         }
-        result.orderTerms.append(
-            {m.captured(1), m.captured(2).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0});
-        QString t = m.captured(1) + QStringLiteral(" COLLATE ") +
-                    QLatin1String(SqlFunctions::kCollation);
+        result.orderTerms.append({m.captured(1), m.captured(2).compare(QLatin1String("DESC"),
+                                                                       Qt::CaseInsensitive) == 0});
+        QString t =
+            m.captured(1) + QStringLiteral(" COLLATE ") + QLatin1String(SqlFunctions::kCollation);
         if (!m.captured(2).isEmpty())
             t += u' ' + m.captured(2).toUpper();
         out << t;
@@ -135,8 +135,9 @@ TranslatedStatement LocalSqlTranslator::translate(const QString& statement) {
         }
         const auto um = upperLikeRe.match(tokens[k].text);
         if (um.hasMatch() && k + 1 < tokens.size() && tokens[k + 1].kind == Token::Constant) {
-            tail += tokens[k].text.left(um.capturedStart()) + QStringLiteral("vantora_upper_like(") +
-                    sqlLiteral(tokens[k + 1].text) + QStringLiteral(", ") + um.captured(1) + u')';
+            tail += tokens[k].text.left(um.capturedStart()) +
+                    QStringLiteral("vantora_upper_like(") + sqlLiteral(tokens[k + 1].text) +
+                    QStringLiteral(", ") + um.captured(1) + u')';
             ++k;
             continue;
         }

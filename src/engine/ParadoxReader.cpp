@@ -3,6 +3,7 @@
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -10,10 +11,17 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
-#include <paradox.h>
 #include <sqlite3.h>
+
+// pxlib's header declares C functions without a C++ linkage block of its own.
+extern "C" {
+#include <paradox.h>
+}
 
 namespace {
 
@@ -28,7 +36,9 @@ void bootLibrary() {
 
 QString lastError;
 
-void recordError(pxdoc_t*, int, const char* msg, void*) { lastError = QString::fromLocal8Bit(msg); }
+void recordError(pxdoc_t*, int, const char* msg, void*) {
+    lastError = QString::fromLocal8Bit(msg);
+}
 
 struct Document {
     pxdoc_t* doc = nullptr;
@@ -56,6 +66,16 @@ QString codecName(int codePage) {
 
 enum class Kind { Text, Integer, Real, Unsupported };
 
+// A number field of the format holds nothing when all its bytes are zero; pxlib reports
+// that for short fields only and reads a long or a number as a value.
+bool isNullField(const char* data, int length) {
+    return std::all_of(data, data + length, [](char c) { return c == 0; });
+}
+
+bool isWholeNumber(double d) {
+    return std::isfinite(d) && std::abs(d) < 9.0e15 && d == std::trunc(d);
+}
+
 Kind kindOf(const pxfield_t& f) {
     switch (f.px_ftype) {
     case pxfAlpha:
@@ -71,6 +91,78 @@ Kind kindOf(const pxfield_t& f) {
     default:
         return Kind::Unsupported;
     }
+}
+
+quint32 littleEndian(const uchar* p, int bytes) {
+    quint32 v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+// What keeps a table from being handed to pxlib, which trusts the header and the block
+// chain and can loop for ever over a damaged file; empty when the layout holds together.
+QString structureFault(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    const qint64 size = file.size();
+    if (size < 0x78)
+        return QStringLiteral("the header is cut off");
+    const uchar* data = file.map(0, size);
+    if (!data)
+        return file.errorString();
+    const auto u16 = [&](qint64 at) { return littleEndian(data + at, 2); };
+    const auto u32 = [&](qint64 at) { return littleEndian(data + at, 4); };
+
+    const qint64 recordSize = u16(0x00);
+    const qint64 headerSize = u16(0x02);
+    const qint64 blockSize = qint64(data[0x05]) * 0x400;
+    const qint64 recordCount = u32(0x06);
+    const qint64 fileBlocks = u16(0x0C);
+    const qint64 firstBlock = u16(0x0E);
+    const int fieldCount = int(u16(0x21));
+    const int version = data[0x39];
+    if (recordSize == 0 || blockSize == 0)
+        return QStringLiteral("the header gives no record or block size");
+    if (headerSize + fileBlocks * blockSize > size)
+        return QStringLiteral("the file is shorter than its blocks");
+    if (version >= 4 && u32(0x5C) != 0)
+        return QStringLiteral("the table is password-protected");
+
+    // Field types and lengths must make up the record.
+    const qint64 fieldInfo = version >= 4 ? 0x78 : 0x58;
+    if (fieldCount <= 0 || fieldInfo + 2 * qint64(fieldCount) > headerSize)
+        return QStringLiteral("the field list does not fit the header");
+    qint64 lengths = 0;
+    for (int i = 0; i < fieldCount; ++i) {
+        const uchar type = data[fieldInfo + 2 * i];
+        const uchar length = data[fieldInfo + 2 * i + 1];
+        if (type == 0 || type > 0x18 || length == 0)
+            return QStringLiteral("field %1 has no valid type").arg(i + 1);
+        lengths += length;
+    }
+    if (lengths != recordSize)
+        return QStringLiteral("the fields do not make up the record size");
+
+    // The data blocks form one chain without loops, each within the file.
+    const qint64 perBlock = (blockSize - 6) / recordSize;
+    qint64 inBlocks = 0, visited = 0;
+    for (qint64 block = recordCount > 0 ? firstBlock : 0; block != 0; ++visited) {
+        if (block > fileBlocks || visited >= fileBlocks)
+            return QStringLiteral("the chain of data blocks is broken");
+        const uchar* head = data + headerSize + (block - 1) * blockSize;
+        const qint64 used = qint16(littleEndian(head + 4, 2));
+        if (used >= 0) {
+            if (used / recordSize + 1 > perBlock)
+                return QStringLiteral("a data block holds more than fits");
+            inBlocks += used / recordSize + 1;
+        }
+        block = littleEndian(head, 2);
+    }
+    if (inBlocks < recordCount)
+        return QStringLiteral("the data blocks hold fewer records than the header counts");
+    return {};
 }
 
 } // namespace
@@ -97,13 +189,16 @@ bool looksLikeParadox(const QString& path) {
 
 long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
                      const QString& tableName, const QStringList& fieldOrder) {
+    if (const QString fault = structureFault(paradoxPath); !fault.isEmpty())
+        throw EngineError(
+            QStringLiteral("The Paradox table %1 cannot be read: %2").arg(paradoxPath, fault));
     bootLibrary();
     Document px;
     px.doc = PX_new2(recordError, nullptr, nullptr, nullptr);
     lastError.clear();
     if (!px.doc || PX_open_file(px.doc, QFile::encodeName(paradoxPath).constData()) < 0)
-        throw EngineError(QStringLiteral("Cannot read the Paradox table %1: %2")
-                              .arg(paradoxPath, lastError));
+        throw EngineError(
+            QStringLiteral("Cannot read the Paradox table %1: %2").arg(paradoxPath, lastError));
     pxhead_t* head = px.doc->px_head;
     const int fieldCount = PX_get_num_fields(px.doc);
     pxfield_t* fields = PX_get_fields(px.doc);
@@ -125,13 +220,46 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
         for (const QString& wanted : fieldOrder) {
             int found = -1;
             for (int i = 0; i < fieldCount; ++i)
-                if (QString::fromLatin1(fields[i].px_fname).compare(wanted, Qt::CaseInsensitive) == 0)
+                if (QString::fromLatin1(fields[i].px_fname).compare(wanted, Qt::CaseInsensitive) ==
+                    0)
                     found = i;
             if (found < 0)
                 throw EngineError(QStringLiteral("The Paradox table %1 has no field %2")
                                       .arg(paradoxPath, wanted));
             source << found;
             names << wanted;
+        }
+    }
+
+    // Offsets of the fields inside a record.
+    QList<int> offsets;
+    int offset = 0;
+    for (int i = 0; i < fieldCount; ++i) {
+        offsets << offset;
+        offset += fields[i].px_flen;
+    }
+    const int recordSize = PX_get_recordsize(px.doc);
+    std::unique_ptr<char[]> record(new char[size_t(qMax(recordSize, offset)) + 1]);
+    const int recordCount = PX_get_num_records(px.doc);
+
+    // A number field holding whole numbers only (a rating, a counter) becomes an integer
+    // column, so that its values read "85", not "85.0".
+    QList<bool> wholeNumbers(source.size(), false);
+    for (int k = 0; k < source.size(); ++k)
+        wholeNumbers[k] = kindOf(fields[source[k]]) == Kind::Real;
+    if (wholeNumbers.contains(true)) {
+        for (int r = 0; r < recordCount; ++r) {
+            if (!PX_get_record(px.doc, r, record.get()))
+                continue;
+            for (int k = 0; k < source.size(); ++k) {
+                const int i = source[k];
+                char* data = record.get() + offsets[i];
+                const int len = fields[i].px_flen;
+                double d = 0;
+                if (wholeNumbers[k] && !isNullField(data, len) &&
+                    PX_get_data_double(px.doc, data, len, &d) > 0 && !isWholeNumber(d))
+                    wholeNumbers[k] = false;
+            }
         }
     }
 
@@ -151,14 +279,15 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
     for (int k = 0; k < source.size(); ++k) {
         const Kind kind = kindOf(fields[source[k]]);
         columns << LocalSqlTranslator::sqlIdentifier(names[k]) +
-                       (kind == Kind::Integer ? QStringLiteral(" INTEGER")
-                        : kind == Kind::Real  ? QStringLiteral(" REAL")
-                                              : QStringLiteral(" TEXT"));
+                       (kind == Kind::Integer || wholeNumbers[k] ? QStringLiteral(" INTEGER")
+                        : kind == Kind::Real                     ? QStringLiteral(" REAL")
+                                                                 : QStringLiteral(" TEXT"));
         marks << QStringLiteral("?");
     }
-    const QString create = QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; "
-                                          "CREATE TABLE %1 (%2); BEGIN;")
-                               .arg(LocalSqlTranslator::sqlIdentifier(tableName), columns.join(u','));
+    const QString create =
+        QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; "
+                       "CREATE TABLE %1 (%2); BEGIN;")
+            .arg(LocalSqlTranslator::sqlIdentifier(tableName), columns.join(u','));
     if (sqlite3_exec(db, create.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
         fail(QStringLiteral("Cannot create the table"));
     sqlite3_stmt* insert = nullptr;
@@ -167,16 +296,6 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
     if (sqlite3_prepare_v2(db, ins.toUtf8().constData(), -1, &insert, nullptr) != SQLITE_OK)
         fail(QStringLiteral("Cannot prepare"));
 
-    // Offsets of the fields inside a record.
-    QList<int> offsets;
-    int offset = 0;
-    for (int i = 0; i < fieldCount; ++i) {
-        offsets << offset;
-        offset += fields[i].px_flen;
-    }
-    const int recordSize = PX_get_recordsize(px.doc);
-    std::unique_ptr<char[]> record(new char[size_t(qMax(recordSize, offset)) + 1]);
-    const int recordCount = PX_get_num_records(px.doc);
     long written = 0;
     for (int r = 0; r < recordCount; ++r) {
         if (!PX_get_record(px.doc, r, record.get()))
@@ -200,6 +319,10 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
                 break;
             }
             case Kind::Integer: {
+                if (isNullField(data, len)) {
+                    sqlite3_bind_null(insert, slot);
+                    break;
+                }
                 long v = 0;
                 short s = 0;
                 char b = 0;
@@ -221,10 +344,12 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
             }
             case Kind::Real: {
                 double d = 0;
-                if (PX_get_data_double(px.doc, data, len, &d) > 0)
-                    sqlite3_bind_double(insert, slot, d);
-                else
+                if (isNullField(data, len) || PX_get_data_double(px.doc, data, len, &d) <= 0)
                     sqlite3_bind_null(insert, slot);
+                else if (wholeNumbers[k])
+                    sqlite3_bind_int64(insert, slot, qint64(d));
+                else
+                    sqlite3_bind_double(insert, slot, d);
                 break;
             }
             case Kind::Unsupported:
@@ -262,11 +387,19 @@ QString cachedCopy(const QString& paradoxPath) {
     const QString copy = folder + u'/' + name + QStringLiteral(".sqlite");
     if (QFileInfo::exists(copy))
         return copy;
-    const QString partial = copy + QStringLiteral(".part");
+    // Two programs opening the same table at once each write a copy of their own; the
+    // rename puts a whole copy in place, also over one that the other finished first.
+    const QString partial =
+        copy + QStringLiteral(".%1.part").arg(QCoreApplication::applicationPid());
     convertToSqlite(paradoxPath, partial, info.completeBaseName());
-    QFile::remove(copy);
-    if (!QFile::rename(partial, copy))
-        throw EngineError(QStringLiteral("Cannot keep the copy of %1").arg(paradoxPath));
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(partial).toStdString(),
+                            QFile::encodeName(copy).toStdString(), ec);
+    if (ec) {
+        QFile::remove(partial);
+        throw EngineError(QStringLiteral("Cannot keep the copy of %1 in %2")
+                              .arg(paradoxPath, QDir::toNativeSeparators(folder)));
+    }
     return copy;
 }
 

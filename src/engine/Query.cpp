@@ -13,7 +13,9 @@
 
 Query::Query() = default;
 
-Query::~Query() { close(); }
+Query::~Query() {
+    close();
+}
 
 void Query::close() {
     if (m_stmt)
@@ -152,9 +154,13 @@ QStringList Query::fieldNames() const {
     return names;
 }
 
-int Query::fieldCount() const { return m_conn ? int(m_conn->fields().size()) : 0; }
+int Query::fieldCount() const {
+    return m_conn ? int(m_conn->fields().size()) : 0;
+}
 
-int Query::fieldIndex(const QString& name) const { return m_conn ? m_conn->fieldIndex(name) : -1; }
+int Query::fieldIndex(const QString& name) const {
+    return m_conn ? m_conn->fieldIndex(name) : -1;
+}
 
 int Query::cachedFieldIndex(const QString& name) const {
     for (int i = 0; i < m_cachedNames.size(); ++i)
@@ -199,7 +205,8 @@ const QStringList* Query::fetchRow(int row) const {
         values->reserve(n);
         for (int c = 0; c < n; ++c) {
             const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(m_rowStmt, c));
-            values->append(t ? QString::fromUtf8(t, sqlite3_column_bytes(m_rowStmt, c)) : QString());
+            values->append(t ? QString::fromUtf8(t, sqlite3_column_bytes(m_rowStmt, c))
+                             : QString());
         }
     } else {
         // The row went away under us (another program deleted it): show it empty.

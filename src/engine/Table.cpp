@@ -12,8 +12,7 @@ namespace {
 struct Statement {
     sqlite3_stmt* st = nullptr;
     Statement(Connection& c, const QString& sql) {
-        if (sqlite3_prepare_v2(c.handle(), sql.toUtf8().constData(), -1, &st, nullptr) !=
-            SQLITE_OK)
+        if (sqlite3_prepare_v2(c.handle(), sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
             c.raise(QStringLiteral("Invalid statement"));
     }
     ~Statement() { sqlite3_finalize(st); }
@@ -104,7 +103,9 @@ void Table::close() {
     m_conn.reset();
 }
 
-int Table::fieldCount() const { return m_conn ? int(m_conn->fields().size()) : 0; }
+int Table::fieldCount() const {
+    return m_conn ? int(m_conn->fields().size()) : 0;
+}
 
 QStringList Table::fieldNames() const {
     QStringList names;
@@ -114,7 +115,9 @@ QStringList Table::fieldNames() const {
     return names;
 }
 
-int Table::fieldIndex(const QString& name) const { return m_conn ? m_conn->fieldIndex(name) : -1; }
+int Table::fieldIndex(const QString& name) const {
+    return m_conn ? m_conn->fieldIndex(name) : -1;
+}
 
 bool Table::isIntegerField(int field) const {
     return m_conn && field >= 0 && field < fieldCount() && m_conn->fields()[field].integer;
@@ -148,7 +151,9 @@ QString Table::value(int row, int field) const {
     return m_cachedValues.value(field).toString();
 }
 
-QString Table::fieldText(int field) const { return value(m_row, field); }
+QString Table::fieldText(int field) const {
+    return value(m_row, field);
+}
 
 QString Table::fieldByName(const QString& name) const {
     const int f = fieldIndex(name);
@@ -318,6 +323,17 @@ void Table::moveTo(int row) {
         }
     }
     m_row = qBound(0, row, recordCount());
+}
+
+void Table::first() {
+    if (isOpen() && m_row == 0 && (m_state == State::Edit || m_state == State::Insert)) {
+        if (m_modified)
+            post();
+        else
+            cancel();
+        return;
+    }
+    moveTo(0);
 }
 
 void Table::deleteCurrent() {

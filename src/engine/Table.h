@@ -35,7 +35,8 @@ public:
 
     int recordCount() const { return int(m_rowids.size()); }
     int recNo() const { return m_row; }
-    void first() { moveTo(0); }
+    // Moving to the first row stores a changed record even when it is that row.
+    void first();
     void next() { moveTo(m_row + 1); }
     bool eof() const { return m_row >= recordCount(); }
     // Moves to `row` (clamped to 0..recordCount()); posts or drops the pending record.
@@ -48,7 +49,7 @@ public:
 
     QString fieldText(int field) const;
     QString fieldByName(const QString& name) const;
-    void setFieldText(int field, const QString& text);  // puts the record into edit state
+    void setFieldText(int field, const QString& text); // puts the record into edit state
     void setFieldByName(const QString& name, const QString& text);
     // The value of any row, as the grid paints it (the pending buffer for the current row).
     QString value(int row, int field) const;
