@@ -106,9 +106,8 @@ void Query::open() {
     try {
         if (!m_sortFields.empty())
             sortResult();
-        m_cached.clear();
-        for (const QString& name : std::as_const(m_cachedNames))
-            m_cached.push_back(m_conn->column(m_conn->fieldIndex(name)));
+        // The column stores are read when a walk first asks for them.
+        m_cached.assign(size_t(m_cachedNames.size()), nullptr);
     } catch (const EngineError&) {
         close();
         throw;
@@ -173,7 +172,10 @@ QByteArrayView Query::cachedBytes(int cachedField, int row) const {
     if (cachedField < 0 || size_t(cachedField) >= m_cached.size() || row < 0 ||
         row >= recordCount())
         return {};
-    return m_cached[size_t(cachedField)]->text(m_rowids[size_t(row)]);
+    auto& store = m_cached[size_t(cachedField)];
+    if (!store)
+        store = m_conn->column(m_conn->fieldIndex(m_cachedNames[cachedField]));
+    return store->text(m_rowids[size_t(row)]);
 }
 
 QString Query::fieldByName(const QString& name) const {

@@ -80,7 +80,7 @@ private:
     bool m_open = false;
     int m_row = 0;
     std::vector<qint64> m_rowids;
-    std::vector<std::shared_ptr<const ColumnStore>> m_cached;
+    mutable std::vector<std::shared_ptr<const ColumnStore>> m_cached;
     // ORDER BY done by the engine over precomputed value ranks (fields by index, descending).
     std::vector<std::pair<int, bool>> m_sortFields;
     void sortResult();
