@@ -59,6 +59,13 @@ public:
         return editor;
     }
 
+    // Storing the editor's text can be refused by the engine (a read-only table); the
+    // refusal goes to the error box.
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        guardedAction([&] { QStyledItemDelegate::setModelData(editor, model, index); });
+    }
+
 protected:
     bool eventFilter(QObject* object, QEvent* event) override {
         if (event->type() == QEvent::KeyPress) {
