@@ -100,6 +100,30 @@ quint32 littleEndian(const uchar* p, int bytes) {
     return v;
 }
 
+// The length a field of `type` has in every table, 0 for types of any length. pxlib copies
+// such a field into a variable of that size, trusting the length the header gives.
+int fixedLength(int type) {
+    switch (type) {
+    case pxfLogical:
+        return 1;
+    case pxfShort:
+        return 2;
+    case pxfDate:
+    case pxfLong:
+    case pxfTime:
+    case pxfAutoInc:
+        return 4;
+    case pxfCurrency:
+    case pxfNumber:
+    case pxfTimestamp:
+        return 8;
+    case pxfBCD:
+        return 17;
+    default:
+        return 0;
+    }
+}
+
 // What keeps a table from being handed to pxlib, which trusts the header and the block
 // chain and can loop for ever over a damaged file; empty when the layout holds together.
 QString structureFault(const QString& path) {
@@ -127,11 +151,18 @@ QString structureFault(const QString& path) {
         return QStringLiteral("the header gives no record or block size");
     if (headerSize + fileBlocks * blockSize > size)
         return QStringLiteral("the file is shorter than its blocks");
-    if (version >= 4 && u32(0x5C) != 0)
+    // pxlib reads the header's extension (0x58 to 0x77) from version byte 5 on. The key
+    // stands at 0x25; FF00FF00 there sends pxlib to the extension's key at 0x5C, which an
+    // older table does not have (pxlib then decrypts with whatever its stack holds).
+    const bool extended = version >= 5;
+    quint32 key = u32(0x25);
+    if (key == 0xFF00FF00 && extended)
+        key = u32(0x5C);
+    if (key != 0)
         return QStringLiteral("the table is password-protected");
 
     // Field types and lengths must make up the record.
-    const qint64 fieldInfo = version >= 4 ? 0x78 : 0x58;
+    const qint64 fieldInfo = extended ? 0x78 : 0x58;
     if (fieldCount <= 0 || fieldInfo + 2 * qint64(fieldCount) > headerSize)
         return QStringLiteral("the field list does not fit the header");
     qint64 lengths = 0;
@@ -140,6 +171,8 @@ QString structureFault(const QString& path) {
         const uchar length = data[fieldInfo + 2 * i + 1];
         if (type == 0 || type > 0x18 || length == 0)
             return QStringLiteral("field %1 has no valid type").arg(i + 1);
+        if (const int fixed = fixedLength(type); fixed > 0 && length != fixed)
+            return QStringLiteral("field %1 is not as long as its type").arg(i + 1);
         lengths += length;
     }
     if (lengths != recordSize)

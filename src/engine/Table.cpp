@@ -367,6 +367,7 @@ void Table::beginBatch() {
         return;
     m_conn->exec("BEGIN IMMEDIATE");
     m_batch = true;
+    m_rowsBeforeBatch = m_rowids.size();
 }
 
 void Table::commitBatch() {
@@ -384,9 +385,15 @@ void Table::commitBatch() {
     }
     if (failure.isEmpty())
         return;
-    // The transaction is gone: the row list follows the file again.
+    // The transaction is gone: the row list follows the file again. When the file cannot
+    // be read back yet (the disk still fails), the records appended in the batch are the
+    // ones that went.
     cancel();
-    loadRowids();
+    try {
+        loadRowids();
+    } catch (const EngineError&) {
+        m_rowids.resize(qMin(m_rowids.size(), m_rowsBeforeBatch));
+    }
     m_row = qBound(0, m_row, recordCount());
     m_cachedRow = -1;
     throw EngineError(failure);

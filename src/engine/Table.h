@@ -87,6 +87,7 @@ private:
     QVariantList m_buffer;
     bool m_modified = false;
     bool m_batch = false;
+    size_t m_rowsBeforeBatch = 0;
     mutable int m_cachedRow = -1;
     mutable QVariantList m_cachedValues;
 };

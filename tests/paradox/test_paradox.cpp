@@ -492,6 +492,15 @@ void TestParadox::damagedTableIsAnError_data() {
         << 0x800 << QByteArray("\x01\x00", 2) << "the chain of data blocks is broken";
     QTest::newRow("a password") << 0x5C << QByteArray("\x12\x34\x56\x78")
                                 << "the table is password-protected";
+    // The key field of the older header layout; pxlib decrypted with it and never returned.
+    QTest::newRow("a key in the older header field")
+        << 0x25 << QByteArray("\x00\xff\x00\x36", 4) << "the table is password-protected";
+    // A version 3.5 table has no header extension to hold the key that FF00FF00 points to.
+    QTest::newRow("version 3.5 pointing to an extension key")
+        << 0x39 << QByteArray("\x04") << "the table is password-protected";
+    // pxlib copies a number field into a variable of the number's size.
+    QTest::newRow("a short integer field 80 bytes long")
+        << 0x81 << QByteArray("\x50") << "field 5 is not as long as its type";
     QTest::newRow("cut short") << -1 << QByteArray() << "the file is shorter than its blocks";
     QTest::newRow("fields beyond the record")
         << 0x79 << QByteArray("\xff") << "the fields do not make up the record size";

@@ -74,7 +74,8 @@ QStringList readTable(const QString& path, const QString& table) {
             QStringList fields;
             for (int c = 0; c < sqlite3_column_count(st); ++c) {
                 const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-                fields << (t ? QString::fromUtf8(t) : QStringLiteral("\\N"));
+                fields << (t ? QString::fromUtf8(t, sqlite3_column_bytes(st, c))
+                             : QStringLiteral("\\N"));
             }
             out << fields.join(u'|');
         }

@@ -10,6 +10,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMetaProperty>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 
@@ -60,10 +61,16 @@ public:
     }
 
     // Storing the editor's text can be refused by the engine (a read-only table); the
-    // refusal goes to the error box.
+    // refusal goes to the error box. The model is called from here, not from the base
+    // class: an exception must not unwind through Qt's frames, which free nothing on
+    // the way.
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {
-        guardedAction([&] { QStyledItemDelegate::setModelData(editor, model, index); });
+        const QMetaProperty text = editor->metaObject()->userProperty();
+        if (!text.isValid())
+            return;
+        const QVariant value = text.read(editor);
+        guardedAction([&] { model->setData(index, value, Qt::EditRole); });
     }
 
 protected:
