@@ -78,4 +78,20 @@ inline QRgb rgb(int r, int g, int b) {
     return qRgb(r, g, b);
 }
 
+// The chart colours.
+inline const QRgb kNavy = qRgb(0x00, 0x00, 0x80);
+inline const QRgb kGray = qRgb(0x80, 0x80, 0x80);
+inline const QRgb kSilver = qRgb(0xC0, 0xC0, 0xC0);
+inline const QRgb kBlack = qRgb(0, 0, 0);
+
+// Every value of a column of pixels from y0 to y1, both included, equals `colour`.
+inline bool columnIs(const QImage& image, int x, int y0, int y1, QRgb colour) {
+    for (int y = y0; y <= y1; ++y)
+        if (image.pixel(x, y) != colour) {
+            qWarning("pixel (%d, %d) is %08x, not %08x", x, y, image.pixel(x, y), colour);
+            return false;
+        }
+    return true;
+}
+
 } // namespace StatsFixture

@@ -19,22 +19,6 @@
 using namespace StatsFixture;
 using Rows = QList<QStringList>;
 
-namespace {
-const QRgb kNavy = qRgb(0x00, 0x00, 0x80);
-const QRgb kGray = qRgb(0x80, 0x80, 0x80);
-const QRgb kSilver = qRgb(0xC0, 0xC0, 0xC0);
-const QRgb kBlack = qRgb(0, 0, 0);
-
-bool columnIs(const QImage& image, int x, int y0, int y1, QRgb colour) {
-    for (int y = y0; y <= y1; ++y)
-        if (image.pixel(x, y) != colour) {
-            qWarning("pixel (%d, %d) is %08x, not %08x", x, y, image.pixel(x, y), colour);
-            return false;
-        }
-    return true;
-}
-} // namespace
-
 class TestCategoryStats : public QObject {
     Q_OBJECT
 private slots:

@@ -24,23 +24,10 @@ using namespace StatsFixture;
 using Rows = QList<QStringList>;
 
 namespace {
-const QRgb kNavy = qRgb(0x00, 0x00, 0x80);
-const QRgb kGray = qRgb(0x80, 0x80, 0x80);
-const QRgb kSilver = qRgb(0xC0, 0xC0, 0xC0);
-const QRgb kBlack = qRgb(0, 0, 0);
 const QRgb kRed = qRgb(0xFF, 0, 0);
 const QRgb kWindow = qRgb(0x01, 0x00, 0x41);
 const QString kStandardLabel3 = QStringLiteral("Schnitt pro Ausgabe: Wertung & Testanzahl");
 
-// Every value of a column of pixels from y0 to y1, both included, equals `colour`.
-bool columnIs(const QImage& image, int x, int y0, int y1, QRgb colour) {
-    for (int y = y0; y <= y1; ++y)
-        if (image.pixel(x, y) != colour) {
-            qWarning("pixel (%d, %d) is %08x, not %08x", x, y, image.pixel(x, y), colour);
-            return false;
-        }
-    return true;
-}
 
 QRgb gradientAt(int y, int height) {
     for (int band = 0; band < GradientBackground::kBands; ++band)
