@@ -71,7 +71,6 @@ private slots:
 
 private:
     void startInDiscEditMode();
-    QString writeImportFile(const QByteArray& bytes);
     void importFile(const QString& path) {
         m_app->openFileAnswer = path;
         Form2->Button3Click();
@@ -118,15 +117,6 @@ void TestImportFiles::startInDiscEditMode() {
     QCOMPARE(State().ViewTableFile, QStringLiteral("CDData.db"));
     QVERIFY(Form1->Table1.isOpen());
     QVERIFY(m_app->boxes.isEmpty());
-}
-
-QString TestImportFiles::writeImportFile(const QByteArray& bytes) {
-    const QString path = m_app->root() + QStringLiteral("/import.txt");
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    f.write(bytes);
-    return path;
 }
 
 // --- Odd files -----------------------------------------------------------------------
@@ -176,7 +166,7 @@ void TestImportFiles::oddFiles() {
     QFETCH(QByteArray, file);
     QFETCH(QStringList, added);
     startInDiscEditMode();
-    importFile(writeImportFile(file));
+    importFile(m_app->writeImportFile(file));
     QCOMPARE(m_app->boxes, QStringList{successMessage(int(added.size()))});
     QCOMPARE(discRows(), joined(kBaseRows) + added);
     QCOMPARE(Form1->Table1.recordCount(), int(kBaseRows.size() + added.size()));
@@ -199,7 +189,7 @@ void TestImportFiles::tenMegabyteLine() {
     startInDiscEditMode();
     const QByteArray head = withTabs ? QByteArray("Lang\t2002/05\tDemo\t") : QByteArray();
     const QByteArray body(10 * 1024 * 1024, 'x');
-    importFile(writeImportFile(head + body + (withLineEnd ? "\r\n" : "")));
+    importFile(m_app->writeImportFile(head + body + (withLineEnd ? "\r\n" : "")));
     QCOMPARE(m_app->boxes, QStringList{successMessage(1)});
     const QStringList rows = discRows();
     QCOMPARE(rows.size(), kBaseRows.size() + 1);
@@ -218,7 +208,7 @@ void TestImportFiles::twoHundredThousandLines() {
     file.reserve(kLines * 32);
     for (int i = 0; i < kLines; ++i)
         file += importLine(i);
-    importFile(writeImportFile(file));
+    importFile(m_app->writeImportFile(file));
     QCOMPARE(m_app->boxes, QStringList{successMessage(kLines)});
     const QStringList rows = discRows();
     QCOMPARE(rows.size(), kBaseRows.size() + kLines);
@@ -254,7 +244,7 @@ void TestImportFiles::diskFailsDuringTheImport() {
     QByteArray file;
     for (int i = 0; i < kLines; ++i)
         file += importLine(i);
-    const QString path = writeImportFile(file);
+    const QString path = m_app->writeImportFile(file);
     FaultVfs::arm(QStringLiteral("/CDData.DB"), failingWrite, FaultVfs::Fault(fault));
     importFile(path);
     QVERIFY(FaultVfs::writesSinceArmed() >= failingWrite);
@@ -282,7 +272,7 @@ void TestImportFiles::diskFailsDuringTheImport() {
 
     // The next import goes in after them.
     m_app->boxes.clear();
-    importFile(writeImportFile("Danach\t2002/06\tPatch\tDVD\r\n"));
+    importFile(m_app->writeImportFile("Danach\t2002/06\tPatch\tDVD\r\n"));
     QCOMPARE(m_app->boxes, QStringList{successMessage(1)});
     QCOMPARE(discRows(), rows + QStringList{QStringLiteral("Danach|2002/06|Patch|DVD")});
 }

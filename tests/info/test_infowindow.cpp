@@ -99,7 +99,6 @@ private:
         return m_app->dataDir() + u'/' + tableFile + QStringLiteral(".txt");
     }
     QByteArray readBytes(const QString& path) const;
-    QString writeImportFile(const QByteArray& bytes);
     void clickExport() { Form2->Button2->click(); }
     void typeIntoCell(int row, int column, const QString& text);
     void importFile(const QString& path) {
@@ -173,15 +172,6 @@ QByteArray TestInfoWindow::readBytes(const QString& path) const {
     if (!f.open(QIODevice::ReadOnly))
         return QByteArrayLiteral("<missing>");
     return f.readAll();
-}
-
-QString TestInfoWindow::writeImportFile(const QByteArray& bytes) {
-    const QString path = m_app->root() + QStringLiteral("/import.txt");
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    f.write(bytes);
-    return path;
 }
 
 // --- The window ----------------------------------------------------------------------
@@ -500,7 +490,7 @@ void TestInfoWindow::failedExportIsReportedAndKeepsTheOldFile() {
 void TestInfoWindow::importOneLine() {
     startWith(kThreeDiscRows);
     enterEditMode(Form1->Image2);
-    importFile(writeImportFile("a\t2002/05\tDemo\tCD\r\n"));
+    importFile(m_app->writeImportFile("a\t2002/05\tDemo\tCD\r\n"));
     QCOMPARE(m_app->boxes, QStringList{successMessage(1)});
     QCOMPARE(discRows(), joined(kThreeDiscRows) << QStringLiteral("a|2002/05|Demo|CD"));
     // The grid shows the new record, with the view's headings.
@@ -539,7 +529,7 @@ void TestInfoWindow::importLinesAndCounts() {
     QFETCH(QStringList, added);
     startWith(kThreeDiscRows);
     enterEditMode(Form1->Image2);
-    importFile(writeImportFile(file));
+    importFile(m_app->writeImportFile(file));
     QCOMPARE(m_app->boxes, QStringList{successMessage(int(added.size()))});
     QCOMPARE(discRows(), joined(kThreeDiscRows) + added);
 }
@@ -570,7 +560,7 @@ void TestInfoWindow::importStopsAtTheRefusedLine() {
         kThreeDiscRows, {},
         QStringLiteral("TITEL TEXT CHECK (TITEL <> ''), Ausgabe TEXT, Art TEXT, Medium TEXT"));
     enterEditMode(Form1->Image2);
-    importFile(writeImportFile("a\t2002/05\tDemo\tCD\r\nb\t2002/05\tDemo\tCD\r\n"
+    importFile(m_app->writeImportFile("a\t2002/05\tDemo\tCD\r\nb\t2002/05\tDemo\tCD\r\n"
                                "\t2002/05\tDemo\tCD\r\nc\t2002/05\tDemo\tCD\r\n"));
     QCOMPARE(m_app->boxes.size(), 1);
     QVERIFY2(m_app->boxes[0].startsWith(QStringLiteral("error: ")), qPrintable(m_app->boxes[0]));
@@ -610,7 +600,7 @@ void TestInfoWindow::largeImportFinishes() {
     QByteArray file;
     for (int i = 0; i < 50000; ++i)
         file += "Titel " + QByteArray::number(i) + "\t2002/05\tDemo\tCD\r\n";
-    importFile(writeImportFile(file));
+    importFile(m_app->writeImportFile(file));
     QCOMPARE(m_app->boxes, QStringList{successMessage(50000)});
     const QStringList rows = discRows();
     QCOMPARE(rows.size(), 50003);

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 
 bool RecordingLauncher::start(const QString& relativeFile) {
     started << relativeFile;
@@ -59,6 +60,14 @@ void AppFixture::stop() {
     shutDown();
     QCoreApplication::processEvents();
     QDir::setCurrent(m_savedCwd);
+}
+
+QString AppFixture::writeImportFile(const QByteArray& bytes) const {
+    const QString path = root() + QStringLiteral("/import.txt");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        return {};
+    return path;
 }
 
 TForm1* AppFixture::mainWindow() const {

@@ -38,6 +38,9 @@ public:
     QString dataDir() const { return discDir() + QStringLiteral("/DATA"); }
     QString root() const { return m_dir.path(); }
 
+    // Writes `bytes` to import.txt in the fixture's folder; its path, empty when it failed.
+    QString writeImportFile(const QByteArray& bytes) const;
+
     // Writes the sample archive (small, fixed seed) into DATA.
     bool makeArchive(int games = 40, int disc = 60, int tips = 30, int seed = 7);
 
