@@ -193,6 +193,18 @@ QString rootOf(const QByteArray& out) {
     return {};
 }
 
+// Ends the child if it still runs and removes its root folder, when the test leaves.
+auto endChildAndRemove(QProcess& child, const QString& root) {
+    return qScopeGuard([&child, root] {
+        if (child.state() != QProcess::NotRunning) {
+            child.kill();
+            child.waitForFinished();
+        }
+        if (!root.isEmpty())
+            QDir(root).removeRecursively();
+    });
+}
+
 // The largest file in `dir` the process `pid` holds open for writing that is not one of
 // `known`, by size; -1 when there is none. A file the process made without a name shows
 // as "<dir>/#<inode> (deleted)".
@@ -279,14 +291,7 @@ void TestKilledExchange::killedDuringImport() {
                                      QString::number(kImportLines), QString::number(killAtWrite)},
                                     out);
     const QString root = rootOf(out);
-    auto cleanUp = qScopeGuard([&] {
-        if (child.state() != QProcess::NotRunning) {
-            child.kill();
-            child.waitForFinished();
-        }
-        if (!root.isEmpty())
-            QDir(root).removeRecursively();
-    });
+    auto cleanUp = endChildAndRemove(child, root);
     QVERIFY2(started, out.constData());
     QVERIFY(!root.isEmpty());
     const QString data = root + QStringLiteral("/disc/DATA");
@@ -367,14 +372,7 @@ void TestKilledExchange::killedDuringExport() {
     const bool started =
         startChild(child, {QStringLiteral("--child-export"), QString::number(kExportRows)}, out);
     const QString root = rootOf(out);
-    auto cleanUp = qScopeGuard([&] {
-        if (child.state() != QProcess::NotRunning) {
-            child.kill();
-            child.waitForFinished();
-        }
-        if (!root.isEmpty())
-            QDir(root).removeRecursively();
-    });
+    auto cleanUp = endChildAndRemove(child, root);
     QVERIFY2(started, out.constData());
     const QString data = root + QStringLiteral("/disc/DATA");
     const QString exportFile = data + QStringLiteral("/GameData.db.txt");
