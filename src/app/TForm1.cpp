@@ -307,11 +307,13 @@ void TForm1::Image10Click() {
     Form2->exec();
 }
 
-void TForm1::commitPendingEdit() {
-    if (State().EditMode == 1 && Table1.isOpen()) {
-        Table1.first();
-        Table1.close();
-    }
+bool TForm1::commitPendingEdit() {
+    if (State().EditMode != 1 || !Table1.isOpen())
+        return false;
+    // Moving to the first row stores the pending record.
+    Table1.first();
+    Table1.close();
+    return true;
 }
 
 void TForm1::Image11Click() {

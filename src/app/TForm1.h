@@ -113,7 +113,8 @@ private:
     // Wires the grid's edit-mode events (column exit, cell click, deletion) to the handlers.
     void connectGridEditing();
     void setEditModePresentation(bool on);
-    void commitPendingEdit();
+    // In edit mode: stores the pending record and closes Table1; false when it was closed.
+    bool commitPendingEdit();
 
     bool m_shown = false;
 };

@@ -24,20 +24,16 @@ void TForm1::DoSQL(const QString& tableFile) {
     AppState& s = State();
     const BusyCursor busy;
     setQueryButtonsEnabled(false);
-    s.ConditionJoiner = (!s.TitleCondition.isEmpty() && !s.SelectionCondition.isEmpty())
-                            ? QStringLiteral(" AND ")
-                            : QString();
-    s.SavedColumnIndex = DBGrid1->selectedIndex();
-    Query1.close();
-    Query1.setDatabaseDir(s.DataDir);
-    Query1.clearSql();
-
+    // The statement follows from the state alone; compose gives its joiner and order tail.
     const ComposedViewQuery q =
         ViewQuery::compose({s.DataDir, tableFile, s.CurrentView, s.TitleCondition,
                             s.SelectionCondition, s.SortField, s.SortDirection});
+    s.ConditionJoiner = q.conditionJoiner;
+    s.SavedColumnIndex = DBGrid1->selectedIndex();
+    Query1.close();
+    Query1.setDatabaseDir(s.DataDir);
     s.SecondaryOrder = q.secondaryOrder;
-    for (const QString& line : q.lines)
-        Query1.addSqlLine(line);
+    Query1.setSql(q.lines);
     Query1.setCachedFields(walkedFields(tableFile));
 
     const bool showsQuery = DataSource1->query() == &Query1;

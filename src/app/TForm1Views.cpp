@@ -21,8 +21,8 @@ void TForm1::InitTable(const QString& view) {
         return;
     AppState& s = State();
     // 1. The statistics belong to the view being left.
-    for (QWidget* w : {static_cast<QWidget*>(Form3), static_cast<QWidget*>(Form5),
-                       static_cast<QWidget*>(Form6)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(Form3), static_cast<QWidget*>(Form5), static_cast<QWidget*>(Form6)})
         if (w)
             w->hide();
 
@@ -47,11 +47,8 @@ void TForm1::InitTable(const QString& view) {
     DataSource1->reload();
     repaint();
     // 7. Moving to the first row commits the pending change.
-    if (s.EditMode == 1 && Table1.isOpen()) {
-        Table1.first();
-        Table1.close();
+    if (commitPendingEdit())
         DataSource1->reload();
-    }
 
     // 8.
     const ViewDefinition* def = Views::find(view);
