@@ -37,6 +37,13 @@ bool fileHasMoved(sqlite3* db) {
     return moved != 0;
 }
 
+// A named pipe or a device in place of a table would block the first read for good, and a
+// folder is no table either: only a regular file (after following links) is opened.
+void requireRegularFile(const QString& path, const QString& rawPath) {
+    if (!QFileInfo(path).isFile())
+        throw EngineError(QStringLiteral("Not a regular file: %1").arg(rawPath));
+}
+
 } // namespace
 
 Connection::~Connection() {
@@ -65,6 +72,7 @@ std::shared_ptr<Connection> Connection::open(const QString& rawPath) {
     const QString path = resolvePath(rawPath);
     if (path.isEmpty())
         throw EngineError(QStringLiteral("Table does not exist: %1").arg(rawPath));
+    requireRegularFile(path, rawPath);
     const QString key = QFileInfo(path).canonicalFilePath();
     // A connection to a file that has since been replaced keeps serving whoever holds it,
     // but new users get the file that is there now.

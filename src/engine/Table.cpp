@@ -3,7 +3,10 @@
 #include "Connection.h"
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
+#include "RecordConflict.h"
+#include "TableFileCheck.h"
 
+#include <QFileInfo>
 #include <sqlite3.h>
 
 namespace {
@@ -21,6 +24,58 @@ struct Statement {
 QString columnText(sqlite3_stmt* st, int c) {
     const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
     return t ? QString::fromUtf8(t, sqlite3_column_bytes(st, c)) : QString();
+}
+
+void bindStored(sqlite3_stmt* st, int index, const Table::StoredValue& v) {
+    switch (v.type) {
+    case SQLITE_INTEGER:
+        sqlite3_bind_int64(st, index, v.integer);
+        break;
+    case SQLITE_FLOAT:
+        sqlite3_bind_double(st, index, v.real);
+        break;
+    case SQLITE_TEXT:
+        sqlite3_bind_text(st, index, v.bytes.constData(), int(v.bytes.size()), SQLITE_TRANSIENT);
+        break;
+    case SQLITE_BLOB:
+        sqlite3_bind_blob(st, index, v.bytes.constData(), int(v.bytes.size()), SQLITE_TRANSIENT);
+        break;
+    default:
+        sqlite3_bind_null(st, index);
+    }
+}
+
+Table::StoredValue storedValue(sqlite3_stmt* st, int c) {
+    Table::StoredValue v;
+    v.type = sqlite3_column_type(st, c);
+    if (v.type == SQLITE_INTEGER)
+        v.integer = sqlite3_column_int64(st, c);
+    else if (v.type == SQLITE_FLOAT)
+        v.real = sqlite3_column_double(st, c);
+    else if (v.type == SQLITE_TEXT || v.type == SQLITE_BLOB) {
+        const void* p = v.type == SQLITE_TEXT ? static_cast<const void*>(sqlite3_column_text(st, c))
+                                              : sqlite3_column_blob(st, c);
+        v.bytes = QByteArray(static_cast<const char*>(p), sqlite3_column_bytes(st, c));
+    }
+    return v;
+}
+
+// The text the grid shows for a stored value, as SQLite converts it.
+QString storedText(const Table::StoredValue& v) {
+    switch (v.type) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return QString::number(v.integer);
+    case SQLITE_FLOAT: {
+        char* t = sqlite3_mprintf("%!.15g", v.real);
+        const QString text = QString::fromUtf8(t);
+        sqlite3_free(t);
+        return text;
+    }
+    default:
+        return QString::fromUtf8(v.bytes);
+    }
 }
 
 } // namespace
@@ -46,6 +101,22 @@ void Table::requireWritable() const {
                               .arg(m_name));
     if (m_readOnly || (m_conn && m_conn->readOnly()))
         throw EngineError(QStringLiteral("Table is read only: %1").arg(m_name));
+    if (m_damaged)
+        throw EngineError(damagedMessage());
+}
+
+QString Table::damagedMessage() const {
+    return QStringLiteral("Die Tabelle %1 ist beschädigt und wird nur zum Lesen geöffnet.")
+        .arg(m_conn ? QFileInfo(m_conn->filePath()).fileName() : m_name);
+}
+
+bool Table::canModify() const {
+    return isOpen() && !m_readOnly && !m_damaged && m_conn && !m_conn->readOnly() &&
+           !m_conn->isParadox();
+}
+
+QString Table::rowIdName() const {
+    return QStringLiteral("rowid");
 }
 
 void Table::setDatabaseName(const QString& dir) {
@@ -67,6 +138,9 @@ void Table::open() {
     if (isOpen())
         return;
     m_conn = Connection::open(m_dir + u'/' + m_name);
+    // Writing into a damaged file spreads the damage: such a file is only read.
+    m_damaged = !m_readOnly && !m_conn->readOnly() && !m_conn->isParadox() &&
+                !TableFileCheck::passes(*m_conn);
     loadRowids();
     m_row = 0;
     m_state = State::Browse;
@@ -76,8 +150,9 @@ void Table::open() {
 
 void Table::loadRowids() {
     std::vector<qint64> ids;
-    Statement s(*m_conn, QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid")
-                             .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName())));
+    Statement s(*m_conn,
+                QStringLiteral("SELECT %2 FROM %1 ORDER BY %2")
+                    .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), rowIdName()));
     int rc;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
         ids.push_back(sqlite3_column_int64(s.st, 0));
@@ -97,6 +172,8 @@ void Table::close() {
     }
     commitBatch();
     m_state = State::Inactive;
+    m_damaged = false;
+    m_shownRowid = -1;
     m_rowids.clear();
     m_buffer.clear();
     m_cachedRow = -1;
@@ -131,12 +208,63 @@ void Table::loadRow(int row, QVariantList& out) const {
             out.append(QString());
         return;
     }
-    Statement s(*m_conn, QStringLiteral("SELECT * FROM %1 WHERE rowid=?")
-                             .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName())));
+    Statement s(*m_conn,
+                QStringLiteral("SELECT * FROM %1 WHERE %2=?")
+                    .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), rowIdName()));
     sqlite3_bind_int64(s.st, 1, id);
     const bool found = sqlite3_step(s.st) == SQLITE_ROW;
     for (int i = 0; i < fieldCount(); ++i)
         out.append(found ? columnText(s.st, i) : QString());
+}
+
+bool Table::readStored(qint64 rowid, StoredRecord& out) const {
+    out.clear();
+    Statement s(*m_conn,
+                QStringLiteral("SELECT * FROM %1 WHERE %2=?")
+                    .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), rowIdName()));
+    sqlite3_bind_int64(s.st, 1, rowid);
+    const int rc = sqlite3_step(s.st);
+    if (rc == SQLITE_DONE)
+        return false;
+    if (rc != SQLITE_ROW)
+        m_conn->raise(QStringLiteral("Cannot read a record of %1").arg(m_name));
+    for (int i = 0; i < fieldCount(); ++i)
+        out.push_back(storedValue(s.st, i));
+    return true;
+}
+
+QStringList Table::readCurrent() const {
+    if (!isOpen() || eof())
+        throw EngineError(QStringLiteral("No current record"));
+    const qint64 id = m_rowids[size_t(m_row)];
+    StoredRecord stored;
+    if (id < 0 || !readStored(id, stored))
+        throw EngineError(QStringLiteral("Record %1 of %2 is gone").arg(m_row + 1).arg(m_name));
+    QStringList texts;
+    for (const StoredValue& v : stored)
+        texts << storedText(v);
+    return texts;
+}
+
+QString Table::sameRecordCondition() const {
+    QString condition = rowIdName() + QStringLiteral("=?");
+    for (const auto& f : m_conn->fields())
+        condition += QStringLiteral(" AND ") + LocalSqlTranslator::sqlIdentifier(f.name) +
+                     QStringLiteral(" IS ?");
+    return condition;
+}
+
+void Table::bindSameRecord(sqlite3_stmt* st, int first, qint64 rowid,
+                           const StoredRecord& values) const {
+    sqlite3_bind_int64(st, first, rowid);
+    for (size_t i = 0; i < values.size(); ++i)
+        bindStored(st, first + 1 + int(i), values[i]);
+}
+
+void Table::refuse(qint64 rowid) const {
+    StoredRecord now;
+    throw RecordConflict(readStored(rowid, now) ? RecordConflict::Kind::Changed
+                                                : RecordConflict::Kind::Deleted);
 }
 
 QString Table::value(int row, int field) const {
@@ -172,7 +300,12 @@ void Table::edit() {
         append();
         return;
     }
-    loadRow(m_row, m_buffer);
+    // What was read now is what the post requires of the stored record.
+    m_readGone = !readStored(m_rowids[size_t(m_row)], m_read);
+    m_buffer.clear();
+    for (int i = 0; i < fieldCount(); ++i)
+        m_buffer.append(m_readGone ? QString() : storedText(m_read[size_t(i)]));
+    m_gone = false;
     m_state = State::Edit;
     m_modified = false;
 }
@@ -260,7 +393,11 @@ void Table::post() {
         QStringList sets;
         for (const auto& f : m_conn->fields())
             sets << LocalSqlTranslator::sqlIdentifier(f.name) + QStringLiteral("=?");
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(table, sets.join(u','));
+        if (m_readGone)
+            throw RecordConflict(RecordConflict::Kind::Deleted);
+        // Checks and writes in one statement, so no other write slips in between.
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                  .arg(table, sets.join(u','), sameRecordCondition());
     } else {
         QStringList names, marks;
         for (const auto& f : m_conn->fields()) {
@@ -283,9 +420,19 @@ void Table::post() {
         }
     }
     if (m_state == State::Edit)
-        sqlite3_bind_int64(s.st, int(stored.size()) + 1, m_rowids[size_t(m_row)]);
+        bindSameRecord(s.st, int(stored.size()) + 1, m_rowids[size_t(m_row)], m_read);
     if (sqlite3_step(s.st) != SQLITE_DONE)
         m_conn->raise(QStringLiteral("Cannot store the record"));
+    if (m_state == State::Edit && sqlite3_changes(m_conn->handle()) == 0) {
+        try {
+            refuse(m_rowids[size_t(m_row)]);
+        } catch (const RecordConflict& c) {
+            m_gone = c.kind() == RecordConflict::Kind::Deleted;
+            throw;
+        }
+    }
+    if (!m_batch)
+        TableFileCheck::noteOwnWrite(*m_conn);
     if (m_state == State::Insert)
         m_rowids[size_t(m_row)] = sqlite3_last_insert_rowid(m_conn->handle());
     m_state = State::Browse;
@@ -294,12 +441,16 @@ void Table::post() {
     m_cachedRow = -1;
 }
 
+void Table::dropCurrentRow() {
+    m_rowids.erase(m_rowids.begin() + m_row);
+    if (m_row > recordCount())
+        m_row = recordCount();
+}
+
 void Table::cancel() {
-    if (m_state == State::Insert) {
-        m_rowids.erase(m_rowids.begin() + m_row);
-        if (m_row > recordCount())
-            m_row = recordCount();
-    }
+    if (m_state == State::Insert || (m_state == State::Edit && m_gone))
+        dropCurrentRow();
+    m_gone = false;
     if (m_state == State::Edit || m_state == State::Insert)
         m_state = State::Browse;
     m_buffer.clear();
@@ -346,17 +497,52 @@ void Table::deleteCurrent() {
     if (eof())
         return;
     requireWritable();
-    if (m_state == State::Edit)
-        cancel();
-    Statement s(*m_conn, QStringLiteral("DELETE FROM %1 WHERE rowid=?")
-                             .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName())));
-    sqlite3_bind_int64(s.st, 1, m_rowids[size_t(m_row)]);
-    if (sqlite3_step(s.st) != SQLITE_DONE)
-        m_conn->raise(QStringLiteral("Cannot delete the record"));
-    m_rowids.erase(m_rowids.begin() + m_row);
-    if (m_row > recordCount())
-        m_row = recordCount();
+    const qint64 id = m_rowids[size_t(m_row)];
+    StoredRecord expected;
+    bool gone = false;
+    if (m_state == State::Edit) {
+        expected = m_read;
+        gone = m_readGone || m_gone;
+    } else if (m_shownRowid == id) {
+        expected = m_shown;
+    } else {
+        gone = !readStored(id, expected);
+    }
+    if (!gone) {
+        Statement s(*m_conn, QStringLiteral("DELETE FROM %1 WHERE %2")
+                                 .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()),
+                                      sameRecordCondition()));
+        bindSameRecord(s.st, 1, id, expected);
+        if (sqlite3_step(s.st) != SQLITE_DONE)
+            m_conn->raise(QStringLiteral("Cannot delete the record"));
+        if (sqlite3_changes(m_conn->handle()) == 0) {
+            StoredRecord now;
+            // A record another program deleted already is gone as wished.
+            if (readStored(id, now))
+                throw RecordConflict(RecordConflict::Kind::Changed);
+        }
+        if (!m_batch)
+            TableFileCheck::noteOwnWrite(*m_conn);
+    }
+    if (m_state == State::Edit) {
+        m_state = State::Browse;
+        m_buffer.clear();
+        m_modified = false;
+        m_gone = false;
+    }
+    m_shownRowid = -1;
+    dropCurrentRow();
     m_cachedRow = -1;
+}
+
+void Table::rememberShownRecord() {
+    m_shownRowid = -1;
+    if (!isOpen() || eof() || m_rowids[size_t(m_row)] < 0)
+        return;
+    if (m_state == State::Edit)
+        return; // a record in edit state keeps the values it was read with
+    if (readStored(m_rowids[size_t(m_row)], m_shown))
+        m_shownRowid = m_rowids[size_t(m_row)];
 }
 
 void Table::beginBatch() {
@@ -383,8 +569,10 @@ void Table::commitBatch() {
                       .arg(QString::fromUtf8(sqlite3_errmsg(db)));
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     }
-    if (failure.isEmpty())
+    if (failure.isEmpty()) {
+        TableFileCheck::noteOwnWrite(*m_conn);
         return;
+    }
     // The transaction is gone: the row list follows the file again. When the file cannot
     // be read back yet (the disk still fails), the records appended in the batch are the
     // ones that went.

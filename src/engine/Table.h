@@ -6,12 +6,17 @@
 #include <vector>
 
 class Connection;
+struct sqlite3_stmt;
 
 // A writable view of one table file in stored (rowid) order, with a record buffer.
 //
 // Moving to another row posts a changed record and drops an unchanged appended or
 // inserted one. Every post is its own SQLite transaction: when post() returns, the
 // record is on disk.
+//
+// Another program may write the same file. A post of an edited record and a delete write
+// only when the record still holds the values this table read (when it entered edit state,
+// or as shown before a delete); otherwise they throw RecordConflict and change nothing.
 class Table {
 public:
     enum class State { Inactive, Browse, Edit, Insert };
@@ -26,12 +31,21 @@ public:
     QString databaseName() const { return m_dir; }
     QString tableName() const { return m_name; }
     bool readOnly() const { return m_readOnly; }
+    // The file failed SQLite's quick_check when the table was opened for writing: it was
+    // opened read-only instead.
+    bool damaged() const { return m_damaged; }
+    // The message that says so, naming the file.
+    QString damagedMessage() const;
+    // Whether records may be changed: open, writable and not damaged.
+    bool canModify() const;
 
     void open();  // throws EngineError
     void close(); // posts a changed record first
     bool isOpen() const { return m_state != State::Inactive; }
     State state() const { return m_state; }
     bool isModified() const { return m_modified; }
+    // A refused post found the record deleted by another program; cancel() drops its row.
+    bool pendingRecordGone() const { return m_state == State::Edit && m_gone; }
 
     int recordCount() const { return int(m_rowids.size()); }
     int recNo() const { return m_row; }
@@ -58,8 +72,18 @@ public:
     void append(); // a new empty record after the last
     void insert(); // a new empty record at the current position
     void post();   // throws EngineError; the record stays in its state then
-    void cancel(); // discards the pending change; drops an unposted new record
+    // Discards the pending change; drops an unposted new record, and a record a refused
+    // post found deleted by another program.
+    void cancel();
+    // The current record's stored values as they are now, which deleteCurrent() then
+    // requires; a record in edit state keeps the values it was read with.
+    void rememberShownRecord();
+    // Deletes the current record; throws RecordConflict, leaving everything as it was,
+    // when the stored record no longer holds the remembered values.
     void deleteCurrent();
+    // The current record's field texts as stored; throws EngineError when the row cannot
+    // be read (a damaged file, a row deleted by another program).
+    QStringList readCurrent() const;
 
     // Groups the posts that follow into one transaction, for appending many records at
     // once; post() then no longer syncs each record on its own. commitBatch() makes them
@@ -70,7 +94,26 @@ public:
     void commitBatch(); // throws EngineError; no effect outside a batch
     bool inBatch() const { return m_batch; }
 
+    // One stored value as SQLite holds it, for comparing with the file again.
+    struct StoredValue {
+        int type = 0; // SQLITE_NULL, SQLITE_INTEGER, ...
+        qint64 integer = 0;
+        double real = 0;
+        QByteArray bytes; // text (UTF-8) or blob
+    };
+    using StoredRecord = std::vector<StoredValue>;
+
 private:
+    QString rowIdName() const;
+    // Reads a row's stored values; false when the row is gone. Throws EngineError when the
+    // file cannot be read.
+    bool readStored(qint64 rowid, StoredRecord& out) const;
+    // The condition "<row id> = ? AND <field> IS ? ..." and its values, bound from `first`.
+    QString sameRecordCondition() const;
+    void bindSameRecord(sqlite3_stmt* st, int first, qint64 rowid,
+                        const StoredRecord& values) const;
+    [[noreturn]] void refuse(qint64 rowid) const;
+    void dropCurrentRow();
     void loadRowids();
     void requireClosed() const;
     void requireWritable() const;
@@ -85,6 +128,12 @@ private:
     std::vector<qint64> m_rowids; // -1 marks the unposted new record
     int m_row = 0;
     QVariantList m_buffer;
+    StoredRecord m_read;     // the stored values when the record entered edit state
+    bool m_readGone = false; // the record was already gone then
+    bool m_gone = false;     // a refused post found the record deleted
+    StoredRecord m_shown;    // the values a delete requires, for m_shownRowid
+    qint64 m_shownRowid = -1;
+    bool m_damaged = false;
     bool m_modified = false;
     bool m_batch = false;
     size_t m_rowsBeforeBatch = 0;

@@ -1,13 +1,16 @@
 #include "EngineTests.h"
 
 #include "EngineError.h"
+#include "RecordConflict.h"
 #include "Table.h"
 #include "TestSupport.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <sqlite3.h>
 
 namespace {
 
@@ -16,9 +19,22 @@ const QStringList kStored{"Alpha|2001/05|Cheat|5", "Beta|2001/06|Taktik|\\N",
 
 enum class Move { Next, MoveTo, ToEnd, Close };
 
+enum class Action { Post, Delete, DeleteShown };
+
+// Runs statements through a connection of its own, as another program would.
+void otherProgramRuns(const QString& file, const QString& sql) {
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QCOMPARE(rc, SQLITE_OK);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Move)
+Q_DECLARE_METATYPE(Action)
+Q_DECLARE_METATYPE(RecordConflict::Kind)
 
 class TableTest : public QObject {
     Q_OBJECT
@@ -52,6 +68,9 @@ private slots:
     void integerFieldRefusesText_data();
     void integerFieldRefusesText();
     void postedRecordsSurviveAReopen();
+
+    void anotherProgramsWriteIsNeverUndone_data();
+    void anotherProgramsWriteIsNeverUndone();
 
 private:
     QString file() const { return m_dir->path() + QStringLiteral("/TipsData.DB"); }
@@ -403,3 +422,86 @@ int runTableTest(int argc, char** argv) {
 }
 
 #include "TableTest.moc"
+
+void TableTest::anotherProgramsWriteIsNeverUndone_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<RecordConflict::Kind>("refusal");
+    QTest::addColumn<QStringList>("storedAfter");
+    QTest::addColumn<int>("rowsAfterCancel");
+
+    const auto changed = RecordConflict::Kind::Changed;
+    const auto deleted = RecordConflict::Kind::Deleted;
+    const QString betaCheat = QStringLiteral("Beta|2001/06|Cheat|\\N");
+    QTest::newRow("edit against a change of another field")
+        << 1 << Action::Post << "UPDATE TipsData SET Art='Cheat' WHERE rowid=2" << changed
+        << QStringList{kStored[0], betaCheat, kStored[2]} << 3;
+    QTest::newRow("edit against an empty field filled")
+        << 1 << Action::Post << "UPDATE TipsData SET COUNTER=0 WHERE rowid=2" << changed
+        << QStringList{kStored[0], "Beta|2001/06|Taktik|0", kStored[2]} << 3;
+    QTest::newRow("edit against a delete")
+        << 1 << Action::Post << "DELETE FROM TipsData WHERE rowid=2" << deleted
+        << QStringList{kStored[0], kStored[2]} << 2;
+    QTest::newRow("edit against a new record under the same row id")
+        << 2 << Action::Post
+        << "DELETE FROM TipsData WHERE rowid=3; INSERT INTO TipsData VALUES('Delta','2002/01',"
+           "'Cheat',1)"
+        << changed << QStringList{kStored[0], kStored[1], "Delta|2002/01|Cheat|1"} << 3;
+    QTest::newRow("delete in edit state against a change")
+        << 1 << Action::Delete << "UPDATE TipsData SET Art='Cheat' WHERE rowid=2" << changed
+        << QStringList{kStored[0], betaCheat, kStored[2]} << 3;
+    QTest::newRow("delete of the shown record against a change")
+        << 1 << Action::DeleteShown << "UPDATE TipsData SET Art='Cheat' WHERE rowid=2" << changed
+        << QStringList{kStored[0], betaCheat, kStored[2]} << 3;
+}
+
+void TableTest::anotherProgramsWriteIsNeverUndone() {
+    QFETCH(int, row);
+    QFETCH(Action, action);
+    QFETCH(QString, other);
+    QFETCH(RecordConflict::Kind, refusal);
+    QFETCH(QStringList, storedAfter);
+    QFETCH(int, rowsAfterCancel);
+
+    t->moveTo(row);
+    if (action == Action::DeleteShown)
+        t->rememberShownRecord();
+    else
+        t->setFieldByName(QStringLiteral("TITEL"), QStringLiteral("Von Hand"));
+    otherProgramRuns(file(), other);
+
+    try {
+        if (action == Action::Post)
+            t->post();
+        else
+            t->deleteCurrent();
+        QFAIL("the write went through");
+    } catch (const RecordConflict& c) {
+        QCOMPARE(c.kind(), refusal);
+        QCOMPARE(c.message(), RecordConflict::text(refusal));
+    }
+    // Nothing of the other program's write is lost, and what was typed is still there.
+    QCOMPARE(stored(), storedAfter);
+    QCOMPARE(t->recNo(), row);
+    if (action != Action::DeleteShown) {
+        QCOMPARE(t->state(), Table::State::Edit);
+        QCOMPARE(title(), QStringLiteral("Von Hand"));
+    }
+
+    // Esc: the stored state, or the row gone.
+    t->cancel();
+    QCOMPARE(t->state(), Table::State::Browse);
+    QCOMPARE(t->recordCount(), rowsAfterCancel);
+    QCOMPARE(stored(), storedAfter);
+    if (rowsAfterCancel == 3)
+        QCOMPARE(t->fieldText(0) + u'|' + t->fieldText(1) + u'|' + t->fieldText(2) + u'|' +
+                     (t->fieldText(3).isEmpty() ? QStringLiteral("\\N") : t->fieldText(3)),
+                 storedAfter[row]);
+    // A new edit reads the stored state and goes through.
+    if (!t->eof()) {
+        t->setFieldByName(QStringLiteral("ART"), QStringLiteral("Taktik 2"));
+        t->post();
+        QVERIFY(stored()[t->recNo()].contains(QStringLiteral("Taktik 2")));
+    }
+}
