@@ -9,6 +9,7 @@
 #include "HardDiskFolder.h"
 #include "ProgramLauncher.h"
 #include "Startup.h"
+#include "TableCopy.h"
 #include "Views.h"
 
 #include <QDir>
@@ -98,7 +99,9 @@ TForm1::CreateOutcome TForm1::FormCreate(const StartupOptions& options) {
                 source = found;
             const QString target = s.DataDir + sep() + file;
             FileOps::clearAttributes(target);
-            FileOps::copyOverwrite(source, target);
+            // A copy appears under its name only when complete, and no journal of an
+            // earlier session survives beside it.
+            TableCopy::copyTable(source, target);
             FileOps::clearAttributes(target);
         }
     }
