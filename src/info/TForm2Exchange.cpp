@@ -6,10 +6,12 @@
 #include "AppWindows.h"
 #include "BusyCursor.h"
 #include "Dialogs.h"
+#include "ImportReport.h"
 #include "TForm1.h"
 #include "TableTextExport.h"
 #include "TableTextImport.h"
 #include "TextExchange.h"
+#include "grid/FieldChecks.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,12 +77,19 @@ void TForm2::Button3Click() {
         return;
     QString readError;
     TableTextImport::Outcome outcome;
+    TextExchange::ImportText text;
+    ImportReport::Selection selection;
     {
         BusyCursor busy;
         QByteArray bytes;
         if (readWholeFile(path, bytes, readError)) {
+            text = TextExchange::readImport(bytes);
+            // A line whose issue the grid would refuse is not stored either.
+            selection = ImportReport::wellFormedIssues(
+                text, Form1->Table1.fieldIndex(QStringLiteral("AUSGABE")),
+                FieldChecks::latestIssueYear());
             GridFollowsTable follow;
-            outcome = TableTextImport::append(Form1->Table1, TextExchange::parseImport(bytes));
+            outcome = TableTextImport::append(Form1->Table1, selection.kept);
         }
     }
     if (!readError.isEmpty()) {
@@ -92,6 +101,6 @@ void TForm2::Button3Click() {
         Dialogs::error(outcome.error);
         return;
     }
-    Dialogs::message(QStringLiteral("Import erfolgreich abgeschlossen.") + u'\r' +
-                     QString::number(outcome.count) + QStringLiteral(" Datensätze eingefügt."));
+    Dialogs::message(
+        ImportReport::successText(outcome.count, text.cutAtLine, selection.refusedLines));
 }

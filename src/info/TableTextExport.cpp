@@ -1,5 +1,6 @@
 #include "TableTextExport.h"
 
+#include "EngineError.h"
 #include "Table.h"
 #include "TextExchange.h"
 
@@ -27,14 +28,26 @@ struct BackToFirst {
     }
 };
 
-bool flush(QSaveFile& file, QByteArray& buffer) {
-    const bool ok = file.write(buffer) == buffer.size();
+// Writes the collected lines. Every byte must go: a short write leaves no error in the
+// file object, so the count is checked, and any shortfall cancels the whole file.
+bool flush(QSaveFile& file, QByteArray& buffer, QString& error) {
+    const qint64 written = file.write(buffer);
+    if (written != buffer.size()) {
+        error = file.error() != QFileDevice::NoError
+                    ? file.errorString()
+                    : QStringLiteral("Nur %1 von %2 Bytes geschrieben (Datenträger voll?)")
+                          .arg(qMax<qint64>(written, 0))
+                          .arg(buffer.size());
+        return false;
+    }
     buffer.clear();
-    return ok;
+    return true;
 }
 
 // One pass over the table. Returns false with an empty `error` when a field does not fit
-// Windows-1252, false with the reason when the file failed, true when it is in place.
+// Windows-1252, false with the reason when the file failed, true when it is in place. The
+// older file is replaced only by a complete export: every way out before the commit
+// discards the new one.
 bool writePass(Table& table, const QString& path, Encoding encoding, QString& error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -44,13 +57,9 @@ bool writePass(Table& table, const QString& path, Encoding encoding, QString& er
     QByteArray buffer;
     if (encoding == Encoding::Utf8)
         buffer = TextExchange::kUtf8Bom;
-    const int fields = table.fieldCount();
-    QStringList texts;
     for (table.first(); !table.eof(); table.next()) {
-        texts.clear();
-        for (int f = 0; f < fields; ++f)
-            texts.append(table.fieldText(f));
-        const QString line = TextExchange::exportLine(texts);
+        // A row that cannot be read ends the export (EngineError), never an empty line.
+        const QString line = TextExchange::exportLine(table.readCurrent());
         if (encoding == Encoding::Utf8) {
             buffer += line.toUtf8();
         } else if (const auto bytes = TextExchange::toWindows1252(line)) {
@@ -59,11 +68,11 @@ bool writePass(Table& table, const QString& path, Encoding encoding, QString& er
             file.cancelWriting();
             return false;
         }
-        if (buffer.size() >= kFlushBytes && !flush(file, buffer))
-            break;
+        if (buffer.size() >= kFlushBytes && !flush(file, buffer, error))
+            return false;
     }
-    if (!buffer.isEmpty())
-        flush(file, buffer);
+    if (!buffer.isEmpty() && !flush(file, buffer, error))
+        return false;
     if (!file.commit()) {
         error = file.errorString();
         return false;
@@ -71,11 +80,7 @@ bool writePass(Table& table, const QString& path, Encoding encoding, QString& er
     return true;
 }
 
-} // namespace
-
-QString write(Table& table, const QString& path) {
-    BackToFirst restore{table};
-    table.first();
+QString writeTable(Table& table, const QString& path) {
     QString error;
     if (writePass(table, path, Encoding::Windows1252, error))
         return {};
@@ -84,6 +89,23 @@ QString write(Table& table, const QString& path) {
     if (writePass(table, path, Encoding::Utf8, error))
         return {};
     return error;
+}
+
+} // namespace
+
+QString write(Table& table, const QString& path) {
+    // A damaged file can hand out rows whose lost bytes read as empty fields without any
+    // error: nothing of it is exported.
+    if (table.damaged())
+        return table.damagedMessage();
+    BackToFirst restore{table};
+    table.first();
+    try {
+        return writeTable(table, path);
+    } catch (const EngineError& e) {
+        // The unfinished file was discarded with its writer.
+        return e.message();
+    }
 }
 
 } // namespace TableTextExport

@@ -77,17 +77,65 @@ QString fromWindows1252(const QByteArray& bytes) {
     return text;
 }
 
-QString decodeImport(const QByteArray& bytes) {
+namespace {
+
+// Whether only line ends and further end marks follow the first mark.
+template <typename Rest> bool onlyLineEndsAndMarks(const Rest& rest) {
+    for (const auto c : rest)
+        if (c != u'\r' && c != u'\n' && c != u'\x1a')
+            return false;
+    return true;
+}
+
+struct Decoded {
+    QString text;          // up to the first end mark
+    bool restLeft = false; // more than line ends and marks followed it
+};
+
+std::optional<QStringConverter::Encoding> utf16Mark(const QByteArray& bytes) {
+    if (bytes.startsWith("\xFF\xFE"))
+        return QStringConverter::Utf16LE;
+    if (bytes.startsWith("\xFE\xFF"))
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
+}
+
+Decoded decode(const QByteArray& bytes) {
+    Decoded out;
+    if (const auto utf16 = utf16Mark(bytes)) {
+        // The byte 0x1A occurs inside ordinary UTF-16 characters: the mark is a character.
+        QStringDecoder decoder(*utf16);
+        const QString all = decoder.decode(bytes);
+        const qsizetype end = all.indexOf(QChar(kCtrlZ));
+        out.text = end < 0 ? all : all.left(end);
+        out.restLeft = end >= 0 && !onlyLineEndsAndMarks(QStringView(all).sliced(end));
+        return out;
+    }
     const qsizetype end = bytes.indexOf(kCtrlZ);
     const QByteArray read = end < 0 ? bytes : bytes.left(end);
+    out.restLeft = end >= 0 && !onlyLineEndsAndMarks(QByteArrayView(bytes).sliced(end));
     if (read.startsWith(kUtf8Bom)) {
         // The mark declares the encoding; a broken sequence becomes a replacement character.
-        return QString::fromUtf8(read.mid(kUtf8Bom.size()));
+        out.text = QString::fromUtf8(read.mid(kUtf8Bom.size()));
+    } else if (auto utf8 = hasNonAscii(read) ? strictUtf8(read) : std::nullopt) {
+        out.text = *utf8;
+    } else {
+        out.text = fromWindows1252(read);
     }
-    if (hasNonAscii(read))
-        if (auto utf8 = strictUtf8(read))
-            return *utf8;
-    return fromWindows1252(read);
+    return out;
+}
+
+// The line an end mark right after `text` stands on.
+int lineAfter(const QString& text) {
+    const int lines = int(splitLines(text).size());
+    const bool lineEnded = text.isEmpty() || text.endsWith(QChar(kCr)) || text.endsWith(QChar(kLf));
+    return lines + (lineEnded ? 1 : 0);
+}
+
+} // namespace
+
+QString decodeImport(const QByteArray& bytes) {
+    return decode(bytes).text;
 }
 
 QStringList splitLines(QStringView text) {
@@ -123,14 +171,25 @@ Record splitFields(QStringView line) {
     return record;
 }
 
+ImportText readImport(const QByteArray& bytes) {
+    ImportText out;
+    const Decoded decoded = decode(bytes);
+    const QStringList lines = splitLines(decoded.text);
+    out.records.reserve(lines.size());
+    out.lines.reserve(lines.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines[i].isEmpty())
+            continue;
+        out.records.append(splitFields(lines[i]));
+        out.lines.append(i + 1);
+    }
+    if (decoded.restLeft)
+        out.cutAtLine = lineAfter(decoded.text);
+    return out;
+}
+
 QList<Record> parseImport(const QByteArray& bytes) {
-    QList<Record> records;
-    const QStringList lines = splitLines(decodeImport(bytes));
-    records.reserve(lines.size());
-    for (const QString& line : lines)
-        if (!line.isEmpty())
-            records.append(splitFields(line));
-    return records;
+    return readImport(bytes).records;
 }
 
 } // namespace TextExchange

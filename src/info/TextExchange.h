@@ -37,10 +37,22 @@ std::optional<QByteArray> toWindows1252(QStringView text);
 // characters of the same number.
 QString fromWindows1252(const QByteArray& bytes);
 
-// The text of an import file: everything before the first Ctrl-Z, read as UTF-8 when it
-// starts with a UTF-8 byte-order mark (which is dropped) or is valid UTF-8 with at least
-// one non-ASCII byte, and as Windows-1252 otherwise.
+// The text of an import file: everything before the first end-of-file mark (Ctrl-Z). A
+// file starting with a UTF-16 byte-order mark (either byte order) is UTF-16 and its mark
+// is the character U+001A; any other file ends at the byte 0x1A and is read as UTF-8 when
+// it starts with a UTF-8 byte-order mark or is valid UTF-8 with at least one non-ASCII
+// byte, else as Windows-1252. Byte-order marks are dropped.
 QString decodeImport(const QByteArray& bytes);
+
+// An import file as the import reads it.
+struct ImportText {
+    QList<Record> records; // in file order; completely empty lines are skipped
+    QList<int> lines;      // the file line of each record, counted from 1
+    // The line of the first end-of-file mark when anything but line ends and further marks
+    // follows it (that rest is not read), else 0.
+    int cutAtLine = 0;
+};
+ImportText readImport(const QByteArray& bytes);
 
 // The lines of an import text. In a text holding any CR a line ends at each CR, one LF
 // right after it belongs to the line end and a lone LF stays in the line; a text without
