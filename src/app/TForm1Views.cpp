@@ -3,6 +3,7 @@
 
 #include "AppState.h"
 #include "AppWindows.h"
+#include "Dialogs.h"
 #include "StatisticsWindows.h"
 #include "TSuchPage.h"
 #include "Views.h"
@@ -78,6 +79,8 @@ void TForm1::InitTable(const QString& view) {
         DataSource1->setDataSet(&Table1);
         Table1.open();
         DataSource1->reload();
+        if (Table1.damaged())
+            Dialogs::message(Table1.damagedMessage());
     } else {
         if (SuchPage) {
             const QSignalBlocker b1(SuchPage->ComboBox1);

@@ -10,8 +10,10 @@
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QTest>
+#include <sqlite3.h>
 
 namespace {
 
@@ -50,6 +52,8 @@ private slots:
     void pendingEditorTextIsCommitted();
     void malformedRecordIsKept_data();
     void malformedRecordIsKept();
+    void anotherProgramsWriteIsRefused_data();
+    void anotherProgramsWriteIsRefused();
 
 private:
     void enterEditMode(View view);
@@ -610,6 +614,70 @@ void TestEditing::malformedRecordIsKept() {
     press(Qt::Key_Escape);
     QCOMPARE(file(Tips), before);
     QCOMPARE(cell(1, 1), QStringLiteral("2001/06"));
+}
+
+void TestEditing::anotherProgramsWriteIsRefused_data() {
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("deleting");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QStringList>("fileAfter");
+    QTest::addColumn<QString>("firstTitleAfterEsc");
+
+    const QString changed = QStringLiteral(
+        "message: Der Datensatz wurde inzwischen von einem anderen Programm geändert. Ihre "
+        "Änderung wurde nicht gespeichert; mit Esc sehen Sie den gespeicherten Stand.");
+    const QString deleted = QStringLiteral(
+        "message: Der Datensatz wurde inzwischen von einem anderen Programm gelöscht. Ihre "
+        "Änderung wurde nicht gespeichert; mit Esc verschwindet er aus der Anzeige.");
+    const QString otherChange = "UPDATE TipsData SET Art='Kurztipp' WHERE TITEL='Spiel A'";
+    const QStringList changedFile{"Spiel A|2001/05|Kurztipp|3", "Spiel B|2001/06|Cheat|4"};
+    QTest::newRow("post against a change")
+        << otherChange << false << changed << changedFile << "Spiel A";
+    QTest::newRow("post against a delete")
+        << "DELETE FROM TipsData WHERE TITEL='Spiel A'" << false << deleted
+        << QStringList{"Spiel B|2001/06|Cheat|4"} << "Spiel B";
+    QTest::newRow("delete against a change")
+        << otherChange << true << changed << changedFile << "Spiel A";
+}
+
+void TestEditing::anotherProgramsWriteIsRefused() {
+    QFETCH(QString, other);
+    QFETCH(bool, deleting);
+    QFETCH(QString, box);
+    QFETCH(QStringList, fileAfter);
+    QFETCH(QString, firstTitleAfterEsc);
+    enterEditMode(Tips);
+    clickCell(0, 0);
+    type("NEU");
+    press(Qt::Key_Tab);
+    QCOMPARE(Form1->Table1.state(), Table::State::Edit);
+
+    // Another program writes the record this one has in edit state.
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(m_app->dataDir() + "/TipsData.DB").constData(), &db),
+             SQLITE_OK);
+    const int rc = sqlite3_exec(db, other.toUtf8().constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QCOMPARE(rc, SQLITE_OK);
+
+    if (deleting)
+        press(Qt::Key_Delete, Qt::ControlModifier);
+    else
+        press(Qt::Key_Down);
+    QCOMPARE(m_app->boxes.constLast(), box);
+    // Nothing of the other program's write is lost; what was typed is still on screen.
+    QCOMPARE(file(Tips), fileAfter);
+    QCOMPARE(Form1->DBGrid1->currentRow(), 0);
+    QCOMPARE(cell(0, 0), QStringLiteral("NEU"));
+    QCOMPARE(Form1->Table1.state(), Table::State::Edit);
+
+    // Esc shows the stored state, or drops the deleted record from the grid.
+    press(Qt::Key_Escape);
+    QCOMPARE(Form1->Table1.state(), Table::State::Browse);
+    QCOMPARE(rows(), int(fileAfter.size()));
+    QCOMPARE(cell(0, 0), firstTitleAfterEsc);
+    QCOMPARE(cell(0, 2), fileAfter[0].section(u'|', 2, 2));
+    QCOMPARE(file(Tips), fileAfter);
 }
 
 QTEST_MAIN(TestEditing)

@@ -402,6 +402,8 @@ void DataGrid::deleteRecord() {
         return;
     guardedAction([this] {
         commitOpenEditor();
+        // The delete requires the record as the user saw it when deciding.
+        m_source->table()->rememberShownRecord();
         if (!Dialogs::confirm(QStringLiteral("Datensatz löschen?")))
             return;
         m_source->deleteRecord();

@@ -4,6 +4,7 @@
 #include "EngineError.h"
 #include "FieldChecks.h"
 #include "Query.h"
+#include "RecordConflict.h"
 #include "Table.h"
 
 DataSource::DataSource(QObject* parent) : QAbstractTableModel(parent) {}
@@ -145,7 +146,9 @@ void DataSource::setCurrentRow(int row) {
 // ---- Edit mode ----
 
 bool DataSource::canModify() const {
-    return m_table && m_autoEdit && m_table->isOpen() && !m_table->readOnly();
+    // A damaged table was opened read-only with its own message; typing leaves it alone.
+    return m_table && m_autoEdit && m_table->isOpen() && !m_table->readOnly() &&
+           !m_table->damaged();
 }
 
 bool DataSource::recordPending() const {
@@ -225,6 +228,11 @@ bool DataSource::leaveRecord() {
         return false;
     try {
         m_table->post();
+    } catch (const RecordConflict& c) {
+        // Another program stored or deleted the record since it was read: what is typed
+        // stays, Esc shows the stored state.
+        Dialogs::message(c.message());
+        return false;
     } catch (const EngineError& e) {
         // The record stays in its state with everything typed.
         Dialogs::error(e.message());
@@ -291,7 +299,7 @@ bool DataSource::insertRecord() {
 void DataSource::cancelRecord() {
     if (!recordPending())
         return;
-    if (m_table->state() == Table::State::Insert) {
+    if (m_table->state() == Table::State::Insert || m_table->pendingRecordGone()) {
         dropNewRecord();
         return;
     }
@@ -309,7 +317,13 @@ void DataSource::deleteRecord() {
     if (m_table->eof())
         return;
     const int row = m_table->recNo();
-    m_table->deleteCurrent();
+    try {
+        m_table->deleteCurrent();
+    } catch (const RecordConflict& c) {
+        Dialogs::message(c.message());
+        rowChanged(row);
+        return;
+    }
     beginRemoveRows({}, row, row);
     m_tableRows = m_table->recordCount();
     endRemoveRows();
