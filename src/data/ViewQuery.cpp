@@ -15,7 +15,10 @@ ComposedViewQuery compose(const ViewQueryParts& p) {
     q.conditionJoiner = (!p.titleCondition.isEmpty() && !p.selectionCondition.isEmpty())
                             ? QStringLiteral(" AND ")
                             : QString();
-    q.lines << QStringLiteral("SELECT * FROM \"") + p.dataDir + dirSeparator() + p.tableFile + u'"';
+    // The path is a double-quoted constant: a quote inside it is doubled.
+    QString path = p.dataDir + dirSeparator() + p.tableFile;
+    path.replace(u'"', QStringLiteral("\"\""));
+    q.lines << QStringLiteral("SELECT * FROM \"") + path + u'"';
     if (!p.selectionCondition.isEmpty() || !p.titleCondition.isEmpty())
         q.lines << QStringLiteral("WHERE ") + p.titleCondition + q.conditionJoiner +
                        p.selectionCondition + u' ';

@@ -13,7 +13,7 @@ bool RecordingLauncher::start(const QString& relativeFile) {
     return true;
 }
 
-AppFixture::AppFixture() {
+AppFixture::AppFixture(const QString& discName) : m_discName(discName) {
     m_savedCwd = QDir::currentPath();
     TestSupport::isolateEnvironment(m_dir.path() + QStringLiteral("/env"));
     QDir().mkpath(dataDir());

@@ -31,10 +31,11 @@ public:
 // disc folder, and answers every message box.
 class AppFixture {
 public:
-    AppFixture();
+    // `discName` is the name of the start folder below the fixture's temporary folder.
+    explicit AppFixture(const QString& discName = QStringLiteral("disc"));
     ~AppFixture();
 
-    QString discDir() const { return m_dir.path() + QStringLiteral("/disc"); }
+    QString discDir() const { return m_dir.path() + u'/' + m_discName; }
     QString dataDir() const { return discDir() + QStringLiteral("/DATA"); }
     QString root() const { return m_dir.path(); }
 
@@ -64,6 +65,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_discName;
     QString m_savedCwd;
     Dialogs::Handler m_handler;
     bool m_started = false;
