@@ -68,7 +68,7 @@ int childStoring(bool importing) {
     TestSupport::makeTable(data + "/TipsData.DB", "TipsData", kTipsSchema,
                            {{"Aqua", "2002/05", "Cheat", "3"}});
     QByteArray file;
-    for (int i = 0; i < 200000; ++i)
+    for (int i = 0; i < 50000; ++i)
         file += "Import " + QByteArray::number(i) + "\t2002/05\tDemo\tCD\r\n";
     app.openFileAnswer = app.writeImportFile(file);
     say("root " + QFile::encodeName(app.root()));
