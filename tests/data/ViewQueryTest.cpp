@@ -22,6 +22,7 @@ private slots:
     void composesTheStatementLines_data();
     void composesTheStatementLines();
     void quotesTheDataFolderAsItIs();
+    void doublesAQuoteInTheDataFolder();
 };
 
 void ViewQueryTest::composesTheStatementLines_data() {
@@ -144,6 +145,18 @@ void ViewQueryTest::quotesTheDataFolderAsItIs() {
     QCOMPARE(q.lines.value(0), selectLine(dir, QStringLiteral("GameData.db")));
     QVERIFY(
         q.lines.value(0).startsWith(QStringLiteral("SELECT * FROM \"/home/prüfer/Meine Daten")));
+}
+
+void ViewQueryTest::doublesAQuoteInTheDataFolder() {
+    const ComposedViewQuery q = ViewQuery::compose({QStringLiteral("/cd/Die \"beste\" CD/DATA"),
+                                                    QStringLiteral("GameData.db"),
+                                                    QStringLiteral("Spiele"),
+                                                    {},
+                                                    {},
+                                                    QStringLiteral("TITEL"),
+                                                    {}});
+    QCOMPARE(q.lines.value(0), QStringLiteral("SELECT * FROM \"/cd/Die \"\"beste\"\" CD/DATA") +
+                                   ViewQuery::dirSeparator() + QStringLiteral("GameData.db\""));
 }
 
 int runViewQueryTest(int argc, char** argv) {
