@@ -21,11 +21,6 @@ struct Statement {
     ~Statement() { sqlite3_finalize(st); }
 };
 
-QString columnText(sqlite3_stmt* st, int c) {
-    const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-    return t ? QString::fromUtf8(t, sqlite3_column_bytes(st, c)) : QString();
-}
-
 void bindStored(sqlite3_stmt* st, int index, const Table::StoredValue& v) {
     switch (v.type) {
     case SQLITE_INTEGER:
@@ -213,8 +208,12 @@ void Table::loadRow(int row, QVariantList& out) const {
                     .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), rowIdName()));
     sqlite3_bind_int64(s.st, 1, id);
     const bool found = sqlite3_step(s.st) == SQLITE_ROW;
-    for (int i = 0; i < fieldCount(); ++i)
-        out.append(found ? columnText(s.st, i) : QString());
+    m_cachedStored.clear();
+    for (int i = 0; i < fieldCount(); ++i) {
+        if (found)
+            m_cachedStored.push_back(storedValue(s.st, i));
+        out.append(found ? storedText(m_cachedStored.back()) : QString());
+    }
 }
 
 bool Table::readStored(qint64 rowid, StoredRecord& out) const {
@@ -301,7 +300,16 @@ void Table::edit() {
         return;
     }
     // What was read now is what the post requires of the stored record.
-    m_readGone = !readStored(m_rowids[size_t(m_row)], m_read);
+    try {
+        m_readGone = !readStored(m_rowids[size_t(m_row)], m_read);
+    } catch (const EngineError&) {
+        // Another program holds the file locked: the record as last shown stands in, and
+        // the post checks against it as well.
+        if (m_cachedRow != m_row || m_cachedStored.empty())
+            throw;
+        m_read = m_cachedStored;
+        m_readGone = false;
+    }
     m_buffer.clear();
     for (int i = 0; i < fieldCount(); ++i)
         m_buffer.append(m_readGone ? QString() : storedText(m_read[size_t(i)]));

@@ -139,4 +139,5 @@ private:
     size_t m_rowsBeforeBatch = 0;
     mutable int m_cachedRow = -1;
     mutable QVariantList m_cachedValues;
+    mutable StoredRecord m_cachedStored; // the same row as SQLite holds it
 };

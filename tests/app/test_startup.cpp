@@ -135,9 +135,12 @@ void TestStartup::hardDiskModeCopiesOverReadOnlyCopies() {
     for (const char* name : {"GameData.DB", "CDData.DB", "TipsData.DB"}) {
         const QString copy = target + '/' + name;
         QVERIFY2(QFileInfo(copy).isWritable(), name);
-        QFile a(copy), b(app.dataDir() + '/' + name);
-        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-        QVERIFY2(a.readAll() == b.readAll(), name);
+        // SQLite's backup copies the table page by page; the header's counters may differ.
+        const QString table = QString::fromLatin1(name).section(u'.', 0, 0);
+        QVERIFY2(TestSupport::readTable(copy, table) ==
+                     TestSupport::readTable(app.dataDir() + '/' + name, table),
+                 name);
+        QVERIFY2(TestSupport::readTable(copy, table).size() > 0, name);
     }
     QCOMPARE(Form1->Query1.recordCount(), 40);
 }

@@ -134,6 +134,8 @@ void TestFaults::lockedTableRefusesThePostAndKeepsTheRecord() {
     t.setTableName("GameData.db");
     t.setReadOnly(false);
     t.open();
+    // The record as the grid shows it, before another program locks the file.
+    QCOMPARE(t.fieldText(0), QStringLiteral("A"));
     // Another program holds a write lock on the file.
     sqlite3* other = nullptr;
     sqlite3_open(QFile::encodeName(dir.path() + "/GameData.DB").constData(), &other);

@@ -502,35 +502,43 @@ void TestInfoWindow::importOneLine() {
 void TestInfoWindow::importLinesAndCounts_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QString>("moreInTheBox"); // lines the box adds after the count
     QTest::newRow("final line without CR LF")
-        << QByteArray("a\tb\tc\td\r\ne\tf\tg\th") << QStringList{"a|b|c|d", "e|f|g|h"};
+        << QByteArray("a\t2002/01\tc\td\r\ne\t2002/02\tg\th")
+        << QStringList{"a|2002/01|c|d", "e|2002/02|g|h"} << "";
     QTest::newRow("CR LF after the last line adds nothing")
-        << QByteArray("a\tb\tc\td\r\n") << QStringList{"a|b|c|d"};
-    QTest::newRow("LF-only file of three lines") << QByteArray("a\t1\t\tCD\nb\t2\t\tCD\nc\t3\t\tCD")
-                                                 << QStringList{"a|1||CD", "b|2||CD", "c|3||CD"};
+        << QByteArray("a\t2002/01\tc\td\r\n") << QStringList{"a|2002/01|c|d"} << "";
+    QTest::newRow("LF-only file of three lines")
+        << QByteArray("a\t2002/01\t\tCD\nb\t2002/02\t\tCD\nc\t2002/03\t\tCD")
+        << QStringList{"a|2002/01||CD", "b|2002/02||CD", "c|2002/03||CD"} << "";
     QTest::newRow("lone LF inside a field of a CR LF file")
         << QByteArray("a\t2002/05\tDemo\tzwei\nZeilen\r\n")
-        << QStringList{"a|2002/05|Demo|zwei\nZeilen"};
+        << QStringList{"a|2002/05|Demo|zwei\nZeilen"} << "";
     QTest::newRow("blank lines between and after records")
-        << QByteArray("a\tb\tc\td\r\n\r\ne\tf\tg\th\r\n\r\n\r\n")
-        << QStringList{"a|b|c|d", "e|f|g|h"};
-    QTest::newRow("two TABs only") << QByteArray("\t\t\r\n") << QStringList{"|||"};
+        << QByteArray("a\t2002/01\tc\td\r\n\r\ne\t2002/02\tg\th\r\n\r\n\r\n")
+        << QStringList{"a|2002/01|c|d", "e|2002/02|g|h"} << "";
+    QTest::newRow("two TABs only: no issue, not stored")
+        << QByteArray("\t\t\r\n") << QStringList{}
+        << "\r1 Zeilen mit fehlerhafter Ausgabe wurden nicht übernommen (Zeile 1).";
     QTest::newRow("Ctrl-Z mid-line")
-        << QByteArray("a\tb\tc\td\r\ne\tf\x1a\tg\th\r\nnie\r\n") << QStringList{"a|b|c|d", "e|||f"};
+        << QByteArray("a\t2002/01\tc\td\r\ne\t2002/02\tf\x1a\tg\th\r\nnie\r\n")
+        << QStringList{"a|2002/01|c|d", "e|2002/02||f"}
+        << "\rDer Rest der Datei nach dem Dateiende-Zeichen in Zeile 2 wurde nicht gelesen.";
     QTest::newRow("Windows-1252 text") << QByteArray("L\xf6sung\t2002/05\tDemo\tCD\r\n")
-                                       << QStringList{u"Lösung|2002/05|Demo|CD"_qs};
+                                       << QStringList{u"Lösung|2002/05|Demo|CD"_qs} << "";
     QTest::newRow("UTF-8 text") << QByteArray("\xc5\x81\xc3\xb3"
-                                              "d\xc5\xba\t\t\t\r\n")
-                                << QStringList{u"Łódź|||"_qs};
+                                              "d\xc5\xba\t2002/05\t\t\r\n")
+                                << QStringList{u"Łódź|2002/05||"_qs} << "";
 }
 
 void TestInfoWindow::importLinesAndCounts() {
     QFETCH(QByteArray, file);
     QFETCH(QStringList, added);
+    QFETCH(QString, moreInTheBox);
     startWith(kThreeDiscRows);
     enterEditMode(Form1->Image2);
     importFile(m_app->writeImportFile(file));
-    QCOMPARE(m_app->boxes, QStringList{successMessage(int(added.size()))});
+    QCOMPARE(m_app->boxes, QStringList{successMessage(int(added.size())) + moreInTheBox});
     QCOMPARE(discRows(), joined(kThreeDiscRows) + added);
 }
 
@@ -561,7 +569,7 @@ void TestInfoWindow::importStopsAtTheRefusedLine() {
         QStringLiteral("TITEL TEXT CHECK (TITEL <> ''), Ausgabe TEXT, Art TEXT, Medium TEXT"));
     enterEditMode(Form1->Image2);
     importFile(m_app->writeImportFile("a\t2002/05\tDemo\tCD\r\nb\t2002/05\tDemo\tCD\r\n"
-                               "\t2002/05\tDemo\tCD\r\nc\t2002/05\tDemo\tCD\r\n"));
+                                      "\t2002/05\tDemo\tCD\r\nc\t2002/05\tDemo\tCD\r\n"));
     QCOMPARE(m_app->boxes.size(), 1);
     QVERIFY2(m_app->boxes[0].startsWith(QStringLiteral("error: ")), qPrintable(m_app->boxes[0]));
     QCOMPARE(discRows(), joined(kThreeDiscRows) << QStringLiteral("a|2002/05|Demo|CD")
@@ -577,11 +585,11 @@ void TestInfoWindow::importStopsAtTheRefusedLine() {
 void TestInfoWindow::roundTripGivesBackTheFieldTexts_data() {
     QTest::addColumn<Rows>("rows");
     QTest::newRow("Windows-1252") << Rows{{"Preis 5 €", "2002/05", "Demo", "CD"},
-                                          {"Völkerball", "", "", "DVD"}};
+                                          {"Völkerball", "2002/06", "", "DVD"}};
     QTest::newRow("UTF-8") << Rows{{"Łódź Rally", "2002/05", "Demo", "CD"},
                                    {"Völkerball", "2002/06", "Mods", ""}};
     QTest::newRow("line break and empty fields")
-        << Rows{{"zwei\nZeilen", "2002/05", "Extras", "CD/DVD"}, {"", "", "", "x"}};
+        << Rows{{"zwei\nZeilen", "2002/05", "Extras", "CD/DVD"}, {"", "2002/07", "", "x"}};
 }
 
 void TestInfoWindow::roundTripGivesBackTheFieldTexts() {
