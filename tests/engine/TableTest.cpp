@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -71,6 +72,7 @@ private slots:
 
     void anotherProgramsWriteIsNeverUndone_data();
     void anotherProgramsWriteIsNeverUndone();
+    void fileDamagedSinceItsCheckOpensReadOnly();
 
 private:
     QString file() const { return m_dir->path() + QStringLiteral("/TipsData.DB"); }
@@ -504,4 +506,36 @@ void TableTest::anotherProgramsWriteIsNeverUndone() {
         t->post();
         QVERIFY(stored()[t->recNo()].contains(QStringLiteral("Taktik 2")));
     }
+}
+
+void TableTest::fileDamagedSinceItsCheckOpensReadOnly() {
+    // The file passed when it was opened for writing; this program's own post is no reason
+    // to check again.
+    QVERIFY(!t->damaged());
+    t->setFieldByName(QStringLiteral("TITEL"), QStringLiteral("Alpha 2"));
+    t->post();
+    t->close();
+    t->open();
+    QVERIFY(!t->damaged());
+    t->close();
+
+    // Cut short behind the program's back: the next opening for writing checks again.
+    QFile f(file());
+    const qint64 size = f.size();
+    QVERIFY(f.resize(size - 1000));
+    t->open();
+    QVERIFY(t->damaged());
+    QVERIFY(!t->canModify());
+    QCOMPARE(
+        t->damagedMessage(),
+        QStringLiteral("Die Tabelle TipsData.DB ist beschädigt und wird nur zum Lesen geöffnet."));
+    QVERIFY_THROWS_EXCEPTION(EngineError, t->append());
+    QVERIFY_THROWS_EXCEPTION(EngineError, t->setFieldText(0, QStringLiteral("x")));
+    QCOMPARE(QFileInfo(file()).size(), size - 1000);
+
+    // Browsing opens it as before.
+    t->close();
+    t->setReadOnly(true);
+    t->open();
+    QVERIFY(!t->damaged());
 }
