@@ -77,7 +77,7 @@ shot() { import -window root "$logs/$wm-$1.png" 2>/dev/null || true; }
 # manager the root's children are frames; the client with a name inside stands for it.
 # xwininfo lists the root's children from the top down.
 stack() {
-    # Windows of one pixel (the window manager's own, the toolkit's helpers) are left out.
+    # Windows of one pixel (the window manager's own, the toolkit's hidden ones) are left out.
     xwininfo -root -children | grep -vE ' 1x1\+' | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p' |
         while read -r top; do
         xwininfo -id "$top" 2>/dev/null | grep -q 'Map State: IsViewable' || continue
