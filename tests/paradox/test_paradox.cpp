@@ -526,7 +526,8 @@ void TestParadox::damagedTableIsAnError() {
     QVERIFY(ParadoxReader::looksLikeParadox(file.fileName()));
     m_app->start();
     const QString boxes = m_app->boxes.join(u'\n');
-    QVERIFY2(boxes.contains(QStringLiteral("cannot be read: ") + reason), qPrintable(boxes));
+    QVERIFY2(boxes.contains(QStringLiteral("kann nicht gelesen werden: ") + reason),
+             qPrintable(boxes));
     QCOMPARE(QDir(cacheDir()).entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
 }
 
@@ -731,7 +732,7 @@ void TestParadox::converterFailures_data() {
         << "CDData.DB not converted" << QStringList{"GameData.DB", "TipsData.DB"};
     QTest::newRow("a field missing")
         << "fields"
-        << "has no field Rubrik" << QStringList{"CDData.DB", "TipsData.DB"};
+        << "hat kein Feld Rubrik" << QStringList{"CDData.DB", "TipsData.DB"};
     QTest::newRow("no such input folder") << "nofolder"
                                           << "no such folder" << QStringList{};
 }
