@@ -3,10 +3,12 @@
 #include <QString>
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 
 // The program's message boxes and the file-open dialog, in one place so that tests can
-// answer them without a person at the screen.
+// answer them without a person at the screen. Each opens above the window the user works
+// in and takes the keyboard focus.
 namespace Dialogs {
 
 // A plain box titled "Vantora" with one OK button.
@@ -16,8 +18,11 @@ void message(const QString& text);
 void error(const QString& text);
 // OK/Cancel confirmation; true for OK.
 bool confirm(const QString& text);
-// The file-open dialog; empty when cancelled.
-QString openFile(const QString& defaultSuffix, const QString& filter);
+// The file-open dialog, opened in `folder`; empty when cancelled.
+QString openFile(const QString& defaultSuffix, const QString& filter,
+                 const QString& folder = QString());
+// Sets up a file-open dialog as openFile shows it.
+void setUpOpenDialog(QFileDialog& dialog, const QString& defaultSuffix, const QString& filter);
 
 // The text the error box shows for an error text.
 QString errorText(const QString& text);

@@ -11,6 +11,7 @@
 #include "TForm2.h"
 #include "TForm4.h"
 #include "TSuchPage.h"
+#include "ToolkitLanguage.h"
 
 #include <QApplication>
 #include <QDir>
@@ -78,6 +79,8 @@ void shutDown() {
 int runVantora(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(true);
+    if (!ToolkitLanguage::install())
+        fprintf(stderr, "vantora: the toolkit's German texts are not installed\n");
     StartupOptions options;
     options.programPath = QCoreApplication::applicationFilePath();
     options.startDir = QDir::currentPath();

@@ -21,6 +21,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QValidator>
@@ -189,7 +191,20 @@ void TForm1::guarded(const std::function<void()>& action) {
 }
 
 QString TForm1::OpenDialog1Execute() {
-    return Dialogs::openFile(OpenDialog1DefaultExt, OpenDialog1Filter);
+    const QString path =
+        Dialogs::openFile(OpenDialog1DefaultExt, OpenDialog1Filter, OpenDialog1InitialDir());
+    if (!path.isEmpty())
+        m_lastOpenDir = QFileInfo(path).absolutePath();
+    return path;
+}
+
+QString TForm1::OpenDialog1InitialDir() const {
+    if (!m_lastOpenDir.isEmpty())
+        return m_lastOpenDir;
+    // The working directory is the temporary folder after the start-up, among files that
+    // have nothing to do with the archive.
+    return State().HardDiskMode == 1 ? QDir::fromNativeSeparators(State().DataDir)
+                                     : QDir::homePath();
 }
 
 void TForm1::setQueryButtonsEnabled(bool enabled) {
@@ -203,14 +218,32 @@ void TForm1::showEvent(QShowEvent* event) {
         return;
     m_shown = true;
     guarded([this] { FormShow(); });
-    if (Form4) {
-        Form4->deleteLater();
-        Form4 = nullptr;
-    }
+    // The games view is shown: the wait window goes now. A deferred deletion would wait
+    // for the event loop, which on some platforms leaves it mapped for the whole run.
+    delete Form4;
+    Form4 = nullptr;
+}
+
+void TForm1::fitOuterSize() {
+    if (m_outerSized || !isVisible())
+        return;
+    // The frame is known once the window manager has put the window into it; without a
+    // window manager there is none and the client size is the outer size.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isNull())
+        return;
+    m_outerSized = true;
+    resize(640 - frame.width(), 487 - frame.height());
+}
+
+void TForm1::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    fitOuterSize();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    fitOuterSize();
     // The minimum outer size is 320 x 480; the frame adds to the client size.
     const QSize frameExtra = frameGeometry().size() - geometry().size();
     const int minClientW = 320 - frameExtra.width();

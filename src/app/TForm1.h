@@ -47,13 +47,12 @@ public:
 
     // The file-open dialog's settings.
     static inline const QString OpenDialog1DefaultExt = QStringLiteral("txt");
-    // "*.TXT" in any letter case: Windows dialogs ignore case, GTK's need the brackets.
-#ifdef Q_OS_WIN
-    static inline const QString OpenDialog1Filter = QStringLiteral("Textdateien (*.TXT)");
-#else
-    static inline const QString OpenDialog1Filter = QStringLiteral("Textdateien (*.[tT][xX][tT])");
-#endif
+    // Matches "*.txt" in any letter case (the dialog's filter ignores case).
+    static inline const QString OpenDialog1Filter = QStringLiteral("Textdateien (*.txt)");
     QString OpenDialog1Execute();
+    // Where the dialog opens: the folder of the last file chosen in this run; before the
+    // first, the data folder in hard-disk mode and the user's home in disc mode.
+    QString OpenDialog1InitialDir() const;
 
     // The creation handler; EndProgram when the engine must be installed first.
     enum class CreateOutcome { Continue, EndProgram };
@@ -106,6 +105,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -113,8 +113,12 @@ private:
     // Wires the grid's edit-mode events (column exit, cell click, deletion) to the handlers.
     void connectGridEditing();
     void setEditModePresentation(bool on);
+    // Once a window manager has framed the window: the outer size becomes 640 x 487.
+    void fitOuterSize();
     // In edit mode: stores the pending record and closes Table1; false when it was closed.
     bool commitPendingEdit();
 
     bool m_shown = false;
+    bool m_outerSized = false;
+    QString m_lastOpenDir;
 };

@@ -71,7 +71,7 @@ QString Connection::resolvePath(const QString& rawPath) {
 std::shared_ptr<Connection> Connection::open(const QString& rawPath) {
     const QString path = resolvePath(rawPath);
     if (path.isEmpty())
-        throw EngineError(QStringLiteral("Table does not exist: %1").arg(rawPath));
+        throw EngineError(QStringLiteral("Die Tabelle existiert nicht: %1").arg(rawPath));
     requireRegularFile(path, rawPath);
     const QString key = QFileInfo(path).canonicalFilePath();
     // A connection to a file that has since been replaced keeps serving whoever holds it,
@@ -83,7 +83,7 @@ std::shared_ptr<Connection> Connection::open(const QString& rawPath) {
     QString databaseFile = path;
     if (!hasSqliteHeader(path)) {
         if (!ParadoxReader::looksLikeParadox(path))
-            throw EngineError(QStringLiteral("Not a table file: %1").arg(rawPath));
+            throw EngineError(QStringLiteral("Keine Tabellendatei: %1").arg(rawPath));
         // A Paradox table is read through an SQLite copy of it and is never written.
         databaseFile = ParadoxReader::cachedCopy(path);
         c->m_paradox = true;
@@ -95,7 +95,8 @@ std::shared_ptr<Connection> Connection::open(const QString& rawPath) {
     if (sqlite3_open_v2(QFile::encodeName(databaseFile).constData(), &c->m_db, flags, nullptr) !=
         SQLITE_OK) {
         QString msg = c->m_db ? QString::fromUtf8(sqlite3_errmsg(c->m_db)) : QString();
-        throw EngineError(QStringLiteral("Cannot open table file %1: %2").arg(rawPath, msg));
+        throw EngineError(QStringLiteral("Die Tabellendatei %1 kann nicht geöffnet werden: \"%2\"")
+                              .arg(rawPath, msg));
     }
     sqlite3_extended_result_codes(c->m_db, 1);
     sqlite3_busy_timeout(c->m_db, 2000);
@@ -114,7 +115,7 @@ void Connection::load() {
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(m_db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &st,
                            nullptr) != SQLITE_OK)
-        raise(QStringLiteral("Not a table file: %1").arg(m_path));
+        raise(QStringLiteral("Keine Tabellendatei: %1").arg(m_path));
     while (sqlite3_step(st) == SQLITE_ROW) {
         QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
         if (name.compare(baseName, Qt::CaseInsensitive) == 0)
@@ -122,14 +123,15 @@ void Connection::load() {
     }
     int rc = sqlite3_finalize(st);
     if (rc != SQLITE_OK)
-        raise(QStringLiteral("Not a table file: %1").arg(m_path));
+        raise(QStringLiteral("Keine Tabellendatei: %1").arg(m_path));
     if (m_table.isEmpty())
-        throw EngineError(QStringLiteral("Table %1 not found in file %2").arg(baseName, m_path));
+        throw EngineError(
+            QStringLiteral("Die Tabelle %1 fehlt in der Datei %2").arg(baseName, m_path));
 
     const QString info =
         QStringLiteral("PRAGMA table_info(%1)").arg(LocalSqlTranslator::sqlIdentifier(m_table));
     if (sqlite3_prepare_v2(m_db, info.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
-        raise(QStringLiteral("Cannot read the fields of %1").arg(m_path));
+        raise(QStringLiteral("Die Felder von %1 können nicht gelesen werden").arg(m_path));
     while (sqlite3_step(st) == SQLITE_ROW) {
         Field f;
         f.name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
@@ -140,7 +142,7 @@ void Connection::load() {
     }
     sqlite3_finalize(st);
     if (m_fields.isEmpty())
-        throw EngineError(QStringLiteral("Table %1 has no fields").arg(m_table));
+        throw EngineError(QStringLiteral("Die Tabelle %1 hat keine Felder").arg(m_table));
 }
 
 int Connection::fieldIndex(const QString& name) const {
@@ -153,14 +155,16 @@ int Connection::fieldIndex(const QString& name) const {
 void Connection::exec(const char* sql) {
     char* err = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        QString msg = QString::fromUtf8(err ? err : "unknown error");
+        QString msg = QStringLiteral("Datenbankfehler: \"%1\"")
+                          .arg(QString::fromUtf8(err ? err : "unbekannter Fehler"));
         sqlite3_free(err);
         throw EngineError(msg);
     }
 }
 
 void Connection::raise(const QString& context) const {
-    throw EngineError(context + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(m_db)));
+    throw EngineError(context + QStringLiteral(": \"") + QString::fromUtf8(sqlite3_errmsg(m_db)) +
+                      u'"');
 }
 
 qint64 Connection::changeStamp() {
@@ -200,7 +204,7 @@ bool sameSortValue(int typeA, const QByteArray& a, qint64 ia, double da, sqlite3
 
 std::shared_ptr<const RankTable> Connection::ranks(int field) {
     if (field < 0 || field >= m_fields.size())
-        throw EngineError(QStringLiteral("Field index out of range"));
+        throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
     const qint64 stamp = changeStamp();
     auto it = m_ranks.constFind(field);
     if (it != m_ranks.constEnd() && it->stamp == stamp)
@@ -216,7 +220,7 @@ std::shared_ptr<const RankTable> Connection::ranks(int field) {
     const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY %1 COLLATE %3, rowid")
                             .arg(column, tableName, QLatin1String(SqlFunctions::kCollation));
     if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
-        raise(QStringLiteral("Cannot sort %1").arg(m_table));
+        raise(QStringLiteral("%1 kann nicht sortiert werden").arg(m_table));
     int32_t rank = -1;
     int prevType = -1;
     QByteArray prevText;
@@ -239,7 +243,7 @@ std::shared_ptr<const RankTable> Connection::ranks(int field) {
     }
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE)
-        raise(QStringLiteral("Cannot sort %1").arg(m_table));
+        raise(QStringLiteral("%1 kann nicht sortiert werden").arg(m_table));
     m_ranks.insert(field, {table, stamp});
     return table;
 }
@@ -249,7 +253,7 @@ qint64 Connection::denseLimit() {
                             .arg(LocalSqlTranslator::sqlIdentifier(m_table));
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
-        raise(QStringLiteral("Cannot read %1").arg(m_table));
+        raise(QStringLiteral("%1 kann nicht gelesen werden").arg(m_table));
     qint64 limit = -1;
     if (sqlite3_step(st) == SQLITE_ROW) {
         const qint64 maxRowid = sqlite3_column_int64(st, 0);
@@ -264,7 +268,7 @@ qint64 Connection::denseLimit() {
 
 std::shared_ptr<const ColumnStore> Connection::column(int field) {
     if (field < 0 || field >= m_fields.size())
-        throw EngineError(QStringLiteral("Field index out of range"));
+        throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
     const qint64 stamp = changeStamp();
     auto it = m_columns.constFind(field);
     if (it != m_columns.constEnd() && it->stamp == stamp)
@@ -278,7 +282,7 @@ std::shared_ptr<const ColumnStore> Connection::column(int field) {
                                  LocalSqlTranslator::sqlIdentifier(m_table));
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
-        raise(QStringLiteral("Cannot read %1").arg(m_table));
+        raise(QStringLiteral("%1 kann nicht gelesen werden").arg(m_table));
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
@@ -287,7 +291,7 @@ std::shared_ptr<const ColumnStore> Connection::column(int field) {
     }
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE)
-        raise(QStringLiteral("Cannot read %1").arg(m_table));
+        raise(QStringLiteral("%1 kann nicht gelesen werden").arg(m_table));
     m_columns.insert(field, {store, stamp});
     return store;
 }

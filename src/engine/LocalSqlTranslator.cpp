@@ -41,9 +41,10 @@ QList<Token> tokenize(const QString& s) {
                 value += s[j++];
             }
             if (!closed)
-                throw EngineError(QStringLiteral("Invalid use of keyword or unterminated string "
-                                                 "constant at position %1")
-                                      .arg(i + 1));
+                throw EngineError(
+                    QStringLiteral("Ungültiges Schlüsselwort oder nicht abgeschlossene "
+                                   "Zeichenkette an Position %1")
+                        .arg(i + 1));
             tokens.append({Token::Constant, value});
             i = j + 1;
         } else if (c == u'\'') {
@@ -54,7 +55,7 @@ QList<Token> tokenize(const QString& s) {
                 j += (s[j] == u'\'') ? 2 : 1;
             if (j >= n)
                 throw EngineError(
-                    QStringLiteral("Unterminated string constant at position %1").arg(i + 1));
+                    QStringLiteral("Nicht abgeschlossene Zeichenkette an Position %1").arg(i + 1));
             plain += s.mid(i, j - i + 1);
             i = j + 1;
         } else {
@@ -111,16 +112,18 @@ TranslatedStatement LocalSqlTranslator::translate(const QString& statement) {
         QStringLiteral(R"(^\s*SELECT\s+(.*?)\s+FROM\s*$)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     if (tokens.size() < 2 || tokens[0].kind != Token::Text || tokens[1].kind != Token::Constant)
-        throw EngineError(QStringLiteral("Statement must read SELECT ... FROM \"<table file>\""));
+        throw EngineError(
+            QStringLiteral("Die Anweisung muss SELECT ... FROM \"<Tabellendatei>\" lauten"));
     auto m = selectFromRe.match(tokens[0].text);
     if (!m.hasMatch())
-        throw EngineError(QStringLiteral("Statement must read SELECT ... FROM \"<table file>\""));
+        throw EngineError(
+            QStringLiteral("Die Anweisung muss SELECT ... FROM \"<Tabellendatei>\" lauten"));
 
     TranslatedStatement result;
     result.selectList = m.captured(1).trimmed();
     result.tablePath = tokens[1].text;
     if (result.tablePath.trimmed().isEmpty())
-        throw EngineError(QStringLiteral("Missing table name"));
+        throw EngineError(QStringLiteral("Der Tabellenname fehlt"));
 
     // "UPPER(F) LIKE <constant>" becomes one function call that folds and matches without
     // building the upper-cased text as a value of its own; the result is the same.

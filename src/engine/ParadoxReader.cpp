@@ -132,7 +132,7 @@ QString structureFault(const QString& path) {
         return file.errorString();
     const qint64 size = file.size();
     if (size < 0x78)
-        return QStringLiteral("the header is cut off");
+        return QStringLiteral("der Dateikopf ist abgeschnitten");
     const uchar* data = file.map(0, size);
     if (!data)
         return file.errorString();
@@ -148,9 +148,9 @@ QString structureFault(const QString& path) {
     const int fieldCount = int(u16(0x21));
     const int version = data[0x39];
     if (recordSize == 0 || blockSize == 0)
-        return QStringLiteral("the header gives no record or block size");
+        return QStringLiteral("der Dateikopf nennt keine Satz- oder Blockgröße");
     if (headerSize + fileBlocks * blockSize > size)
-        return QStringLiteral("the file is shorter than its blocks");
+        return QStringLiteral("die Datei ist kürzer als ihre Blöcke");
     // pxlib reads the header's extension (0x58 to 0x77) from version byte 5 on. The key
     // stands at 0x25; FF00FF00 there sends pxlib to the extension's key at 0x5C, which an
     // older table does not have (pxlib then decrypts with whatever its stack holds).
@@ -159,42 +159,42 @@ QString structureFault(const QString& path) {
     if (key == 0xFF00FF00 && extended)
         key = u32(0x5C);
     if (key != 0)
-        return QStringLiteral("the table is password-protected");
+        return QStringLiteral("die Tabelle ist kennwortgeschützt");
 
     // Field types and lengths must make up the record.
     const qint64 fieldInfo = extended ? 0x78 : 0x58;
     if (fieldCount <= 0 || fieldInfo + 2 * qint64(fieldCount) > headerSize)
-        return QStringLiteral("the field list does not fit the header");
+        return QStringLiteral("die Feldliste passt nicht zum Dateikopf");
     qint64 lengths = 0;
     for (int i = 0; i < fieldCount; ++i) {
         const uchar type = data[fieldInfo + 2 * i];
         const uchar length = data[fieldInfo + 2 * i + 1];
         if (type == 0 || type > 0x18 || length == 0)
-            return QStringLiteral("field %1 has no valid type").arg(i + 1);
+            return QStringLiteral("Feld %1 hat keinen gültigen Typ").arg(i + 1);
         if (const int fixed = fixedLength(type); fixed > 0 && length != fixed)
-            return QStringLiteral("field %1 is not as long as its type").arg(i + 1);
+            return QStringLiteral("Feld %1 hat nicht die Länge seines Typs").arg(i + 1);
         lengths += length;
     }
     if (lengths != recordSize)
-        return QStringLiteral("the fields do not make up the record size");
+        return QStringLiteral("die Felder ergeben nicht die Satzgröße");
 
     // The data blocks form one chain without loops, each within the file.
     const qint64 perBlock = (blockSize - 6) / recordSize;
     qint64 inBlocks = 0, visited = 0;
     for (qint64 block = recordCount > 0 ? firstBlock : 0; block != 0; ++visited) {
         if (block > fileBlocks || visited >= fileBlocks)
-            return QStringLiteral("the chain of data blocks is broken");
+            return QStringLiteral("die Kette der Datenblöcke ist unterbrochen");
         const uchar* head = data + headerSize + (block - 1) * blockSize;
         const qint64 used = qint16(littleEndian(head + 4, 2));
         if (used >= 0) {
             if (used / recordSize + 1 > perBlock)
-                return QStringLiteral("a data block holds more than fits");
+                return QStringLiteral("ein Datenblock enthält mehr, als hineinpasst");
             inBlocks += used / recordSize + 1;
         }
         block = littleEndian(head, 2);
     }
     if (inBlocks < recordCount)
-        return QStringLiteral("the data blocks hold fewer records than the header counts");
+        return QStringLiteral("die Datenblöcke enthalten weniger Sätze, als der Dateikopf zählt");
     return {};
 }
 
@@ -223,20 +223,21 @@ bool looksLikeParadox(const QString& path) {
 long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
                      const QString& tableName, const QStringList& fieldOrder) {
     if (const QString fault = structureFault(paradoxPath); !fault.isEmpty())
-        throw EngineError(
-            QStringLiteral("The Paradox table %1 cannot be read: %2").arg(paradoxPath, fault));
+        throw EngineError(QStringLiteral("Die Paradox-Tabelle %1 kann nicht gelesen werden: %2")
+                              .arg(paradoxPath, fault));
     bootLibrary();
     Document px;
     px.doc = PX_new2(recordError, nullptr, nullptr, nullptr);
     lastError.clear();
     if (!px.doc || PX_open_file(px.doc, QFile::encodeName(paradoxPath).constData()) < 0)
-        throw EngineError(
-            QStringLiteral("Cannot read the Paradox table %1: %2").arg(paradoxPath, lastError));
+        throw EngineError(QStringLiteral("Die Paradox-Tabelle %1 kann nicht gelesen werden: \"%2\"")
+                              .arg(paradoxPath, lastError));
     pxhead_t* head = px.doc->px_head;
     const int fieldCount = PX_get_num_fields(px.doc);
     pxfield_t* fields = PX_get_fields(px.doc);
     if (fieldCount <= 0 || !fields)
-        throw EngineError(QStringLiteral("The Paradox table %1 has no fields").arg(paradoxPath));
+        throw EngineError(
+            QStringLiteral("Die Paradox-Tabelle %1 hat keine Felder").arg(paradoxPath));
     QStringDecoder decode(codecName(head->px_doscodepage).toLatin1().constData());
     if (!decode.isValid())
         decode = QStringDecoder("windows-1252");
@@ -257,7 +258,7 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
                     0)
                     found = i;
             if (found < 0)
-                throw EngineError(QStringLiteral("The Paradox table %1 has no field %2")
+                throw EngineError(QStringLiteral("Die Paradox-Tabelle %1 hat kein Feld %2")
                                       .arg(paradoxPath, wanted));
             source << found;
             names << wanted;
@@ -300,10 +301,11 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
     sqlite3* db = nullptr;
     if (sqlite3_open(QFile::encodeName(sqlitePath).constData(), &db) != SQLITE_OK) {
         sqlite3_close(db);
-        throw EngineError(QStringLiteral("Cannot write %1").arg(sqlitePath));
+        throw EngineError(QStringLiteral("%1 kann nicht geschrieben werden").arg(sqlitePath));
     }
     const auto fail = [&](const QString& what) {
-        const QString msg = what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(db));
+        const QString msg =
+            what + QStringLiteral(": \"") + QString::fromUtf8(sqlite3_errmsg(db)) + u'"';
         sqlite3_close(db);
         QFile::remove(sqlitePath);
         throw EngineError(msg);
@@ -327,7 +329,7 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
     const QString ins = QStringLiteral("INSERT INTO %1 VALUES (%2)")
                             .arg(LocalSqlTranslator::sqlIdentifier(tableName), marks.join(u','));
     if (sqlite3_prepare_v2(db, ins.toUtf8().constData(), -1, &insert, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("Cannot prepare"));
+        fail(QStringLiteral("Die Kopie kann nicht vorbereitet werden"));
 
     long written = 0;
     for (int r = 0; r < recordCount; ++r) {
@@ -392,14 +394,14 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
         }
         if (sqlite3_step(insert) != SQLITE_DONE) {
             sqlite3_finalize(insert);
-            fail(QStringLiteral("Cannot write a row"));
+            fail(QStringLiteral("Eine Zeile kann nicht geschrieben werden"));
         }
         sqlite3_reset(insert);
         ++written;
     }
     sqlite3_finalize(insert);
     if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("Cannot commit"));
+        fail(QStringLiteral("Die Kopie kann nicht abgeschlossen werden"));
     sqlite3_close(db);
     return written;
 }
@@ -430,7 +432,7 @@ QString cachedCopy(const QString& paradoxPath) {
                             QFile::encodeName(copy).toStdString(), ec);
     if (ec) {
         QFile::remove(partial);
-        throw EngineError(QStringLiteral("Cannot keep the copy of %1 in %2")
+        throw EngineError(QStringLiteral("Die Kopie von %1 kann nicht in %2 abgelegt werden")
                               .arg(paradoxPath, QDir::toNativeSeparators(folder)));
     }
     return copy;

@@ -49,7 +49,7 @@ void Query::prepare() {
         return;
     const TranslatedStatement t = LocalSqlTranslator::translate(statementText());
     if (t.selectList != QLatin1String("*"))
-        throw EngineError(QStringLiteral("Only SELECT * is supported"));
+        throw EngineError(QStringLiteral("Nur SELECT * wird unterstützt"));
     QString path = t.tablePath;
     // A bare file name is looked up in the database directory.
     if (!path.contains(u'/') && !path.contains(u'\\') && !m_databaseDir.isEmpty())
@@ -83,7 +83,7 @@ void Query::prepare() {
         SQLITE_OK) {
         QString msg = QString::fromUtf8(sqlite3_errmsg(conn->handle()));
         sqlite3_finalize(st);
-        throw EngineError(QStringLiteral("Invalid statement: %1").arg(msg));
+        throw EngineError(QStringLiteral("Ungültige Anweisung: \"%1\"").arg(msg));
     }
     m_conn = conn;
     m_stmt = st;
@@ -100,7 +100,7 @@ void Query::open() {
     if (rc != SQLITE_DONE) {
         QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->handle()));
         close();
-        throw EngineError(msg);
+        throw EngineError(QStringLiteral("Die Abfrage ist fehlgeschlagen: \"%1\"").arg(msg));
     }
     sqlite3_reset(m_stmt);
     try {
@@ -184,7 +184,7 @@ QString Query::fieldByName(const QString& name) const {
         return QString::fromUtf8(cachedBytes(c));
     const int f = fieldIndex(name);
     if (f < 0)
-        throw EngineError(QStringLiteral("Field not found: %1").arg(name));
+        throw EngineError(QStringLiteral("Feld nicht gefunden: %1").arg(name));
     return value(m_row, f);
 }
 

@@ -16,7 +16,7 @@ struct Statement {
     sqlite3_stmt* st = nullptr;
     Statement(Connection& c, const QString& sql) {
         if (sqlite3_prepare_v2(c.handle(), sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
-            c.raise(QStringLiteral("Invalid statement"));
+            c.raise(QStringLiteral("Ungültige Anweisung"));
     }
     ~Statement() { sqlite3_finalize(st); }
 };
@@ -86,16 +86,19 @@ Table::~Table() {
 
 void Table::requireClosed() const {
     if (isOpen())
-        throw EngineError(QStringLiteral("Cannot perform this operation on an open table"));
+        throw EngineError(
+            QStringLiteral("Diese Operation ist bei einer geöffneten Tabelle nicht möglich"));
 }
 
 void Table::requireWritable() const {
     if (m_conn && m_conn->isParadox())
-        throw EngineError(QStringLiteral("%1 is a Paradox table and opens read-only; convert the "
-                                         "folder with vantora-convert to edit it")
-                              .arg(m_name));
+        throw EngineError(
+            QStringLiteral("%1 ist eine Paradox-Tabelle und wird nur zum Lesen geöffnet; "
+                           "wandeln Sie den Ordner mit vantora-convert um, um "
+                           "sie zu bearbeiten")
+                .arg(m_name));
     if (m_readOnly || (m_conn && m_conn->readOnly()))
-        throw EngineError(QStringLiteral("Table is read only: %1").arg(m_name));
+        throw EngineError(QStringLiteral("Die Tabelle ist schreibgeschützt: %1").arg(m_name));
     if (m_damaged)
         throw EngineError(damagedMessage());
 }
@@ -152,7 +155,7 @@ void Table::loadRowids() {
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
         ids.push_back(sqlite3_column_int64(s.st, 0));
     if (rc != SQLITE_DONE)
-        m_conn->raise(QStringLiteral("Cannot read table %1").arg(m_name));
+        m_conn->raise(QStringLiteral("Die Tabelle %1 kann nicht gelesen werden").arg(m_name));
     m_rowids = std::move(ids);
 }
 
@@ -285,13 +288,13 @@ QString Table::fieldText(int field) const {
 QString Table::fieldByName(const QString& name) const {
     const int f = fieldIndex(name);
     if (f < 0)
-        throw EngineError(QStringLiteral("Field not found: %1").arg(name));
+        throw EngineError(QStringLiteral("Feld nicht gefunden: %1").arg(name));
     return fieldText(f);
 }
 
 void Table::edit() {
     if (!isOpen())
-        throw EngineError(QStringLiteral("Table is not open"));
+        throw EngineError(QStringLiteral("Die Tabelle ist nicht geöffnet"));
     if (m_state == State::Edit || m_state == State::Insert)
         return;
     requireWritable();
@@ -320,7 +323,7 @@ void Table::edit() {
 
 void Table::setFieldText(int field, const QString& text) {
     if (field < 0 || field >= fieldCount())
-        throw EngineError(QStringLiteral("Field index out of range"));
+        throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
     edit();
     if (m_buffer[field].toString() != text) {
         m_buffer[field] = text;
@@ -331,13 +334,13 @@ void Table::setFieldText(int field, const QString& text) {
 void Table::setFieldByName(const QString& name, const QString& text) {
     const int f = fieldIndex(name);
     if (f < 0)
-        throw EngineError(QStringLiteral("Field not found: %1").arg(name));
+        throw EngineError(QStringLiteral("Feld nicht gefunden: %1").arg(name));
     setFieldText(f, text);
 }
 
 void Table::append() {
     if (!isOpen())
-        throw EngineError(QStringLiteral("Table is not open"));
+        throw EngineError(QStringLiteral("Die Tabelle ist nicht geöffnet"));
     // A refused append leaves the cursor where it was.
     requireWritable();
     moveTo(recordCount());
@@ -352,7 +355,7 @@ void Table::append() {
 
 void Table::insert() {
     if (!isOpen())
-        throw EngineError(QStringLiteral("Table is not open"));
+        throw EngineError(QStringLiteral("Die Tabelle ist nicht geöffnet"));
     requireWritable();
     // The pending record is posted or dropped first, as a move to another row would: the new
     // record must not take its buffer, nor leave an unposted one behind.
@@ -430,7 +433,7 @@ void Table::post() {
     if (m_state == State::Edit)
         bindSameRecord(s.st, int(stored.size()) + 1, m_rowids[size_t(m_row)], m_read);
     if (sqlite3_step(s.st) != SQLITE_DONE)
-        m_conn->raise(QStringLiteral("Cannot store the record"));
+        m_conn->raise(QStringLiteral("Der Datensatz kann nicht gespeichert werden"));
     if (m_state == State::Edit && sqlite3_changes(m_conn->handle()) == 0) {
         try {
             refuse(m_rowids[size_t(m_row)]);
@@ -468,7 +471,7 @@ void Table::cancel() {
 
 void Table::moveTo(int row) {
     if (!isOpen())
-        throw EngineError(QStringLiteral("Table is not open"));
+        throw EngineError(QStringLiteral("Die Tabelle ist nicht geöffnet"));
     if (m_state == State::Edit || m_state == State::Insert) {
         if (row == m_row)
             return;
@@ -497,7 +500,7 @@ void Table::first() {
 
 void Table::deleteCurrent() {
     if (!isOpen())
-        throw EngineError(QStringLiteral("Table is not open"));
+        throw EngineError(QStringLiteral("Die Tabelle ist nicht geöffnet"));
     if (m_state == State::Insert) {
         cancel();
         return;
@@ -522,7 +525,7 @@ void Table::deleteCurrent() {
                                       sameRecordCondition()));
         bindSameRecord(s.st, 1, id, expected);
         if (sqlite3_step(s.st) != SQLITE_DONE)
-            m_conn->raise(QStringLiteral("Cannot delete the record"));
+            m_conn->raise(QStringLiteral("Der Datensatz kann nicht gelöscht werden"));
         if (sqlite3_changes(m_conn->handle()) == 0) {
             StoredRecord now;
             // A record another program deleted already is gone as wished.
@@ -555,7 +558,7 @@ void Table::rememberShownRecord() {
 
 void Table::beginBatch() {
     if (!isOpen())
-        throw EngineError(QStringLiteral("Table is not open"));
+        throw EngineError(QStringLiteral("Die Tabelle ist nicht geöffnet"));
     requireWritable();
     if (m_batch)
         return;
@@ -571,9 +574,9 @@ void Table::commitBatch() {
     sqlite3* db = m_conn->handle();
     QString failure;
     if (sqlite3_get_autocommit(db)) {
-        failure = QStringLiteral("The records could not be stored");
+        failure = QStringLiteral("Die Datensätze konnten nicht gespeichert werden");
     } else if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        failure = QStringLiteral("Cannot store the records: %1")
+        failure = QStringLiteral("Die Datensätze können nicht gespeichert werden: \"%1\"")
                       .arg(QString::fromUtf8(sqlite3_errmsg(db)));
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     }

@@ -1,6 +1,7 @@
 #include "TForm2.h"
 
 #include "AppState.h"
+#include "FittingLabel.h"
 #include "GradientBackground.h"
 #include "TForm1.h"
 
@@ -74,7 +75,8 @@ TForm2::TForm2(QWidget* parent)
 
 QLabel* TForm2::addLabel(const char* name, const QString& text, const QRect& place, int pixelSize,
                          const QColor& colour, Qt::Alignment alignment) {
-    auto* label = new QLabel(text, this);
+    auto* label = new FittingLabel(this);
+    label->setText(text);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(place);
     label->setFont(boldArial(pixelSize));
@@ -132,6 +134,9 @@ void TForm2::paintEvent(QPaintEvent*) {
 
 void TForm2::FormShow() {
     Label7->setText(dataStatusLine());
+    // The mode and status lines are set from outside; each text shows whole.
+    for (FittingLabel* label : findChildren<FittingLabel*>())
+        label->refit();
 }
 
 void TForm2::Button1Click() {

@@ -66,7 +66,8 @@ void TForm2::Button2Click() {
     }
     if (!failure.isEmpty())
         Dialogs::message(QStringLiteral("Die Exportdatei konnte nicht geschrieben werden:\n") +
-                         QDir::toNativeSeparators(path) + u'\n' + failure);
+                         QDir::toNativeSeparators(path) +
+                         QStringLiteral("\nMeldung des Systems: \"") + failure + u'"');
 }
 
 void TForm2::Button3Click() {
@@ -94,7 +95,8 @@ void TForm2::Button3Click() {
     }
     if (!readError.isEmpty()) {
         Dialogs::message(QStringLiteral("Die Datei konnte nicht gelesen werden:\n") +
-                         QDir::toNativeSeparators(path) + u'\n' + readError);
+                         QDir::toNativeSeparators(path) +
+                         QStringLiteral("\nMeldung des Systems: \"") + readError + u'"');
         return;
     }
     if (!outcome.error.isEmpty()) {

@@ -4,6 +4,7 @@
 #include "CapitalsValidator.h"
 #include "ClickArea.h"
 #include "TForm1.h"
+#include "ToolFrame.h"
 #include "Views.h"
 #include "artwork/Artwork.h"
 #include "artwork/SearchPageLayout.h"
@@ -66,6 +67,7 @@ TSuchPage::TSuchPage(QWidget* parent)
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("SuchPage"));
     setWindowTitle(QStringLiteral("Auswahl-Modul"));
+    ToolFrame::withoutButtons(this);
     setFixedSize(SearchPageLayout::pictureSize);
     QPalette p = palette();
     p.setColor(QPalette::Window, kPageColour);

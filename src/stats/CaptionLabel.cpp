@@ -1,6 +1,6 @@
 #include "CaptionLabel.h"
 
-CaptionLabel::CaptionLabel(QWidget* parent) : QLabel(parent) {
+CaptionLabel::CaptionLabel(QWidget* parent) : FittingLabel(parent) {
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
@@ -8,7 +8,7 @@ CaptionLabel::CaptionLabel(QWidget* parent) : QLabel(parent) {
 void CaptionLabel::setCaption(const QString& caption) {
     m_caption = caption;
     const QString shown = shownText(caption);
-    setText(shown);
+    setFittedText(shown);
     setAccessibleName(shown.trimmed());
 }
 

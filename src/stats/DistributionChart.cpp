@@ -22,16 +22,15 @@ int columnHeight(const RatingFigures& figures, int rating) {
 
 void paint(ToolkitPen& pen, const RatingFigures& figures) {
     for (int r = 0; r < RatingFigures::kValues; ++r) {
+        const int x0 = kLeft + kSlot * r;
         const int h = columnHeight(figures, r);
-        for (int j = 0; j < kSlot; ++j) {
-            const int x = kLeft + kSlot * r + j;
-            if (j >= 1)
-                pen.setColour(MonthlyChart::kNavy);
-            pen.moveTo(x, kBaseline);
-            pen.lineTo(x, kBaseline - h);
-            pen.setColour(bandColour(r));
-            pen.lineTo(x, kTop);
-        }
+        const int columnTop = kBaseline - h + 1;
+        // The slot's first pixel column keeps the colour the pen held before.
+        pen.fill(x0, columnTop, 1, h);
+        pen.setColour(MonthlyChart::kNavy);
+        pen.fill(x0 + 1, columnTop, kSlot - 1, h);
+        pen.setColour(bandColour(r));
+        pen.fill(x0, kTop + 1, kSlot, columnTop - kTop - 1);
     }
 }
 

@@ -21,23 +21,22 @@ void paint(ToolkitPen& pen, const MonthlyFigures& figures, const std::array<doub
     for (int m = 1; m <= 12; ++m) {
         const int x0 = kLeft + kSlot * (m - 1);
         const int h = columnHeight(figures, m);
-        for (int j = 0; j < kSlot; ++j) {
-            const int x = x0 + j;
-            pen.setColour(j == 0 ? kBlack : kNavy);
-            pen.moveTo(x, kBaseline);
-            pen.lineTo(x, kBaseline - h);
-            pen.setColour(bandColour(m));
-            pen.lineTo(x, kTop);
-        }
+        // The column stands on the baseline pixel; the band fills the rest up to, not
+        // including, the top. The slot's first pixel column is black, the others navy.
+        const int columnTop = kBaseline - h + 1;
+        pen.setColour(kBlack);
+        pen.fill(x0, columnTop, 1, h);
+        pen.setColour(kNavy);
+        pen.fill(x0 + 1, columnTop, kSlot - 1, h);
+        pen.setColour(bandColour(m));
+        pen.fill(x0, kTop + 1, kSlot, columnTop - kTop - 1);
         if (!averages)
             continue;
+        // The mark: two pixel rows from the slot's second pixel column to its end.
         pen.setColour(kRed);
         const double average = std::clamp((*averages)[size_t(m - 1)], 0.0, 100.0);
         const int y = kBaseline - int(std::trunc(average / 100 * kHeight));
-        pen.moveTo(x0 + 1, y);
-        pen.lineTo(x0 + kSlot, y);
-        pen.moveTo(x0 + 1, y + 1);
-        pen.lineTo(x0 + kSlot, y + 1);
+        pen.fill(x0 + 1, y, kSlot - 1, 2);
     }
 }
 

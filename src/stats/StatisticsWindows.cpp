@@ -11,6 +11,7 @@
 #include "StatFonts.h"
 #include "TForm1.h"
 #include "TSuchPage.h"
+#include "ToolFrame.h"
 #include "VerticalCaption.h"
 #include "grid/DataGrid.h"
 
@@ -43,6 +44,7 @@ TStatForm::TStatForm(QWidget* parent, const StatWindowFrame& frame)
       m_frame(frame) {
     setObjectName(frame.objectName);
     setWindowTitle(frame.caption);
+    ToolFrame::withoutButtons(this);
     setAccessibleName(frame.caption);
     setFixedSize(frame.client);
     setFont(StatFonts::defaultFont());

@@ -1,5 +1,7 @@
 #include "VerticalCaption.h"
 
+#include "TextFit.h"
+
 #include <QPainter>
 
 VerticalCaption::VerticalCaption(QWidget* parent) : QFrame(parent) {
@@ -29,6 +31,16 @@ QSize VerticalCaption::sizeHint() const {
     return QSize(m.height() + 2 * frameWidth(), m.horizontalAdvance(m_text) + 2 * frameWidth());
 }
 
+QRect VerticalCaption::along() const {
+    const int border = frameWidth();
+    return QRect(border + 2, border, height() - 2 * border - 2, width() - 2 * border);
+}
+
+QFont VerticalCaption::shownFont() const {
+    // Only the length is fitted: the box's width is the designed line height.
+    return TextFit::fitted(font(), m_text, QSize(along().width(), QWIDGETSIZE_MAX), this);
+}
+
 void VerticalCaption::paintEvent(QPaintEvent* event) {
     {
         // A light face inside the border, so blue and red captions read on the dark window.
@@ -37,13 +49,12 @@ void VerticalCaption::paintEvent(QPaintEvent* event) {
     }
     QFrame::paintEvent(event);
     QPainter painter(this);
-    painter.setFont(font());
+    painter.setFont(shownFont());
     painter.setPen(m_colour);
-    const int border = frameWidth();
     // Turned a quarter to the left: the text's left edge lies on the box's bottom.
     painter.translate(0, height());
     painter.rotate(-90);
-    const QRect along(border + 2, border, height() - 2 * border - 2, width() - 2 * border);
-    painter.setClipRect(along);
-    painter.drawText(along, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_text);
+    const QRect place = along();
+    painter.setClipRect(place);
+    painter.drawText(place, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_text);
 }

@@ -7,6 +7,7 @@
 
 #include "ClickArea.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -160,6 +161,9 @@ void TestStartup::firstShowingEndsInGamesViewByTitle() {
     QVERIFY(s.GamesLastYear >= 1997 && s.GamesLastMonth >= 1 && s.GamesLastMonth <= 12);
     QVERIFY(s.DiscLastYear >= 1997 && s.TipsLastYear >= 1997);
     QVERIFY(Form4 == nullptr);
+    // Destroyed by now, not only forgotten: a deferred deletion may never come.
+    for (const QWidget* w : QApplication::topLevelWidgets())
+        QVERIFY2(w->objectName() != QLatin1String("Form4"), "the wait window still exists");
     QVERIFY(!Form1->Aktiv1->isHidden());
     QCOMPARE(Form1->LED1->y(), 140);
 }

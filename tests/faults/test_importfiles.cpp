@@ -342,7 +342,8 @@ void TestImportFiles::diskFailsDuringTheImport() {
     QVERIFY(FaultVfs::writesSinceArmed() >= failingWrite);
     // One error box, no success message; the program still runs.
     QCOMPARE(m_app->boxes.size(), 1);
-    QVERIFY2(m_app->boxes[0].startsWith(QStringLiteral("error: Cannot store")) &&
+    QVERIFY2(m_app->boxes[0].startsWith(
+                 QStringLiteral("error: Die Datensätze können nicht gespeichert werden")) &&
                  m_app->boxes[0].contains(reason),
              qPrintable(m_app->boxes[0]));
     QCOMPARE(QApplication::overrideCursor(), nullptr);

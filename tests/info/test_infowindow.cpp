@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "ClickArea.h"
+#include "Dialogs.h"
 #include "GradientBackground.h"
 #include "StripPicture.h"
 #include "TForm1.h"
@@ -88,6 +89,8 @@ private slots:
     void roundTripGivesBackTheFieldTexts();
     void largeImportFinishes();
     void fileDialogFilterMatchesAnyLetterCase();
+    void importDialogOpensWhereItIsUseful_data();
+    void importDialogOpensWhereItIsUseful();
 
 private:
     // Own small tables in DATA, then the program started over them.
@@ -559,6 +562,9 @@ void TestInfoWindow::importOfAMissingFileSaysSo() {
     QVERIFY(m_app->boxes[0].startsWith(
         QStringLiteral("message: Die Datei konnte nicht gelesen werden:\n")));
     QVERIFY(m_app->boxes[0].contains(QStringLiteral("nirgends.txt")));
+    // The system's own words stand quoted in the German sentence.
+    QVERIFY2(m_app->boxes[0].endsWith(u'"') && m_app->boxes[0].count(u'"') == 2,
+             qPrintable(m_app->boxes[0]));
     QCOMPARE(discRows(), joined(kThreeDiscRows));
 }
 
@@ -624,9 +630,8 @@ void TestInfoWindow::fileDialogFilterMatchesAnyLetterCase() {
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
     QFileDialog dialog;
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setNameFilter(TForm1::OpenDialog1Filter);
-    dialog.setDefaultSuffix(TForm1::OpenDialog1DefaultExt);
+    Dialogs::setUpOpenDialog(dialog, TForm1::OpenDialog1DefaultExt, TForm1::OpenDialog1Filter);
+    QCOMPARE(dialog.nameFilters(), QStringList{QStringLiteral("Textdateien (*.txt)")});
     auto* model = dialog.findChild<QFileSystemModel*>();
     QVERIFY(model);
     QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
@@ -641,6 +646,41 @@ void TestInfoWindow::fileDialogFilterMatchesAnyLetterCase() {
     shown.sort();
     QCOMPARE(shown, (QStringList{"a.txt", "b.TXT", "c.Txt"}));
     QVERIFY(dialog.nameFilters().constFirst().startsWith(QStringLiteral("Textdateien")));
+}
+
+void TestInfoWindow::importDialogOpensWhereItIsUseful_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<bool>("importFirst");
+    QTest::newRow("disc mode: the home folder") << "vantora" << false;
+    QTest::newRow("hard-disk mode: the data folder") << "vantorahd" << false;
+    QTest::newRow("disc mode: the last import's folder") << "vantora" << true;
+    QTest::newRow("hard-disk mode: the last import's folder") << "vantorahd" << true;
+}
+
+// Never the working directory, which after the start-up is the temporary folder.
+void TestInfoWindow::importDialogOpensWhereItIsUseful() {
+    QFETCH(QString, program);
+    QFETCH(bool, importFirst);
+    QVERIFY(TestSupport::makeArchive(m_app->dataDir()));
+    QCOMPARE(m_app->start(program), StartupOutcome::Running);
+    QString expected = program == QLatin1String("vantorahd")
+                           ? QDir::fromNativeSeparators(State().DataDir)
+                           : QDir::homePath();
+    if (importFirst) {
+        enterEditMode(Form1->Image2);
+        const QString dir = m_app->root() + QStringLiteral("/elsewhere");
+        QVERIFY(QDir().mkpath(dir));
+        QFile file(dir + QStringLiteral("/neu.TXT"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("a\t2002/05\tDemo\tCD\r\n");
+        file.close();
+        importFile(file.fileName());
+        QCOMPARE(m_app->boxes, QStringList{successMessage(1)});
+        expected = dir;
+    }
+    QCOMPARE(Form1->OpenDialog1InitialDir(), expected);
+    QVERIFY(QFileInfo(expected).isDir());
+    QVERIFY(expected != QDir::currentPath());
 }
 
 QTEST_MAIN(TestInfoWindow)

@@ -489,21 +489,21 @@ void TestParadox::damagedTableIsAnError_data() {
     QTest::addColumn<QString>("reason");
     // The first data block follows the 2048-byte header; its first word links the next one.
     QTest::newRow("a block linking itself")
-        << 0x800 << QByteArray("\x01\x00", 2) << "the chain of data blocks is broken";
+        << 0x800 << QByteArray("\x01\x00", 2) << "die Kette der Datenblöcke ist unterbrochen";
     QTest::newRow("a password") << 0x5C << QByteArray("\x12\x34\x56\x78")
-                                << "the table is password-protected";
+                                << "die Tabelle ist kennwortgeschützt";
     // The key field of the older header layout; pxlib decrypted with it and never returned.
     QTest::newRow("a key in the older header field")
-        << 0x25 << QByteArray("\x00\xff\x00\x36", 4) << "the table is password-protected";
+        << 0x25 << QByteArray("\x00\xff\x00\x36", 4) << "die Tabelle ist kennwortgeschützt";
     // A version 3.5 table has no header extension to hold the key that FF00FF00 points to.
     QTest::newRow("version 3.5 pointing to an extension key")
-        << 0x39 << QByteArray("\x04") << "the table is password-protected";
+        << 0x39 << QByteArray("\x04") << "die Tabelle ist kennwortgeschützt";
     // pxlib copies a number field into a variable of the number's size.
     QTest::newRow("a short integer field 80 bytes long")
-        << 0x81 << QByteArray("\x50") << "field 5 is not as long as its type";
-    QTest::newRow("cut short") << -1 << QByteArray() << "the file is shorter than its blocks";
+        << 0x81 << QByteArray("\x50") << "Feld 5 hat nicht die Länge seines Typs";
+    QTest::newRow("cut short") << -1 << QByteArray() << "die Datei ist kürzer als ihre Blöcke";
     QTest::newRow("fields beyond the record")
-        << 0x79 << QByteArray("\xff") << "the fields do not make up the record size";
+        << 0x79 << QByteArray("\xff") << "die Felder ergeben nicht die Satzgröße";
 }
 
 // A damaged table ends the operation with the engine's message, like a damaged SQLite file;
@@ -526,7 +526,8 @@ void TestParadox::damagedTableIsAnError() {
     QVERIFY(ParadoxReader::looksLikeParadox(file.fileName()));
     m_app->start();
     const QString boxes = m_app->boxes.join(u'\n');
-    QVERIFY2(boxes.contains(QStringLiteral("cannot be read: ") + reason), qPrintable(boxes));
+    QVERIFY2(boxes.contains(QStringLiteral("kann nicht gelesen werden: ") + reason),
+             qPrintable(boxes));
     QCOMPARE(QDir(cacheDir()).entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
 }
 
@@ -731,7 +732,7 @@ void TestParadox::converterFailures_data() {
         << "CDData.DB not converted" << QStringList{"GameData.DB", "TipsData.DB"};
     QTest::newRow("a field missing")
         << "fields"
-        << "has no field Rubrik" << QStringList{"CDData.DB", "TipsData.DB"};
+        << "hat kein Feld Rubrik" << QStringList{"CDData.DB", "TipsData.DB"};
     QTest::newRow("no such input folder") << "nofolder"
                                           << "no such folder" << QStringList{};
 }

@@ -2,8 +2,11 @@
 // background bands, the line primitive, category matching, rating figures, turned captions.
 #include "CaptionLabel.h"
 #include "CategoryFigures.h"
+#include "DistributionChart.h"
 #include "GradientBackground.h"
 #include "IssueWalk.h"
+#include "MonthlyChart.h"
+#include "MonthlyFigures.h"
 #include "NumberText.h"
 #include "RatingFigures.h"
 #include "ToolkitPen.h"
@@ -13,6 +16,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <cmath>
 
 using IssueList = QList<double>;
 
@@ -29,6 +33,8 @@ private slots:
     void gradientFillsEveryRow();
     void penColoursStartNotEnd_data();
     void penColoursStartNotEnd();
+    void chartsStaySolidWhenScaled_data();
+    void chartsStaySolidWhenScaled();
     void categoryMatching_data();
     void categoryMatching();
     void everyRowLandsInOneCategory();
@@ -208,6 +214,65 @@ void TestStatFigures::penColoursStartNotEnd() {
         QCOMPARE(QColor(image.pixel(0, y)), QColor(Qt::white));
         QCOMPARE(QColor(image.pixel(2, y)), QColor(Qt::white));
     }
+}
+
+void TestStatFigures::chartsStaySolidWhenScaled_data() {
+    QTest::addColumn<qreal>("scale");
+    QTest::newRow("1.25") << 1.25;
+    QTest::newRow("1.5") << 1.5;
+    QTest::newRow("2") << 2.0;
+    QTest::newRow("3") << 3.0;
+}
+
+// On a scaled screen every logical pixel of a column, a band or a mark is covered whole:
+// no device pixel inside the charts keeps the colour painted before them.
+void TestStatFigures::chartsStaySolidWhenScaled() {
+    QFETCH(qreal, scale);
+    IssueWalk::Result walk;
+    walk.issues.fill(1);
+    MonthlyFigures monthly;
+    monthly.reset(walk);
+    for (int m = 1; m <= 12; ++m)
+        for (int k = 0; k < m; ++k)
+            monthly.add(m);
+    RatingFigures ratings(Views::games().statsWords);
+    std::array<double, 12> averages;
+    averages.fill(50);
+
+    const QColor before(0xFF, 0x00, 0xFF);
+    QImage image(int(std::ceil(530 * scale)), int(std::ceil(380 * scale)), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(before);
+    {
+        QPainter p(&image);
+        ToolkitPen pen(p, Qt::black);
+        DistributionChart::paint(pen, ratings);
+        MonthlyChart::paint(pen, monthly, &averages);
+    }
+    const QRect areas[] = {{MonthlyChart::kLeft, MonthlyChart::kTop + 1, 12 * MonthlyChart::kSlot,
+                            MonthlyChart::kHeight},
+                           {DistributionChart::kLeft, DistributionChart::kTop + 1,
+                            RatingFigures::kValues * DistributionChart::kSlot,
+                            DistributionChart::kBaseline - DistributionChart::kTop}};
+    for (const QRect& logical : areas) {
+        // The device pixels wholly inside the logical area.
+        const int x0 = int(std::ceil(logical.left() * scale));
+        const int y0 = int(std::ceil(logical.top() * scale));
+        const int x1 = int(std::floor((logical.left() + logical.width()) * scale));
+        const int y1 = int(std::floor((logical.top() + logical.height()) * scale));
+        int gaps = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                gaps += image.pixelColor(x, y) == before;
+        QVERIFY2(gaps == 0, qPrintable(QStringLiteral("%1 device pixels left unpainted in %2")
+                                           .arg(gaps)
+                                           .arg(logical.left())));
+    }
+    // The red mark of a month spans two logical rows whole.
+    const int markY = MonthlyChart::kBaseline - MonthlyChart::kHeight / 2;
+    const int x = int((MonthlyChart::kLeft + 5) * scale);
+    for (int y = int(std::ceil(markY * scale)); y < int(std::floor((markY + 2) * scale)); ++y)
+        QCOMPARE(image.pixelColor(x, y), MonthlyChart::kRed);
 }
 
 void TestStatFigures::categoryMatching_data() {
