@@ -6,6 +6,7 @@
 #include "AppWindows.h"
 #include "BusyCursor.h"
 #include "Dialogs.h"
+#include "ExchangeProgressDialog.h"
 #include "TForm1.h"
 #include "TableTextExport.h"
 #include "TableTextImport.h"
@@ -60,7 +61,8 @@ void TForm2::Button2Click() {
     {
         GridFollowsTable follow;
         BusyCursor busy;
-        failure = TableTextExport::write(Form1->Table1, path);
+        ExchangeProgressDialog progress(this);
+        failure = TableTextExport::write(Form1->Table1, path, &progress);
     }
     if (!failure.isEmpty())
         Dialogs::message(QStringLiteral("Die Exportdatei konnte nicht geschrieben werden:\n") +
@@ -80,7 +82,9 @@ void TForm2::Button3Click() {
         QByteArray bytes;
         if (readWholeFile(path, bytes, readError)) {
             GridFollowsTable follow;
-            outcome = TableTextImport::append(Form1->Table1, TextExchange::parseImport(bytes));
+            ExchangeProgressDialog progress(this);
+            outcome =
+                TableTextImport::append(Form1->Table1, TextExchange::parseImport(bytes), &progress);
         }
     }
     if (!readError.isEmpty()) {
@@ -92,6 +96,10 @@ void TForm2::Button3Click() {
         Dialogs::error(outcome.error);
         return;
     }
-    Dialogs::message(QStringLiteral("Import erfolgreich abgeschlossen.") + u'\r' +
-                     QString::number(outcome.count) + QStringLiteral(" Datensätze eingefügt."));
+    QString report = QStringLiteral("Import erfolgreich abgeschlossen.") + u'\r' +
+                     QString::number(outcome.count) + QStringLiteral(" Datensätze eingefügt.");
+    if (outcome.cancelled)
+        report += u'\r' + QStringLiteral("Der Import wurde abgebrochen; der Rest der Datei "
+                                         "wurde nicht übernommen.");
+    Dialogs::message(report);
 }

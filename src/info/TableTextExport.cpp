@@ -1,5 +1,6 @@
 #include "TableTextExport.h"
 
+#include "ExchangeProgress.h"
 #include "Table.h"
 #include "TextExchange.h"
 
@@ -35,7 +36,8 @@ bool flush(QSaveFile& file, QByteArray& buffer) {
 
 // One pass over the table. Returns false with an empty `error` when a field does not fit
 // Windows-1252, false with the reason when the file failed, true when it is in place.
-bool writePass(Table& table, const QString& path, Encoding encoding, QString& error) {
+bool writePass(Table& table, const QString& path, Encoding encoding, QString& error,
+               ExchangeProgress* progress) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         error = file.errorString();
@@ -61,6 +63,10 @@ bool writePass(Table& table, const QString& path, Encoding encoding, QString& er
         }
         if (buffer.size() >= kFlushBytes && !flush(file, buffer))
             break;
+        if (progress && !progress->advance(table.recNo() + 1, table.recordCount())) {
+            file.cancelWriting();
+            return false;
+        }
     }
     if (!buffer.isEmpty())
         flush(file, buffer);
@@ -73,15 +79,15 @@ bool writePass(Table& table, const QString& path, Encoding encoding, QString& er
 
 } // namespace
 
-QString write(Table& table, const QString& path) {
+QString write(Table& table, const QString& path, ExchangeProgress* progress) {
     BackToFirst restore{table};
     table.first();
     QString error;
-    if (writePass(table, path, Encoding::Windows1252, error))
+    if (writePass(table, path, Encoding::Windows1252, error, progress))
         return {};
-    if (!error.isEmpty())
+    if (!error.isEmpty() || (progress && progress->cancelled()))
         return error;
-    if (writePass(table, path, Encoding::Utf8, error))
+    if (writePass(table, path, Encoding::Utf8, error, progress))
         return {};
     return error;
 }
