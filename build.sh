@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 PACKAGES=(build-essential cmake pkg-config ccache qt6-base-dev libgl-dev libsqlite3-dev sqlite3
           pxlib-dev)
 # Packaging, and the screen-reader test over the accessibility bus.
-PACKAGES+=(dpkg-dev file at-spi2-core python3-pyatspi dbus-daemon)
+PACKAGES+=(dpkg-dev file at-spi2-core python3-pyatspi dbus-daemon xvfb xauth qt6-qpa-plugins)
 
 install_packages() {
     local missing=()

@@ -72,3 +72,19 @@ void ClickArea::paintEvent(QPaintEvent*) {
     option.backgroundColor = palette().color(QPalette::Window);
     painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
 }
+
+void ClickArea::focusOutEvent(QFocusEvent* event) {
+    // Disabling the focused area passes the focus on along the chain, through the other
+    // areas being disabled, usually to "Info"; a press of Enter would then open it.
+    if (!isEnabled() && !s_focusWhenEnabled)
+        s_focusWhenEnabled = this;
+    QWidget::focusOutEvent(event);
+}
+
+void ClickArea::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange && isEnabled() && s_focusWhenEnabled == this) {
+        s_focusWhenEnabled = nullptr;
+        setFocus(Qt::OtherFocusReason);
+    }
+    QWidget::changeEvent(event);
+}

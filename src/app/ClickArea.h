@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 // A transparent area over a painted button: it has no picture of its own and reports a
@@ -26,7 +27,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     bool m_pressed = false;
+    // The area that had the focus when the areas were disabled (the view query disables
+    // them while it runs); it takes the focus back once it is enabled again.
+    static inline QPointer<ClickArea> s_focusWhenEnabled;
 };

@@ -35,6 +35,15 @@ void connectProgramKeys() {
         pressEverywhere(Qt::Key_F1, Form1->Image10);
         pressEverywhere(Qt::CTRL | Qt::Key_Q, Form1->Image11);
         tabBetween(Form1->DBGrid1, Form1->Edit1, gridKeepsTab);
+        // The grid and the title box stay first in the tab order, ahead of the buttons, so
+        // the grid has the focus when the window first shows.
+        QWidget* previous = Form1->Edit1;
+        for (QWidget* area : {Form1->Image1, Form1->Image2, Form1->Image3, Form1->Image6,
+                              Form1->Image7, Form1->Image10, Form1->Image11}) {
+            QWidget::setTabOrder(previous, area);
+            previous = area;
+        }
+        Form1->DBGrid1->setFocus();
     }
     if (SuchPage) {
         pressInWindow(SuchPage, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}, SuchPage->Image1);

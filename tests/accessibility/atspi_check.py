@@ -4,7 +4,8 @@ screen reader finds: the windows, the painted buttons as push buttons it can pre
 drop-downs by name, the view lamp, the statistics grid's headings and the charts' figures,
 and nothing of the decorative strip picture.
 
-Run inside its own session bus: dbus-run-session -- atspi_check.py PROGRAM DISC_DIR
+Run on an X server inside its own session bus:
+    xvfb-run -a dbus-run-session -- atspi_check.py PROGRAM DISC_DIR
 """
 import os
 import subprocess
@@ -88,15 +89,15 @@ def main():
     env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(home, "config"),
                XDG_DATA_HOME=os.path.join(home, "data"), XDG_RUNTIME_DIR=runtime,
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
-    env.setdefault("QT_QPA_PLATFORM", "offscreen")
+    env["QT_QPA_PLATFORM"] = "xcb"  # the accessibility bridge comes with the X11 platform
     proc = subprocess.Popen([program], cwd=disc, env=env)
     try:
         app = wait_for(program_app, "the program on the accessibility bus")
         main_window = app and wait_for(lambda: window(app, "Vantora"), "the main window")
         if not main_window:
             return
-        check(main_window.getRoleName() == "frame", "main window is a frame, not "
-              + main_window.getRoleName())
+        check(main_window.getRoleName() == "frame",
+              "main window is a frame: " + main_window.getRoleName())
 
         buttons = {}
         for caption in ["Spiele", "CD & DVD", "Tipps", "Auswahl", "Statistik", "Info", "Ende"]:
@@ -129,8 +130,7 @@ def main():
         press(buttons["Auswahl"])
         page = wait_for(lambda: window(app, "Auswahl-Modul"), "the search page", 10)
         if page:
-            check(page.getRoleName() == "dialog", "search page is a dialog, not "
-                  + page.getRoleName())
+            check(page.getRoleName() == "dialog", "search page is a dialog: " + page.getRoleName())
             for name in ["Mindestwertung", "Kategorie"]:
                 check(named(page, name, "combo box") is not None,
                       f'drop-down named "{name}"')
