@@ -41,10 +41,10 @@ set(CPACK_PACKAGE_NAME vantora)
 set(CPACK_PACKAGE_VERSION ${VANTORA_VERSION_TEXT})
 set(CPACK_PACKAGE_VENDOR Kalmor)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Browser for a games magazine's archive")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Vantora shows the magazine's game reviews, the contents of its cover discs and the\n"
-    "tips and cheats, narrowed by title, category and rating, with statistics per\n"
-    "category and month. The package brings a sample archive and a menu entry for it.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Vantora shows the magazine's game reviews, the contents of its cover discs and the\n"
+  "tips and cheats, narrowed by title, category and rating, with statistics per\n"
+  "category and month. The package brings a sample archive and a menu entry for it.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES TRUE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
