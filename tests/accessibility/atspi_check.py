@@ -92,7 +92,7 @@ def main():
     env["QT_QPA_PLATFORM"] = "xcb"  # the accessibility bridge comes with the X11 platform
     proc = subprocess.Popen([program], cwd=disc, env=env)
     try:
-        app = wait_for(program_app, "the program on the accessibility bus")
+        app = wait_for(program_app, "the program on the accessibility bus", 90)
         main_window = app and wait_for(lambda: window(app, "Vantora"), "the main window")
         if not main_window:
             return
