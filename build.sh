@@ -2,6 +2,7 @@
 # Vantora: install what the build needs, build, then run the program or the tests.
 #   ./build.sh run    build and start the program from build/disc on the sample archive
 #   ./build.sh test   build and run every test (headless)
+#   ./build.sh package  build the Debian package and install it (menu entry "Vantora")
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -9,6 +10,8 @@ cd "$(dirname "$0")"
 # with Arial's widths, so texts are laid out as designed; libxcb1-dev: frame hints on X11.
 PACKAGES=(build-essential cmake pkg-config ccache qt6-base-dev libgl-dev libsqlite3-dev sqlite3
           pxlib-dev qt6-translations-l10n fonts-liberation libxcb1-dev)
+# Packaging, and the screen-reader test over the accessibility bus.
+PACKAGES+=(dpkg-dev file at-spi2-core python3-pyatspi dbus-daemon xvfb xauth qt6-qpa-plugins)
 
 install_packages() {
     local missing=()
@@ -49,8 +52,18 @@ test)
     export QT_QPA_PLATFORM=offscreen
     ctest --test-dir build --output-on-failure -j2
     ;;
+package)
+    install_packages
+    # The menu entry names the installed data folder, so the build is set up for /usr.
+    build build -DCMAKE_INSTALL_PREFIX=/usr
+    (cd build && cpack -G DEB)
+    sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    # apt-get installs what the package depends on as well.
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "$PWD/build/vantora_3.5c_amd64.deb"
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|package" >&2
     exit 64
     ;;
 esac

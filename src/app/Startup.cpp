@@ -1,12 +1,16 @@
 #include "Startup.h"
 
+#include "Accessibility.h"
 #include "AppState.h"
 #include "AppWindows.h"
+#include "CommandLine.h"
 #include "Dialogs.h"
 #include "EngineRegistry.h"
+#include "ProgramKeys.h"
 #include "ProgramLauncher.h"
 #include "SingleInstanceGuard.h"
 #include "StatisticsWindows.h"
+#include "StripPicture.h"
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TForm4.h"
@@ -21,6 +25,7 @@
 #include <QScreen>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 std::unique_ptr<SingleInstanceGuard> g_guard;
@@ -28,6 +33,7 @@ std::unique_ptr<SingleInstanceGuard> g_guard;
 
 StartupOutcome startUp(const StartupOptions& options) {
     resetState();
+    Accessibility::install();
     // 1. Only one copy of a program file runs at a time.
     if (options.singleInstance) {
         const QString name = QFileInfo(options.programPath).fileName();
@@ -65,6 +71,10 @@ StartupOutcome startUp(const StartupOptions& options) {
     Form3 = new TForm3(Form1);
     Form5 = new TForm5(Form1);
     Form6 = new TForm6(Form1);
+    connectProgramKeys();
+    // Screen readers skip what is only decoration.
+    Accessibility::hideFromScreenReaders(Form1->Image4);
+    Accessibility::hideFromScreenReaders(Form2->Label4);
 
     // 8. The first showing reads the latest issues and shows the games view.
     Form1->show();
@@ -77,6 +87,8 @@ void shutDown() {
 }
 
 int runVantora(int argc, char** argv) {
+    if (const std::optional<int> status = answerInformationSwitch(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(true);
     if (!ToolkitLanguage::install())

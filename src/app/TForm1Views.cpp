@@ -63,6 +63,7 @@ void TForm1::InitTable(const QString& view) {
         SuchPage->ComboBox2->addItems(def->searchWords);
     }
     LED1->move(LED1->x(), def->buttonTop + 12);
+    LED1->setAccessibleName(QStringLiteral("Ansicht: ") + def->name);
     QLabel* faces[] = {Aktiv1, Aktiv2, Aktiv3};
     for (int i = 0; i < 3; ++i)
         faces[i]->setVisible(i == def->index);

@@ -6,6 +6,7 @@
 #include "AppWindows.h"
 #include "BusyCursor.h"
 #include "Dialogs.h"
+#include "ExchangeProgressDialog.h"
 #include "ImportReport.h"
 #include "TForm1.h"
 #include "TableTextExport.h"
@@ -62,7 +63,8 @@ void TForm2::Button2Click() {
     {
         GridFollowsTable follow;
         BusyCursor busy;
-        failure = TableTextExport::write(Form1->Table1, path);
+        ExchangeProgressDialog progress(this);
+        failure = TableTextExport::write(Form1->Table1, path, &progress);
     }
     if (!failure.isEmpty())
         Dialogs::message(QStringLiteral("Die Exportdatei konnte nicht geschrieben werden:\n") +
@@ -90,7 +92,8 @@ void TForm2::Button3Click() {
                 text, Form1->Table1.fieldIndex(QStringLiteral("AUSGABE")),
                 FieldChecks::latestIssueYear());
             GridFollowsTable follow;
-            outcome = TableTextImport::append(Form1->Table1, selection.kept);
+            ExchangeProgressDialog progress(this);
+            outcome = TableTextImport::append(Form1->Table1, selection.kept, &progress);
         }
     }
     if (!readError.isEmpty()) {
@@ -103,6 +106,10 @@ void TForm2::Button3Click() {
         Dialogs::error(outcome.error);
         return;
     }
-    Dialogs::message(
-        ImportReport::successText(outcome.count, text.cutAtLine, selection.refusedLines));
+    QString report =
+        ImportReport::successText(outcome.count, text.cutAtLine, selection.refusedLines);
+    if (outcome.cancelled)
+        report += u'\r' + QStringLiteral("Der Import wurde abgebrochen; der Rest der Datei "
+                                          "wurde nicht übernommen.");
+    Dialogs::message(report);
 }

@@ -1,6 +1,7 @@
 #include "TableTextExport.h"
 
 #include "EngineError.h"
+#include "ExchangeProgress.h"
 #include "Table.h"
 #include "TextExchange.h"
 
@@ -48,7 +49,8 @@ bool flush(QSaveFile& file, QByteArray& buffer, QString& error) {
 // Windows-1252, false with the reason when the file failed, true when it is in place. The
 // older file is replaced only by a complete export: every way out before the commit
 // discards the new one.
-bool writePass(Table& table, const QString& path, Encoding encoding, QString& error) {
+bool writePass(Table& table, const QString& path, Encoding encoding, QString& error,
+               ExchangeProgress* progress) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         error = file.errorString();
@@ -70,6 +72,10 @@ bool writePass(Table& table, const QString& path, Encoding encoding, QString& er
         }
         if (buffer.size() >= kFlushBytes && !flush(file, buffer, error))
             return false;
+        if (progress && !progress->advance(table.recNo() + 1, table.recordCount())) {
+            file.cancelWriting();
+            return false;
+        }
     }
     if (!buffer.isEmpty() && !flush(file, buffer, error))
         return false;
@@ -80,20 +86,20 @@ bool writePass(Table& table, const QString& path, Encoding encoding, QString& er
     return true;
 }
 
-QString writeTable(Table& table, const QString& path) {
+QString writeTable(Table& table, const QString& path, ExchangeProgress* progress) {
     QString error;
-    if (writePass(table, path, Encoding::Windows1252, error))
+    if (writePass(table, path, Encoding::Windows1252, error, progress))
         return {};
-    if (!error.isEmpty())
+    if (!error.isEmpty() || (progress && progress->cancelled()))
         return error;
-    if (writePass(table, path, Encoding::Utf8, error))
+    if (writePass(table, path, Encoding::Utf8, error, progress))
         return {};
     return error;
 }
 
 } // namespace
 
-QString write(Table& table, const QString& path) {
+QString write(Table& table, const QString& path, ExchangeProgress* progress) {
     // A damaged file can hand out rows whose lost bytes read as empty fields without any
     // error: nothing of it is exported.
     if (table.damaged())
@@ -101,7 +107,7 @@ QString write(Table& table, const QString& path) {
     BackToFirst restore{table};
     table.first();
     try {
-        return writeTable(table, path);
+        return writeTable(table, path, progress);
     } catch (const EngineError& e) {
         // The unfinished file was discarded with its writer.
         return e.message();

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class ExchangeProgress;
 class Table;
 
 // Writes every record of an open table, in stored order, as the tab-separated export file.
@@ -14,7 +15,8 @@ namespace TableTextExport {
 // short write, a row that cannot be read, or a table that failed its check when it was
 // opened for writing leaves an older file byte for byte as it was.
 // Returns the reason (the file's or the engine's) when it failed, else the empty text.
-// Throws EngineError only when the pending record cannot be stored first.
-QString write(Table& table, const QString& path);
+// Throws EngineError only when the pending record cannot be stored first. `progress` hears of
+// every record; when it asks to stop, nothing is written and the older file stays as it was.
+QString write(Table& table, const QString& path, ExchangeProgress* progress = nullptr);
 
 } // namespace TableTextExport

@@ -1,6 +1,7 @@
 #include "TableTextImport.h"
 
 #include "EngineError.h"
+#include "ExchangeProgress.h"
 #include "Table.h"
 
 namespace TableTextImport {
@@ -29,7 +30,8 @@ bool endGroup(Table& table) {
 
 } // namespace
 
-Outcome append(Table& table, const QList<TextExchange::Record>& records) {
+Outcome append(Table& table, const QList<TextExchange::Record>& records,
+               ExchangeProgress* progress) {
     Outcome outcome;
     qsizetype groupStart = 0; // first record of the group not yet durable
     qsizetype posted = 0;
@@ -39,11 +41,18 @@ Outcome append(Table& table, const QList<TextExchange::Record>& records) {
         for (const TextExchange::Record& record : records) {
             appendOne(table, record);
             ++posted;
+            if (progress)
+                progress->advance(posted, records.size());
             if (posted % kRecordsPerCommit == 0) {
                 committing = true;
                 table.commitBatch();
                 committing = false;
                 groupStart = posted;
+                if (progress && progress->cancelled() && posted < records.size()) {
+                    outcome.count = int(posted);
+                    outcome.cancelled = true;
+                    return outcome;
+                }
                 table.beginBatch();
             }
         }

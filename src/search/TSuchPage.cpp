@@ -2,6 +2,7 @@
 #include "TSuchPage.h"
 
 #include "CapitalsValidator.h"
+#include "ChoiceBox.h"
 #include "ClickArea.h"
 #include "TForm1.h"
 #include "ToolFrame.h"
@@ -40,7 +41,7 @@ void paintLikeTheTitleBox(QWidget* w) {
 
 QComboBox* choiceList(QWidget* parent, const char* name, const QRect& place, const QString& caption,
                       const QString& hint) {
-    auto* box = new QComboBox(parent);
+    auto* box = new ChoiceBox(parent);
     box->setObjectName(QLatin1String(name));
     box->setGeometry(place);
     box->setEditable(false);
@@ -103,7 +104,7 @@ void TSuchPage::buildControls() {
     ComboBox1->addItems(Views::ratingItems());
 
     ComboBox2 =
-        choiceList(this, "ComboBox2", SearchPageLayout::categoryBox, QStringLiteral("Genre / Art"),
+        choiceList(this, "ComboBox2", SearchPageLayout::categoryBox, QStringLiteral("Kategorie"),
                    QStringLiteral("Nur Einträge dieser Kategorie anzeigen"));
     ComboBox2->setCursor(Qt::PointingHandCursor);
     // The first view set-up adds the view's categories.

@@ -5,6 +5,7 @@
 #include "BusyCursor.h"
 #include "CaptionLabel.h"
 #include "GradientBackground.h"
+#include "KeyboardReach.h"
 #include "MonthlyChart.h"
 #include "NumberText.h"
 #include "StatControls.h"
@@ -113,10 +114,10 @@ void TStatForm::buildGrid() {
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, kWhite);
     g->setPalette(p);
     g->setAttribute(Qt::WA_NoMousePropagation);
-    connect(g, &QTableWidget::currentCellChanged, this, [this](int row, int, int previousRow, int) {
-        if (row != previousRow)
-            StringGrid1Click();
-    });
+    // A press on a row, or Enter or Space on the current one, picks its category; moving the
+    // current row with the keyboard only moves it.
+    connect(g, &QTableWidget::cellPressed, this, [this] { StringGrid1Click(); });
+    KeyboardReach::onRowKeys(g, [this] { StringGrid1Click(); });
 }
 
 QTableWidgetItem* TStatForm::cell(int column, int row) {
@@ -183,6 +184,8 @@ void TStatForm::FormShow() {
     // 6.
     for (int c = 0; c < columns && c < m_frame.headings.size(); ++c)
         setCell(c, 0, m_frame.headings[c]);
+    // The heading row's texts are the columns' headings for screen readers too.
+    StringGrid1->setHorizontalHeaderLabels(m_frame.headings.mid(0, columns));
 
     // 7.
     if (query)
@@ -190,6 +193,7 @@ void TStatForm::FormShow() {
 
     // 8.-10.
     showFigures();
+    describeCharts();
 
     // 11.
     if (query)

@@ -40,6 +40,8 @@ public:
     // page's category.
     void StringGrid1Click();
     void Button1Click();
+    // Writes the figures the charts show into their accessible descriptions.
+    void describeCharts();
 
     static inline const QColor kWindowColour{0x01, 0x00, 0x41};
 
