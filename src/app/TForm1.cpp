@@ -8,11 +8,11 @@
 #include "EngineError.h"
 #include "IssueText.h"
 #include "Picture.h"
-#include "StripPicture.h"
-#include "TForm4.h"
-#include "TForm2.h"
-#include "TSuchPage.h"
 #include "StatisticsWindows.h"
+#include "StripPicture.h"
+#include "TForm2.h"
+#include "TForm4.h"
+#include "TSuchPage.h"
 #include "Views.h"
 #include "artwork/Artwork.h"
 #include "artwork/StripLayout.h"
@@ -27,8 +27,8 @@
 
 namespace {
 
-const QString kEditCaption =
-    QStringLiteral("EDIT-Modus aktiv /// ASCII-Import(CD/DVD)+Export /// CTRL-DEL löscht Datensatz");
+const QString kEditCaption = QStringLiteral(
+    "EDIT-Modus aktiv /// ASCII-Import(CD/DVD)+Export /// CTRL-DEL löscht Datensatz");
 
 // Turns every typed letter into a capital, one character for one (ß stays ß).
 class UpperCaseValidator : public QValidator {
@@ -145,6 +145,9 @@ void TForm1::buildControls() {
     DBGrid1->setDataSource(DataSource1);
     connect(DBGrid1, &DataGrid::titleClicked, this,
             [this](int column) { guarded([&] { DBGrid1TitleClick(column); }); });
+    connect(DBGrid1, &DataGrid::recordRequested, this, [this](int row, const QPoint& at) {
+        guarded([&] { DBGrid1RecordRequested(row, at); });
+    });
 
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
