@@ -8,11 +8,11 @@
 #include "EngineError.h"
 #include "IssueText.h"
 #include "Picture.h"
-#include "StatisticsWindows.h"
 #include "StripPicture.h"
-#include "TForm2.h"
 #include "TForm4.h"
+#include "TForm2.h"
 #include "TSuchPage.h"
+#include "StatisticsWindows.h"
 #include "Views.h"
 #include "artwork/Artwork.h"
 #include "artwork/StripLayout.h"
@@ -27,8 +27,8 @@
 
 namespace {
 
-const QString kEditCaption = QStringLiteral(
-    "EDIT-Modus aktiv /// ASCII-Import(CD/DVD)+Export /// CTRL-DEL löscht Datensatz");
+const QString kEditCaption =
+    QStringLiteral("EDIT-Modus aktiv /// ASCII-Import(CD/DVD)+Export /// CTRL-DEL löscht Datensatz");
 
 // Turns every typed letter into a capital, one character for one (ß stays ß).
 class UpperCaseValidator : public QValidator {
