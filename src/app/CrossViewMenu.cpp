@@ -20,7 +20,9 @@ void CrossViewMenu::fill(const QString& currentView, const QString& dataDir, con
         const auto table = Connection::open(dataDir + ViewQuery::dirSeparator() + view.tableFile);
         const QList<TitleMatch> matches = TitleMatches::find(
             *table, QStringLiteral("TITEL"), view.categoryField, QStringLiteral("AUSGABE"), title);
-        QAction* line = addAction(CrossViewLine::text(Views::stripCaption(view), matches));
+        // "&" would mark a shortcut letter ("CD & DVD"): doubled, it shows as itself.
+        QString text = CrossViewLine::text(Views::stripCaption(view), matches);
+        QAction* line = addAction(text.replace(u'&', QLatin1String("&&")));
         line->setEnabled(!matches.isEmpty());
         const QString name = view.name;
         connect(line, &QAction::triggered, this, [this, name] { m_chosen = name; });

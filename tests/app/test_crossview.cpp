@@ -74,6 +74,13 @@ QString expectedLine(const QString& dataDir, const QString& file, const QString&
         .arg(count == 1 ? QStringLiteral("Eintrag") : QStringLiteral("Einträge"), named.join(", "));
 }
 
+// A menu line as the menu shows it: "&&" is an "&", a single "&" marks the next letter.
+QString shownText(QString text) {
+    text.replace(QLatin1String("&&"), QChar(1));
+    text.remove(u'&');
+    return text.replace(QChar(1), u'&');
+}
+
 } // namespace
 
 class TestCrossView : public QObject {
@@ -146,7 +153,7 @@ QStringList TestCrossView::openMenu(const QString& title, const QString& how,
             return;
         opened = true;
         for (QAction* a : menu->actions())
-            lines << (a->isEnabled() ? QString() : QStringLiteral("-")) + a->text();
+            lines << (a->isEnabled() ? QString() : QStringLiteral("-")) + shownText(a->text());
         act(menu);
     });
     const QPoint centre = grid->visualRect(index).center();
