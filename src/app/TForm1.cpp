@@ -147,6 +147,9 @@ void TForm1::buildControls() {
     DBGrid1->setDataSource(DataSource1);
     connect(DBGrid1, &DataGrid::titleClicked, this,
             [this](int column) { guarded([&] { DBGrid1TitleClick(column); }); });
+    connect(DBGrid1, &DataGrid::recordRequested, this, [this](int row, const QPoint& at) {
+        guarded([&] { DBGrid1RecordRequested(row, at); });
+    });
 
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));

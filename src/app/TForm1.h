@@ -79,6 +79,10 @@ public:
     void DBGrid1TitleClick(int column);
     void DBGrid1ColExit();
     void DBGrid1CellClick(int row, int column);
+    // Outside edit mode: the menu of a record's title in the other two views, and the step
+    // to one of them with that title typed into the title box.
+    void DBGrid1RecordRequested(int row, const QPoint& globalPos);
+    void ShowViewWithTitle(const QString& view, const QString& title);
 
     // Restores the window when minimised, else brings it to the front (a second copy
     // of the program asks for this).

@@ -3,6 +3,7 @@
 
 #include "AppState.h"
 #include "AppWindows.h"
+#include "CrossViewMenu.h"
 #include "Dialogs.h"
 #include "StatisticsWindows.h"
 #include "TSuchPage.h"
@@ -108,4 +109,34 @@ void TForm1::FormatTable(const QString& view) {
 
 void TForm1::SizeGrid() {
     DBGrid1->setGeometry(130, 9, width() - 130 - 10, height() - 9 - 9);
+}
+
+void TForm1::DBGrid1RecordRequested(int row, const QPoint& globalPos) {
+    const AppState& s = State();
+    if (s.EditMode == 1 || DataSource1->query() != &Query1)
+        return;
+    const int titleField = Query1.fieldIndex(QStringLiteral("TITEL"));
+    if (titleField < 0 || row < 0 || row >= Query1.recordCount())
+        return;
+    const QString title = Query1.value(row, titleField);
+    CrossViewMenu menu(this);
+    menu.fill(s.CurrentView, s.DataDir, title);
+    menu.exec(globalPos);
+    if (!menu.chosenView().isEmpty())
+        ShowViewWithTitle(menu.chosenView(), title);
+}
+
+void TForm1::ShowViewWithTitle(const QString& view, const QString& title) {
+    const ViewDefinition* def = Views::find(view);
+    if (!def)
+        return;
+    // The same steps as a click on the view's strip button.
+    const std::function<void()> clicks[] = {[this] { Image1Click(); }, [this] { Image2Click(); },
+                                            [this] { Image3Click(); }};
+    clicks[def->index]();
+    if (State().CurrentView != view)
+        return;
+    // Typed, not set: the box's validator shows it in capitals as it would a typed title.
+    Edit1->clear();
+    Edit1->insert(title);
 }

@@ -89,6 +89,12 @@ const ViewDefinition& tips() {
     return all()[2];
 }
 
+QString stripCaption(const ViewDefinition& view) {
+    static const QString captions[] = {QStringLiteral("Spiele"), QStringLiteral("CD & DVD"),
+                                       QStringLiteral("Tipps")};
+    return captions[view.index];
+}
+
 QStringList diskTableFiles() {
     return {QStringLiteral("GameData.DB"), QStringLiteral("CDData.DB"),
             QStringLiteral("TipsData.DB")};

@@ -41,6 +41,9 @@ const ViewDefinition& games();
 const ViewDefinition& disc();
 const ViewDefinition& tips();
 
+// The caption of a view's button on the left strip: "Spiele", "CD & DVD", "Tipps".
+QString stripCaption(const ViewDefinition& view);
+
 // The table files as the disc holds them, in the order the hard-disk copy takes them.
 QStringList diskTableFiles();
 

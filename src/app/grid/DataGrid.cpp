@@ -6,11 +6,13 @@
 #include "Table.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMetaProperty>
+#include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 
@@ -413,6 +415,15 @@ void DataGrid::deleteRecord() {
 
 void DataGrid::keyPressEvent(QKeyEvent* event) {
     if (!editsTable()) {
+        const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+        const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                           mods == Qt::NoModifier;
+        const bool menuKey = event->key() == Qt::Key_F10 && mods == Qt::ShiftModifier;
+        if (enter || menuKey) {
+            requestCurrentRecord();
+            event->accept();
+            return;
+        }
         QTableView::keyPressEvent(event);
         return;
     }
@@ -467,6 +478,40 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
 void DataGrid::mousePressEvent(QMouseEvent* event) {
     followTable();
     QTableView::mousePressEvent(event);
+}
+
+void DataGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (editsTable() || !index.isValid()) {
+        QTableView::mouseDoubleClickEvent(event);
+        return;
+    }
+    event->accept();
+    emit recordRequested(index.row(), event->globalPosition().toPoint());
+}
+
+void DataGrid::contextMenuEvent(QContextMenuEvent* event) {
+    // Edit mode has no menu of its own.
+    if (editsTable()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (event->reason() != QContextMenuEvent::Mouse) {
+        requestCurrentRecord();
+        return;
+    }
+    const QModelIndex index = indexAt(viewport()->mapFromGlobal(event->globalPos()));
+    if (index.isValid())
+        emit recordRequested(index.row(), event->globalPos());
+}
+
+void DataGrid::requestCurrentRecord() {
+    const QModelIndex index = currentIndex();
+    if (!index.isValid())
+        return;
+    const QRect cell = visualRect(index);
+    emit recordRequested(index.row(), viewport()->mapToGlobal(cell.bottomLeft()));
 }
 
 void DataGrid::focusInEvent(QFocusEvent* event) {

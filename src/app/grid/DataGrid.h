@@ -45,11 +45,16 @@ signals:
     void columnExit();
     // A data cell was clicked; it is the selected cell now.
     void cellClicked(int row, int column);
+    // Outside edit mode the reader asked for a record's entries in the other views (a
+    // double-click, Enter, or the context menu); a menu for it opens at `globalPos`.
+    void recordRequested(int row, const QPoint& globalPos);
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
@@ -72,6 +77,8 @@ private:
     void cancelRecord();
     void deleteRecord();
     void leftGrid();
+    // Asks for the current record's menu below its current cell (keyboard requests).
+    void requestCurrentRecord();
     void onFocusChanged(QWidget* old, QWidget* now);
     void onClicked(const QModelIndex& index);
     bool isInside(const QWidget* w) const;

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QMenu>
+
+// The small menu that leads from a record of the grid to the same title in the other two
+// views: one line a view, with how many records it holds under that title and the newest
+// few of them. Choosing a line asks for that view with the title typed into the title box.
+class CrossViewMenu : public QMenu {
+    Q_OBJECT
+public:
+    explicit CrossViewMenu(QWidget* parent = nullptr);
+
+    // Fills the menu for `title`, a record's title in `currentView`, from the other views'
+    // tables in `dataDir`. Throws EngineError when a table cannot be read.
+    void fill(const QString& currentView, const QString& dataDir, const QString& title);
+
+    // The view whose line was chosen; empty when the menu was closed without a choice.
+    QString chosenView() const { return m_chosen; }
+
+private:
+    QString m_chosen;
+};
