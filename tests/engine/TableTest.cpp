@@ -73,6 +73,7 @@ private slots:
     void anotherProgramsWriteIsNeverUndone_data();
     void anotherProgramsWriteIsNeverUndone();
     void fileDamagedSinceItsCheckOpensReadOnly();
+    void deleteOfARecordDeletedElsewhereDropsIt();
 
 private:
     QString file() const { return m_dir->path() + QStringLiteral("/TipsData.DB"); }
@@ -538,4 +539,15 @@ void TableTest::fileDamagedSinceItsCheckOpensReadOnly() {
     t->setReadOnly(true);
     t->open();
     QVERIFY(!t->damaged());
+}
+
+void TableTest::deleteOfARecordDeletedElsewhereDropsIt() {
+    t->moveTo(1);
+    t->rememberShownRecord();
+    otherProgramRuns(file(), QStringLiteral("DELETE FROM TipsData WHERE rowid=2"));
+    // What the user wanted is done already: no refusal, the row leaves.
+    t->deleteCurrent();
+    QCOMPARE(t->recordCount(), 2);
+    QCOMPARE(title(), QStringLiteral("Gamma"));
+    QCOMPARE(stored(), (QStringList{kStored[0], kStored[2]}));
 }
