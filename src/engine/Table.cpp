@@ -76,8 +76,9 @@ void Table::open() {
 
 void Table::loadRowids() {
     std::vector<qint64> ids;
-    Statement s(*m_conn, QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid")
-                             .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName())));
+    Statement s(*m_conn, QStringLiteral("SELECT %2 FROM %1 ORDER BY %2")
+                             .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()),
+                                  m_conn->rowIdName()));
     int rc;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
         ids.push_back(sqlite3_column_int64(s.st, 0));
@@ -131,8 +132,9 @@ void Table::loadRow(int row, QVariantList& out) const {
             out.append(QString());
         return;
     }
-    Statement s(*m_conn, QStringLiteral("SELECT * FROM %1 WHERE rowid=?")
-                             .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName())));
+    Statement s(*m_conn, QStringLiteral("SELECT * FROM %1 WHERE %2=?")
+                             .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()),
+                                  m_conn->rowIdName()));
     sqlite3_bind_int64(s.st, 1, id);
     const bool found = sqlite3_step(s.st) == SQLITE_ROW;
     for (int i = 0; i < fieldCount(); ++i)
@@ -260,7 +262,8 @@ void Table::post() {
         QStringList sets;
         for (const auto& f : m_conn->fields())
             sets << LocalSqlTranslator::sqlIdentifier(f.name) + QStringLiteral("=?");
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(table, sets.join(u','));
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
+                  .arg(table, sets.join(u','), m_conn->rowIdName());
     } else {
         QStringList names, marks;
         for (const auto& f : m_conn->fields()) {
@@ -348,8 +351,9 @@ void Table::deleteCurrent() {
     requireWritable();
     if (m_state == State::Edit)
         cancel();
-    Statement s(*m_conn, QStringLiteral("DELETE FROM %1 WHERE rowid=?")
-                             .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName())));
+    Statement s(*m_conn, QStringLiteral("DELETE FROM %1 WHERE %2=?")
+                             .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()),
+                                  m_conn->rowIdName()));
     sqlite3_bind_int64(s.st, 1, m_rowids[size_t(m_row)]);
     if (sqlite3_step(s.st) != SQLITE_DONE)
         m_conn->raise(QStringLiteral("Cannot delete the record"));
