@@ -189,14 +189,16 @@ qint64 Connection::changeStamp() {
     return (version << 40) ^ sqlite3_total_changes64(m_db);
 }
 
-std::shared_ptr<TableImage> Connection::image() {
+std::shared_ptr<TableImage> Connection::image(const std::vector<int>& fields) {
     const qint64 stamp = changeStamp();
-    if (!m_image || m_imageStamp != stamp) {
+    if (m_image && m_imageStamp == stamp) {
+        m_image->load(fields);
+    } else {
         QStringList names;
         for (const Field& f : std::as_const(m_fields))
             names << f.name;
         // A result still holding the former image keeps it until it is closed.
-        m_image = std::make_shared<TableImage>(m_db, m_table, names, m_rowIdName);
+        m_image = std::make_shared<TableImage>(m_db, m_table, names, m_rowIdName, fields);
         m_imageStamp = stamp;
     }
     return m_image;

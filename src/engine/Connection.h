@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class TableImage;
 
@@ -42,8 +43,9 @@ public:
     bool isParadox() const { return m_paradox; }
 
     // The table in memory as it stands now: kept while the file is unchanged, read anew
-    // after any change through this connection or another. Throws EngineError.
-    std::shared_ptr<TableImage> image();
+    // after any change through this connection or another, with `fields` read (in one pass
+    // over the file when several are missing). Throws EngineError.
+    std::shared_ptr<TableImage> image(const std::vector<int>& fields = {});
 
     // Runs a statement without result; throws EngineError with SQLite's message.
     void exec(const char* sql);

@@ -101,7 +101,13 @@ void Query::open() {
         return;
     prepare();
     try {
-        m_image = m_conn->image();
+        // Everything this result reads comes in from one pass over the file.
+        std::vector<int> fields = m_filter ? m_filter->fields() : std::vector<int>();
+        for (const auto& [field, desc] : m_sortFields)
+            fields.push_back(field);
+        for (const QString& name : std::as_const(m_cachedNames))
+            fields.push_back(m_conn->fieldIndex(name));
+        m_image = m_conn->image(fields);
         if (m_filter) {
             const std::vector<uint8_t> match = m_filter->matches(*m_image);
             // Walking the sort's precomputed order keeps the matching rows already sorted.

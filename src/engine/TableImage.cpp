@@ -7,6 +7,7 @@
 #include <QHash>
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <numeric>
 #include <sqlite3.h>
 #include <string_view>
@@ -64,22 +65,9 @@ double TableImage::Values::number(uint32_t slot) const {
 }
 
 TableImage::TableImage(sqlite3* db, const QString& table, const QStringList& fields,
-                       const QString& rowIdName)
+                       const QString& rowIdName, const std::vector<int>& firstFields)
     : m_db(db), m_table(table), m_fields(fields), m_rowIdName(rowIdName) {
-    readRowids();
-}
-
-void TableImage::readRowids() {
-    Statement s(m_db, QStringLiteral("SELECT %1 FROM %2 ORDER BY %1")
-                          .arg(m_rowIdName, LocalSqlTranslator::sqlIdentifier(m_table)));
-    int rc;
-    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
-        m_rowids.push_back(sqlite3_column_int64(s.st, 0));
-    requireDone(m_db, rc);
-    m_dense = m_rowids.empty() || m_rowids.back() - m_rowids.front() + 1 == qint64(m_rowids.size());
-    if (!m_dense)
-        for (uint32_t slot = 0; slot < m_rowids.size(); ++slot)
-            m_slotOfSparse.emplace(m_rowids[slot], slot);
+    load(firstFields);
 }
 
 int64_t TableImage::slotOf(qint64 rowid) const {
@@ -92,64 +80,109 @@ int64_t TableImage::slotOf(qint64 rowid) const {
     return it == m_slotOfSparse.end() ? -1 : int64_t(it->second);
 }
 
-const TableImage::Values& TableImage::values(int field) {
-    if (auto it = m_values.find(field); it != m_values.end())
-        return *it->second;
-    if (field < 0 || field >= m_fields.size())
-        throw EngineError(QStringLiteral("Field index out of range"));
-    auto v = std::make_unique<Values>();
+namespace {
+
+void storeValue(TableImage::Values& v, uint32_t slot, sqlite3_stmt* st, int column) {
+    while (v.types.size() < slot) {
+        v.types.push_back(TableImage::Null);
+        v.texts.append("", 0);
+    }
+    const int type = sqlite3_column_type(st, column);
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        if (v.bits.size() <= slot)
+            v.bits.resize(slot + 1, 0);
+        if (type == SQLITE_INTEGER) {
+            v.bits[slot] = sqlite3_column_int64(st, column);
+        } else {
+            const double d = sqlite3_column_double(st, column);
+            std::memcpy(&v.bits[slot], &d, sizeof d);
+        }
+    }
+    v.types.push_back(type == SQLITE_INTEGER ? TableImage::Integer
+                      : type == SQLITE_FLOAT ? TableImage::Real
+                      : type == SQLITE_BLOB  ? TableImage::Blob
+                      : type == SQLITE_TEXT  ? TableImage::Text
+                                             : TableImage::Null);
+    if (type == SQLITE_NULL) {
+        v.texts.append("", 0);
+        return;
+    }
+    const auto* t = static_cast<const char*>(
+        type == SQLITE_BLOB ? sqlite3_column_blob(st, column)
+                            : static_cast<const void*>(sqlite3_column_text(st, column)));
+    v.texts.append(t ? t : "", t ? size_t(sqlite3_column_bytes(st, column)) : 0);
+}
+
+} // namespace
+
+void TableImage::load(std::vector<int> fields) {
+    std::sort(fields.begin(), fields.end());
+    fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
+    fields.erase(
+        std::remove_if(fields.begin(), fields.end(), [&](int f) { return m_values.count(f) != 0; }),
+        fields.end());
+    for (int f : fields)
+        if (f < 0 || f >= m_fields.size())
+            throw EngineError(QStringLiteral("Field index out of range"));
+    const bool readsRowids = !m_rowidsRead;
+    if (!readsRowids && fields.empty())
+        return;
+    // One pass over the file for the row ids and every field asked for.
+    QString sql = QStringLiteral("SELECT ") + m_rowIdName;
+    for (int f : fields)
+        sql += QStringLiteral(", ") + LocalSqlTranslator::sqlIdentifier(m_fields[f]);
+    sql += QStringLiteral(" FROM %1 ORDER BY %2")
+               .arg(LocalSqlTranslator::sqlIdentifier(m_table), m_rowIdName);
+    Statement s(m_db, sql);
+    std::vector<std::unique_ptr<Values>> loaded;
+    for (size_t k = 0; k < fields.size(); ++k)
+        loaded.push_back(std::make_unique<Values>());
     const uint32_t n = rowCount();
-    v->types.assign(n, Null);
-    v->texts.ends.reserve(n);
-    Statement s(m_db, QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1")
-                          .arg(m_rowIdName, LocalSqlTranslator::sqlIdentifier(m_fields[field]),
-                               LocalSqlTranslator::sqlIdentifier(m_table)));
-    int rc;
     uint32_t slot = 0;
+    int rc;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
         const qint64 id = sqlite3_column_int64(s.st, 0);
-        // Rows are read in row id order, as the slots were; a row that came or went since
-        // (another program writing in between) is skipped and reads as NULL.
-        if (slot >= n || m_rowids[slot] != id) {
+        if (readsRowids) {
+            slot = uint32_t(m_rowids.size());
+            m_rowids.push_back(id);
+        } else if (slot >= n || m_rowids[slot] != id) {
+            // Rows come in row id order, as the slots do; a row that came or went since
+            // (another program writing in between) is skipped or reads as NULL.
             const int64_t found = slotOf(id);
             if (found < 0)
                 continue;
             slot = uint32_t(found);
         }
-        while (v->texts.ends.size() < slot)
-            v->texts.append("", 0);
-        const int type = sqlite3_column_type(s.st, 1);
-        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-            if (v->bits.empty())
-                v->bits.assign(n, 0);
-            if (type == SQLITE_INTEGER) {
-                v->bits[slot] = sqlite3_column_int64(s.st, 1);
-            } else {
-                const double d = sqlite3_column_double(s.st, 1);
-                std::memcpy(&v->bits[slot], &d, sizeof d);
-            }
-        }
-        v->types[slot] = type == SQLITE_INTEGER ? Integer
-                         : type == SQLITE_FLOAT ? Real
-                         : type == SQLITE_BLOB  ? Blob
-                         : type == SQLITE_TEXT  ? Text
-                                                : Null;
-        if (type != SQLITE_NULL) {
-            const auto* t = static_cast<const char*>(
-                type == SQLITE_BLOB ? sqlite3_column_blob(s.st, 1)
-                                    : static_cast<const void*>(sqlite3_column_text(s.st, 1)));
-            const int length = sqlite3_column_bytes(s.st, 1);
-            v->texts.append(t ? t : "", t ? size_t(length) : 0);
-        } else {
-            v->texts.append("", 0);
-        }
+        for (size_t k = 0; k < fields.size(); ++k)
+            storeValue(*loaded[k], slot, s.st, int(k) + 1);
         ++slot;
     }
     requireDone(m_db, rc);
-    while (v->texts.ends.size() < n)
-        v->texts.append("", 0);
-    v->texts.bytes.shrink_to_fit();
-    return *m_values.emplace(field, std::move(v)).first->second;
+    if (readsRowids) {
+        m_rowidsRead = true;
+        m_dense =
+            m_rowids.empty() || m_rowids.back() - m_rowids.front() + 1 == qint64(m_rowids.size());
+        if (!m_dense)
+            for (uint32_t at = 0; at < m_rowids.size(); ++at)
+                m_slotOfSparse.emplace(m_rowids[at], at);
+    }
+    for (size_t k = 0; k < fields.size(); ++k) {
+        Values& v = *loaded[k];
+        while (v.types.size() < rowCount()) {
+            v.types.push_back(Null);
+            v.texts.append("", 0);
+        }
+        if (!v.bits.empty())
+            v.bits.resize(rowCount(), 0);
+        v.texts.bytes.shrink_to_fit();
+        m_values.emplace(fields[k], std::move(loaded[k]));
+    }
+}
+
+const TableImage::Values& TableImage::values(int field) {
+    if (auto it = m_values.find(field); it == m_values.end())
+        load({field});
+    return *m_values.at(field);
 }
 
 const TableImage::Texts& TableImage::upperTexts(int field) {
@@ -185,8 +218,29 @@ const TableImage::Texts& TableImage::upperTexts(int field) {
 const std::vector<int32_t>& TableImage::ranks(int field) {
     if (auto it = m_ranks.find(field); it != m_ranks.end())
         return it->second;
-    const Values& v = values(field);
-    const uint32_t n = rowCount();
+    return m_ranks.emplace(field, computeRanks(values(field))).first->second;
+}
+
+void TableImage::prepareRanks(const std::vector<int>& fields) {
+    std::vector<int> missing;
+    for (int f : fields)
+        if (!m_ranks.count(f) && std::find(missing.begin(), missing.end(), f) == missing.end())
+            missing.push_back(f);
+    if (missing.size() < 2)
+        return;
+    load(missing);
+    // The fields are sorted side by side; each reads only its own values.
+    std::vector<std::future<std::vector<int32_t>>> running;
+    for (size_t k = 1; k < missing.size(); ++k)
+        running.push_back(std::async(std::launch::async, &TableImage::computeRanks,
+                                     std::cref(*m_values.at(missing[k]))));
+    m_ranks.emplace(missing[0], computeRanks(*m_values.at(missing[0])));
+    for (size_t k = 1; k < missing.size(); ++k)
+        m_ranks.emplace(missing[k], running[k - 1].get());
+}
+
+std::vector<int32_t> TableImage::computeRanks(const Values& v) {
+    const uint32_t n = uint32_t(v.types.size());
     // Sorting distinct values only: issues and ratings repeat a great deal.
     std::vector<uint32_t> firstOf; // a slot holding each distinct value
     std::vector<uint32_t> distinctOf(n);
@@ -258,12 +312,16 @@ const std::vector<int32_t>& TableImage::ranks(int field) {
     std::vector<int32_t> ranks(n);
     for (uint32_t slot = 0; slot < n; ++slot)
         ranks[slot] = rankOfDistinct[distinctOf[slot]];
-    return m_ranks.emplace(field, std::move(ranks)).first->second;
+    return ranks;
 }
 
 const std::vector<uint32_t>& TableImage::order(const SortSpec& spec) {
     if (auto it = m_orders.find(spec); it != m_orders.end())
         return it->second;
+    std::vector<int> keys;
+    for (const auto& [field, desc] : spec)
+        keys.push_back(field);
+    prepareRanks(keys);
     const uint32_t n = rowCount();
     std::vector<uint32_t> sorted(n);
     std::iota(sorted.begin(), sorted.end(), 0u);

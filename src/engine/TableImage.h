@@ -43,8 +43,12 @@ public:
     // Keys of a sort: field index and whether descending.
     using SortSpec = std::vector<std::pair<int, bool>>;
 
+    // Reads the row ids and `firstFields` in one pass. Throws EngineError.
     TableImage(sqlite3* db, const QString& table, const QStringList& fields,
-               const QString& rowIdName);
+               const QString& rowIdName, const std::vector<int>& firstFields);
+
+    // Reads those of `fields` not held yet, in one pass over the file.
+    void load(std::vector<int> fields);
 
     uint32_t rowCount() const { return uint32_t(m_rowids.size()); }
     qint64 rowid(uint32_t slot) const { return m_rowids[slot]; }
@@ -57,6 +61,8 @@ public:
     const Texts& upperTexts(int field);
     // Equal values share a rank; ranks follow ORDER BY <field> COLLATE the engine's collation.
     const std::vector<int32_t>& ranks(int field);
+    // Builds the ranks of several fields at once, on threads of their own.
+    void prepareRanks(const std::vector<int>& fields);
     // Every slot in the order of the sort, equal keys by ascending row id.
     const std::vector<uint32_t>& order(const SortSpec& spec);
 
@@ -64,12 +70,13 @@ public:
     std::vector<uint32_t> slotsWithUpperText(int field, QByteArrayView upperText);
 
 private:
-    void readRowids();
+    static std::vector<int32_t> computeRanks(const Values& values);
     sqlite3* m_db;
     QString m_table;
     QStringList m_fields;
     QString m_rowIdName;
     std::vector<qint64> m_rowids;
+    bool m_rowidsRead = false;
     bool m_dense = false; // slot == rowid - m_rowids[0] for every row
     std::unordered_map<qint64, uint32_t> m_slotOfSparse;
     std::map<int, std::unique_ptr<Values>> m_values;

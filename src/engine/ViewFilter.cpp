@@ -129,6 +129,13 @@ std::optional<ViewFilter> ViewFilter::parse(const QString& whereTail, const Conn
     }
 }
 
+std::vector<int> ViewFilter::fields() const {
+    std::vector<int> out;
+    for (const Condition& c : m_conditions)
+        out.push_back(c.field);
+    return out;
+}
+
 std::vector<uint8_t> ViewFilter::matches(TableImage& image) const {
     const uint32_t n = image.rowCount();
     std::vector<uint8_t> mask(n, 1);

@@ -18,6 +18,9 @@ public:
     // holds anything else, which SQLite then evaluates.
     static std::optional<ViewFilter> parse(const QString& whereTail, const Connection& conn);
 
+    // The fields the conditions read.
+    std::vector<int> fields() const;
+
     // One byte per slot of the image: 1 where every condition holds. Throws EngineError.
     std::vector<uint8_t> matches(TableImage& image) const;
 
