@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "EngineError.h"
+#include "ImageCache.h"
 #include "LocalSqlTranslator.h"
 #include "ParadoxReader.h"
 #include "SqlFunctions.h"
@@ -191,15 +192,22 @@ qint64 Connection::changeStamp() {
 
 std::shared_ptr<TableImage> Connection::image(const std::vector<int>& fields) {
     const qint64 stamp = changeStamp();
-    if (m_image && m_imageStamp == stamp) {
-        m_image->load(fields);
-    } else {
+    if (!m_image || m_imageStamp != stamp) {
         QStringList names;
         for (const Field& f : std::as_const(m_fields))
             names << f.name;
         // A result still holding the former image keeps it until it is closed.
-        m_image = std::make_shared<TableImage>(m_db, m_table, names, m_rowIdName, fields);
+        m_image = std::make_shared<TableImage>(m_db, m_table, names, m_rowIdName);
         m_imageStamp = stamp;
+        m_imageKey = ImageCache::contentKey(QString::fromUtf8(sqlite3_db_filename(m_db, "main")),
+                                            m_table, names);
+        ImageCache::restore(m_imageKey, *m_image);
     }
+    m_image->load(fields);
     return m_image;
+}
+
+void Connection::keepImage() {
+    if (m_image && m_image->hasNewParts())
+        ImageCache::store(m_imageKey, m_image);
 }

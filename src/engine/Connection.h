@@ -46,6 +46,8 @@ public:
     // after any change through this connection or another, with `fields` read (in one pass
     // over the file when several are missing). Throws EngineError.
     std::shared_ptr<TableImage> image(const std::vector<int>& fields = {});
+    // Keeps what the image has built since it was read in the cache folder, for later starts.
+    void keepImage();
 
     // Runs a statement without result; throws EngineError with SQLite's message.
     void exec(const char* sql);
@@ -65,5 +67,6 @@ private:
     bool m_paradox = false;
     std::shared_ptr<TableImage> m_image;
     qint64 m_imageStamp = -1;
+    QByteArray m_imageKey;
     qint64 changeStamp();
 };

@@ -128,6 +128,7 @@ void Query::open() {
         for (const QString& name : std::as_const(m_cachedNames))
             m_cachedFields.push_back(m_conn->fieldIndex(name));
         m_cachedValues.assign(m_cachedFields.size(), nullptr);
+        m_conn->keepImage();
     } catch (const EngineError&) {
         close();
         throw;

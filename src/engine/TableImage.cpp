@@ -65,9 +65,17 @@ double TableImage::Values::number(uint32_t slot) const {
 }
 
 TableImage::TableImage(sqlite3* db, const QString& table, const QStringList& fields,
-                       const QString& rowIdName, const std::vector<int>& firstFields)
-    : m_db(db), m_table(table), m_fields(fields), m_rowIdName(rowIdName) {
-    load(firstFields);
+                       const QString& rowIdName)
+    : m_db(db), m_table(table), m_fields(fields), m_rowIdName(rowIdName) {}
+
+void TableImage::takeRowids(std::vector<qint64> rowids) {
+    m_rowids = std::move(rowids);
+    m_rowidsRead = true;
+    m_dense = m_rowids.empty() || m_rowids.back() - m_rowids.front() + 1 == qint64(m_rowids.size());
+    m_slotOfSparse.clear();
+    if (!m_dense)
+        for (uint32_t at = 0; at < m_rowids.size(); ++at)
+            m_slotOfSparse.emplace(m_rowids[at], at);
 }
 
 int64_t TableImage::slotOf(qint64 rowid) const {
@@ -159,13 +167,11 @@ void TableImage::load(std::vector<int> fields) {
     }
     requireDone(m_db, rc);
     if (readsRowids) {
-        m_rowidsRead = true;
-        m_dense =
-            m_rowids.empty() || m_rowids.back() - m_rowids.front() + 1 == qint64(m_rowids.size());
-        if (!m_dense)
-            for (uint32_t at = 0; at < m_rowids.size(); ++at)
-                m_slotOfSparse.emplace(m_rowids[at], at);
+        std::vector<qint64> ids;
+        ids.swap(m_rowids);
+        takeRowids(std::move(ids));
     }
+    m_newParts = true;
     for (size_t k = 0; k < fields.size(); ++k) {
         Values& v = *loaded[k];
         while (v.types.size() < rowCount()) {
@@ -212,12 +218,14 @@ const TableImage::Texts& TableImage::upperTexts(int field) {
             up->append(folded.constData(), size_t(folded.size()));
         }
     }
+    m_newParts = true;
     return *m_upper.emplace(field, std::move(up)).first->second;
 }
 
 const std::vector<int32_t>& TableImage::ranks(int field) {
     if (auto it = m_ranks.find(field); it != m_ranks.end())
         return it->second;
+    m_newParts = true;
     return m_ranks.emplace(field, computeRanks(values(field))).first->second;
 }
 
@@ -237,6 +245,7 @@ void TableImage::prepareRanks(const std::vector<int>& fields) {
     m_ranks.emplace(missing[0], computeRanks(*m_values.at(missing[0])));
     for (size_t k = 1; k < missing.size(); ++k)
         m_ranks.emplace(missing[k], running[k - 1].get());
+    m_newParts = true;
 }
 
 std::vector<int32_t> TableImage::computeRanks(const Values& v) {
@@ -340,6 +349,7 @@ const std::vector<uint32_t>& TableImage::order(const SortSpec& spec) {
             next[counts[bucket(slot)]++] = slot;
         sorted.swap(next);
     }
+    m_newParts = true;
     return m_orders.emplace(spec, std::move(sorted)).first->second;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 struct sqlite3;
+class QIODevice;
 
 // One table held in memory as it stood at one change of the file: the row ids in ascending
 // order ("slots"), and, read when first needed, a field's values, its texts upper-cased, its
@@ -43,9 +44,9 @@ public:
     // Keys of a sort: field index and whether descending.
     using SortSpec = std::vector<std::pair<int, bool>>;
 
-    // Reads the row ids and `firstFields` in one pass. Throws EngineError.
+    // Nothing is read before load() or readFrom().
     TableImage(sqlite3* db, const QString& table, const QStringList& fields,
-               const QString& rowIdName, const std::vector<int>& firstFields);
+               const QString& rowIdName);
 
     // Reads those of `fields` not held yet, in one pass over the file.
     void load(std::vector<int> fields);
@@ -66,6 +67,22 @@ public:
     // Every slot in the order of the sort, equal keys by ascending row id.
     const std::vector<uint32_t>& order(const SortSpec& spec);
 
+    // What the image holds, by pointers to parts that never change once built: what the
+    // cache writes, on another thread, while the image goes on growing.
+    struct Snapshot {
+        const std::vector<qint64>* rowids = nullptr;
+        std::vector<std::pair<int, const Values*>> values;
+        std::vector<std::pair<int, const Texts*>> upper;
+        std::vector<std::pair<int, const std::vector<int32_t>*>> ranks;
+        std::vector<std::pair<const SortSpec*, const std::vector<uint32_t>*>> orders;
+    };
+    Snapshot snapshot() const;
+    // Whether anything was built since the image was read or last taken a snapshot of.
+    bool hasNewParts() const { return m_newParts; }
+    static bool writeTo(const Snapshot& parts, QIODevice& out);
+    // Fills an image that holds nothing yet; false (and nothing held) when `data` does not fit.
+    bool readFrom(QIODevice& in);
+
     // Slots whose upper-cased field equals `upperText` exactly, ascending.
     std::vector<uint32_t> slotsWithUpperText(int field, QByteArrayView upperText);
 
@@ -77,6 +94,8 @@ private:
     QString m_rowIdName;
     std::vector<qint64> m_rowids;
     bool m_rowidsRead = false;
+    mutable bool m_newParts = false;
+    void takeRowids(std::vector<qint64> rowids);
     bool m_dense = false; // slot == rowid - m_rowids[0] for every row
     std::unordered_map<qint64, uint32_t> m_slotOfSparse;
     std::map<int, std::unique_ptr<Values>> m_values;

@@ -4,6 +4,7 @@
 #include "Connection.h"
 #include "EngineError.h"
 #include "EngineFixture.h"
+#include "ImageCache.h"
 #include "Query.h"
 #include "SqlFunctions.h"
 #include "Table.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -167,6 +169,7 @@ private slots:
     void initTestCase();
     void sameRowsAsSqlite_data();
     void sameRowsAsSqlite();
+    void cacheFilesFollowTheContents();
     void exactUpperTitles();
     void fieldNamedRowidKeepsRecordsApart();
     void tableWithoutRowIdsIsRefused_data();
@@ -229,6 +232,9 @@ void ViewEvaluationTest::sameRowsAsSqlite() {
                                     .arg(table)));
     if (!subject.change.isEmpty())
         runSql(path, subject.change);
+    // What was built is in the cache now; each statement below opens the file anew and reads
+    // it back, unless the change above made it stale.
+    ImageCache::finishWrites();
 
     QStringList titles;
     {
@@ -251,6 +257,50 @@ void ViewEvaluationTest::sameRowsAsSqlite() {
             QCOMPARE(engineRowids(wrapped), expected);
         }
     }
+}
+
+void ViewEvaluationTest::cacheFilesFollowTheContents() {
+    // Two copies of one table share a cache file; a damaged file is rebuilt, a change made by
+    // another program gets a file of its own.
+    const QDir cache(ImageCache::folder());
+    const auto cacheFiles = [&] { return cache.entryList(QDir::Files); };
+    const QStringList before = cacheFiles();
+    const auto rowsOf = [](const QString& path) {
+        const QStringList lines{EngineFixture::selectFrom(path),
+                                QStringLiteral("ORDER BY WERTUNG DESC, TITEL")};
+        const QList<qint64> rows = engineRowids(lines);
+        ImageCache::finishWrites();
+        return rows;
+    };
+    const QString reference = QStringLiteral("SELECT rowid FROM Odd ORDER BY WERTUNG COLLATE "
+                                             "VANTORA DESC, TITEL COLLATE VANTORA, rowid");
+    QStringList paths;
+    for (const char* folder : {"/copy-a", "/copy-b"}) {
+        QVERIFY(QDir().mkpath(m_root.path() + QLatin1String(folder)));
+        paths << m_root.path() + QLatin1String(folder) + QStringLiteral("/Odd.DB");
+    }
+    TestSupport::makeTable(paths[0], QStringLiteral("Odd"), kOddSchema, kOddRows);
+    // Contents no other test has, so the cache file is this test's own.
+    runSql(paths[0], QStringLiteral("UPDATE Odd SET TITEL = 'Kopie' WHERE TITEL = '1942'"));
+    QVERIFY(QFile::copy(paths[0], paths[1]));
+    QCOMPARE(rowsOf(paths[0]), sqliteRowids(paths[0], reference));
+    const QStringList after = cacheFiles();
+    const QStringList added = QSet<QString>(after.begin(), after.end())
+                                  .subtract(QSet<QString>(before.begin(), before.end()))
+                                  .values();
+    QCOMPARE(added.size(), 1);
+    QCOMPARE(rowsOf(paths[1]), sqliteRowids(paths[1], reference));
+    QCOMPARE(cacheFiles().size(), before.size() + 1);
+
+    QFile damaged(cache.filePath(added.first()));
+    QVERIFY(damaged.open(QIODevice::ReadWrite));
+    QVERIFY(damaged.resize(damaged.size() / 2));
+    damaged.close();
+    QCOMPARE(rowsOf(paths[1]), sqliteRowids(paths[1], reference));
+
+    runSql(paths[1], QStringLiteral("UPDATE Odd SET WERTUNG = 99 WHERE TITEL = 'Arger'"));
+    QCOMPARE(rowsOf(paths[1]), sqliteRowids(paths[1], reference));
+    QCOMPARE(cacheFiles().size(), before.size() + 2);
 }
 
 void ViewEvaluationTest::exactUpperTitles() {
