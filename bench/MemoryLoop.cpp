@@ -44,13 +44,22 @@ MemoryLoop::MemoryLoop(const QString& gamesFile) {
     }
     sqlite3_finalize(st);
     sqlite3_close(db);
-    m_titleOrder.resize(titles.ends.size());
-    std::iota(m_titleOrder.begin(), m_titleOrder.end(), 0u);
-    std::stable_sort(m_titleOrder.begin(), m_titleOrder.end(), [&](uint32_t a, uint32_t b) {
+    std::vector<uint32_t> order(titles.ends.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
         const std::string_view x = titles.at(a), y = titles.at(b);
         return SqlFunctions::collate(QByteArrayView(x.data(), x.size()),
                                      QByteArrayView(y.data(), y.size())) < 0;
     });
+    // Everything laid out in title order, so a key scans memory front to back.
+    for (Column* c : {&m_upperTitles, &m_rubrics, &m_ratings, &m_issues}) {
+        Column sorted;
+        for (uint32_t row : order) {
+            const std::string_view v = c->at(row);
+            sorted.append(v.data(), v.size());
+        }
+        *c = std::move(sorted);
+    }
 }
 
 void MemoryLoop::gather(RatingFigures& figures, const std::vector<uint32_t>& rows) const {
@@ -64,7 +73,7 @@ double MemoryLoop::keystroke(const QByteArray& upperText, long& hits) const {
     QElapsedTimer t;
     t.start();
     std::vector<uint32_t> rows;
-    for (uint32_t row : m_titleOrder) {
+    for (uint32_t row = 0; row < m_upperTitles.ends.size(); ++row) {
         const std::string_view title = m_upperTitles.at(row);
         if (upperText.isEmpty() || (title.size() >= size_t(upperText.size()) &&
                                     memmem(title.data(), title.size(), upperText.constData(),

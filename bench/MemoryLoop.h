@@ -8,8 +8,8 @@
 
 class RatingFigures;
 
-// The in-memory loop a keystroke cannot beat by much: the games' titles upper-cased once,
-// the rows in title order computed once, then per key a substring scan in that order and the
+// The in-memory loop a keystroke cannot beat by much: the games' titles upper-cased once and
+// laid out with the statistics' fields in title order, then per key a substring scan and the
 // statistics pass over the hits.
 class MemoryLoop {
 public:
@@ -29,6 +29,5 @@ private:
         void append(const char* text, size_t length);
     };
     void gather(RatingFigures& figures, const std::vector<uint32_t>& rows) const;
-    Column m_upperTitles, m_rubrics, m_ratings, m_issues;
-    std::vector<uint32_t> m_titleOrder;
+    Column m_upperTitles, m_rubrics, m_ratings, m_issues; // in title order
 };

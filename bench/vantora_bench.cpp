@@ -195,7 +195,7 @@ void benchSize(long size, int runs, const QString& work, Ratios& worst) {
     // Heading clicks: the rating, then the maker, then the title again.
     QList<double> clicks;
     for (const QString& heading :
-         {QStringLiteral("Wert."), QStringLiteral("Hersteller"), QStringLiteral("Titel")}) {
+         {QStringLiteral("Wert."), QStringLiteral("Entwickler"), QStringLiteral("Spieletitel")}) {
         int column = -1;
         for (int c = 0; c < Form1->DataSource1->columnCount(); ++c)
             if (Form1->DataSource1->heading(c).startsWith(heading, Qt::CaseInsensitive))
@@ -210,7 +210,10 @@ void benchSize(long size, int runs, const QString& work, Ratios& worst) {
     }
     QFile status(QStringLiteral("/proc/self/status"));
     status.open(QIODevice::ReadOnly);
-    peakKb = std::max(peakKb, peakResidentKb(QString::fromUtf8(status.readAll())));
+    const qint64 inProcessKb = peakResidentKb(QString::fromUtf8(status.readAll()));
+    std::printf("%-30s rows=%-8ld start-up processes=%9.1f MB  whole run in process=%9.1f MB\n",
+                "peak resident", size, double(peakKb) / 1024.0, double(inProcessKb) / 1024.0);
+    peakKb = std::max(peakKb, inProcessKb);
     shutDown();
 
     // --- the references, in the same run.
@@ -250,8 +253,8 @@ void benchSize(long size, int runs, const QString& work, Ratios& worst) {
     for (int i = 0; i < clicks.size(); ++i)
         std::printf("%-30s rows=%-8ld program=%9.2f ms\n",
                     i == 0   ? "heading click Wert."
-                    : i == 1 ? "heading click Hersteller"
-                             : "heading click Titel",
+                    : i == 1 ? "heading click Entwickler"
+                             : "heading click Spieletitel",
                     size, clicks[i]);
 
     const double fileMb = double(QFileInfo(games).size()) / 1048576.0;

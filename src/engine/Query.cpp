@@ -105,8 +105,6 @@ void Query::open() {
         std::vector<int> fields = m_filter ? m_filter->fields() : std::vector<int>();
         for (const auto& [field, desc] : m_sortFields)
             fields.push_back(field);
-        for (const QString& name : std::as_const(m_cachedNames))
-            fields.push_back(m_conn->fieldIndex(name));
         m_image = m_conn->image(fields);
         if (m_filter) {
             const std::vector<uint8_t> match = m_filter->matches(*m_image);
@@ -165,6 +163,21 @@ void Query::sortResult() {
     });
 }
 
+std::vector<int> Query::rowsInStoredOrder() const {
+    std::vector<int> rows;
+    if (!m_open || m_slots.empty())
+        return rows;
+    // Row number + 1 by slot; 0 where the slot is not in the result.
+    std::vector<uint32_t> rowOfSlot(m_image->rowCount(), 0);
+    for (size_t row = 0; row < m_slots.size(); ++row)
+        rowOfSlot[m_slots[row]] = uint32_t(row + 1);
+    rows.reserve(m_slots.size());
+    for (uint32_t r : rowOfSlot)
+        if (r)
+            rows.push_back(int(r - 1));
+    return rows;
+}
+
 qint64 Query::rowId(int row) const {
     return m_image->rowid(m_slots.at(size_t(row)));
 }
@@ -198,8 +211,11 @@ QByteArrayView Query::cachedBytes(int cachedField, int row) const {
         return {};
     // Read into memory when a walk first asks for the field.
     const TableImage::Values*& values = m_cachedValues[size_t(cachedField)];
-    if (!values)
+    if (!values) {
+        // Read when a walk first asks, all cached fields in one pass over the file.
+        m_image->load(m_cachedFields);
         values = &m_image->values(m_cachedFields[size_t(cachedField)]);
+    }
     return values->texts.at(m_slots[size_t(row)]);
 }
 

@@ -64,6 +64,10 @@ public:
     QString value(int row, int field) const;
     qint64 rowId(int row) const;
 
+    // Every row number of the result, ordered as the rows are stored: a walk whose figures
+    // do not depend on the order reads the cached fields' memory front to back this way.
+    std::vector<int> rowsInStoredOrder() const;
+
     // Cached fields: index into setCachedFields' list, and the UTF-8 text of the current row.
     int cachedFieldIndex(const QString& name) const;
     QByteArrayView cachedBytes(int cachedField) const { return cachedBytes(cachedField, m_row); }

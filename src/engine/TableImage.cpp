@@ -10,7 +10,6 @@
 #include <future>
 #include <numeric>
 #include <sqlite3.h>
-#include <string_view>
 
 namespace {
 
@@ -33,10 +32,6 @@ void requireDone(sqlite3* db, int rc) {
     if (rc != SQLITE_DONE)
         throw EngineError(
             QStringLiteral("Cannot read the table: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
-}
-
-std::string_view view(QByteArrayView v) {
-    return std::string_view(v.data(), size_t(v.size()));
 }
 
 // Numbers compare by value whatever their storage class, as SQLite compares them.
@@ -254,7 +249,12 @@ std::vector<int32_t> TableImage::computeRanks(const Values& v) {
     std::vector<uint32_t> firstOf; // a slot holding each distinct value
     std::vector<uint32_t> distinctOf(n);
     {
-        std::unordered_map<std::string_view, uint32_t> texts;
+        // Texts are found again through an open-addressing table of slot + 1 (0: free),
+        // four bytes a place, where a map of a million titles would take ten times as much.
+        size_t places = 16;
+        while (places < 2 * size_t(n))
+            places *= 2;
+        std::vector<uint32_t> texts(places, 0);
         std::unordered_map<int64_t, uint32_t> numbers[2]; // integers, reals by bits
         bool hasNull = false;
         uint32_t nullIndex = 0;
@@ -274,13 +274,19 @@ std::vector<int32_t> TableImage::computeRanks(const Values& v) {
                 index = it->second;
                 fresh = added;
             } else {
-                auto [it, added] = texts.emplace(view(v.texts.at(slot)), index);
-                // A blob with a text's bytes (rare) is a value of its own.
-                if (!added && v.types[firstOf[it->second]] != type)
-                    added = true;
-                else
-                    index = it->second;
-                fresh = added;
+                const QByteArrayView text = v.texts.at(slot);
+                size_t place = qHash(text, 0) & (places - 1);
+                for (; texts[place]; place = (place + 1) & (places - 1)) {
+                    const uint32_t other = texts[place] - 1;
+                    // A blob with a text's bytes (rare) is a value of its own.
+                    if (v.types[other] == type && v.texts.at(other) == text) {
+                        index = distinctOf[other];
+                        fresh = false;
+                        break;
+                    }
+                }
+                if (fresh)
+                    texts[place] = slot + 1;
             }
             if (fresh)
                 firstOf.push_back(slot);
