@@ -96,7 +96,6 @@ void isolateEnvironment(const QString& root) {
     qputenv("XDG_CONFIG_DIRS", (root + QStringLiteral("/xdg")).toUtf8());
     qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toUtf8());
     qputenv("XDG_RUNTIME_DIR", (root + QStringLiteral("/runtime")).toUtf8());
-    qputenv("XDG_CACHE_HOME", (root + QStringLiteral("/cache")).toUtf8());
     QStandardPaths::setTestModeEnabled(false);
 }
 
