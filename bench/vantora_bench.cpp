@@ -1,21 +1,25 @@
 // vantora-bench [--sizes 100000,1000000] [--runs 5] [--work DIR]
 //
-// Measures the program end to end against the bare engine in the same run, and prints one
-// line per figure and a closing summary of ratios.
+// Measures the program end to end beside two references taken in the same run: the floor
+// (plain SQLite with its built-in functions, the start-up floor as a process of its own) and
+// the in-memory loop. Prints one line per figure and a closing summary of ratios.
 #include "AppState.h"
 #include "AppWindows.h"
-#include "BareEngine.h"
 #include "EngineRegistry.h"
+#include "MemoryLoop.h"
+#include "PlainSqlite.h"
 #include "ProgramLauncher.h"
 #include "Startup.h"
 #include "StatisticsWindows.h"
 #include "TForm1.h"
 #include "TSuchPage.h"
 #include "grid/DataGrid.h"
+#include "grid/DataSource.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
@@ -40,21 +44,19 @@ double median(QList<double> v) {
     return v.isEmpty() ? 0 : v[v.size() / 2];
 }
 
-template <typename F> QList<double> timed(int runs, F&& f) {
-    QList<double> out;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        out << double(t.nsecsElapsed()) / 1e6;
-    }
-    return out;
+double ms(const QElapsedTimer& t) {
+    return double(t.nsecsElapsed()) / 1e6;
 }
 
-void line(const char* figure, long size, double ours, double floor) {
-    std::printf("%-28s rows=%-8ld ours=%9.2f ms  floor=%9.2f ms  ratio=%.2f\n", figure, size, ours,
-                floor, floor > 0 ? ours / floor : 0.0);
+void line(const char* figure, long size, double ours, double floor, double memory) {
+    std::printf("%-30s rows=%-8ld program=%9.2f ms  floor=%9.2f ms  memory=%8.2f ms\n", figure,
+                size, ours, floor, memory);
     std::fflush(stdout);
+}
+
+qint64 peakResidentKb(const QString& status) {
+    const qsizetype at = status.indexOf(QStringLiteral("VmHWM:"));
+    return at < 0 ? 0 : status.mid(at + 6).trimmed().split(u' ').first().toLongLong();
 }
 
 bool makeArchive(const QString& data, long size) {
@@ -66,12 +68,43 @@ bool makeArchive(const QString& data, long size) {
     p.start(QStringLiteral(VANTORA_MKDATA_PATH),
             {QStringLiteral("--out"), data, QStringLiteral("--games"), n, QStringLiteral("--disc"),
              n, QStringLiteral("--tips"), n, QStringLiteral("--seed"), QStringLiteral("1")});
-    return p.waitForFinished(600000) && p.exitCode() == 0;
+    return p.waitForFinished(1800000) && p.exitCode() == 0;
 }
 
 struct Ratios {
-    double keystroke = 0, stats = 0, startup = 0, rss = 0;
+    double startup = 0, startupWarm = 0, keystroke = 0, stats = 0, rss = 0;
 };
+
+// Wall time of a process run to its end; its stderr goes to `err`.
+double runProcess(const QString& program, const QStringList& args, const QString& dir,
+                  const QString& work, QString* err = nullptr) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VANTORA_EXIT_AFTER_START"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), work + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_CONFIG_DIRS"), work + QStringLiteral("/xdg"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), work + QStringLiteral("/cache"));
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(dir);
+    QElapsedTimer t;
+    t.start();
+    p.start(program, args);
+    p.waitForFinished(1800000);
+    const double elapsed = ms(t);
+    if (err)
+        *err = QString::fromUtf8(p.readAllStandardError());
+    return elapsed;
+}
+
+// Types into the title box until the grid has painted, as one keystroke.
+double typeKey(QLineEdit* box, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QElapsedTimer t;
+    t.start();
+    QTest::keyClick(box, key, mods);
+    Form1->DBGrid1->viewport()->repaint();
+    return ms(t);
+}
 
 void benchSize(long size, int runs, const QString& work, Ratios& worst) {
     const QString disc = work + QStringLiteral("/disc-%1").arg(size);
@@ -81,53 +114,32 @@ void benchSize(long size, int runs, const QString& work, Ratios& worst) {
         return;
     }
     const QString games = data + QStringLiteral("/GameData.DB");
+    const QString self = QCoreApplication::applicationFilePath();
 
-    // --- start-up, as a process: to the end of the first showing.
-    QList<double> startups;
+    // --- start-up as a process, first (no cache of ours) and later starts; the floors beside.
+    QList<double> cold, warm, floors, firstScreens;
     qint64 peakKb = 0;
     for (int i = 0; i < runs; ++i) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("VANTORA_EXIT_AFTER_START"), QStringLiteral("1"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), work + QStringLiteral("/config"));
-        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), work + QStringLiteral("/xdg"));
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(disc);
-        QElapsedTimer t;
-        t.start();
-        p.start(QStringLiteral(VANTORA_PROGRAM_PATH), {});
-        p.waitForFinished(600000);
-        startups << double(t.nsecsElapsed()) / 1e6;
-        const QString err = QString::fromUtf8(p.readAllStandardError());
-        const qsizetype at = err.indexOf(QStringLiteral("VmHWM:"));
-        if (at >= 0)
-            peakKb = std::max(peakKb, err.mid(at + 6).trimmed().split(u' ').first().toLongLong());
+        QDir(work + QStringLiteral("/cache")).removeRecursively();
+        QString err;
+        cold << runProcess(QStringLiteral(VANTORA_PROGRAM_PATH), {}, disc, work, &err);
+        peakKb = std::max(peakKb, peakResidentKb(err));
+        warm << runProcess(QStringLiteral(VANTORA_PROGRAM_PATH), {}, disc, work, &err);
+        peakKb = std::max(peakKb, peakResidentKb(err));
+        floors << runProcess(self, {QStringLiteral("--startup-floor"), data}, disc, work);
+        firstScreens << runProcess(self, {QStringLiteral("--first-screen-floor"), data}, disc,
+                                   work);
     }
-    const QStringList startupStatements = {
-        QStringLiteral(
-            "SELECT * FROM TipsData ORDER BY AUSGABE COLLATE VANTORA DESC, TITEL COLLATE VANTORA"),
-        QStringLiteral(
-            "SELECT * FROM CDData ORDER BY AUSGABE COLLATE VANTORA DESC, TITEL COLLATE VANTORA"),
-        QStringLiteral(
-            "SELECT * FROM GameData ORDER BY AUSGABE COLLATE VANTORA DESC, TITEL COLLATE VANTORA"),
-        QStringLiteral("SELECT * FROM GameData ORDER BY TITEL COLLATE VANTORA")};
-    const QStringList startupFiles = {data + QStringLiteral("/TipsData.DB"),
-                                      data + QStringLiteral("/CDData.DB"), games, games};
-    const double startupFloor = median(timed(runs, [&] {
-        for (int i = 0; i < 4; ++i)
-            BareEngine::stepAll(startupFiles[i], startupStatements[i]);
-    }));
-    line("start-up", size, median(startups), startupFloor);
-    worst.startup = std::max(worst.startup, median(startups) / startupFloor);
-    const double fileMb = double(QFileInfo(games).size()) / 1048576.0;
-    std::printf("%-28s rows=%-8ld peak=%9.1f MB  table file=%9.1f MB  ratio=%.2f\n",
-                "resident memory", size, double(peakKb) / 1024.0, fileMb,
-                double(peakKb) / 1024.0 / fileMb);
-    worst.rss = std::max(worst.rss, double(peakKb) / 1024.0 / fileMb);
+    line("start-up, first", size, median(cold), median(floors), 0);
+    line("start-up, later", size, median(warm), median(floors), 0);
+    std::printf("%-30s rows=%-8ld first screen only=%9.2f ms\n", "start-up floor", size,
+                median(firstScreens));
+    worst.startup = std::max(worst.startup, median(cold) / median(floors));
+    worst.startupWarm = std::max(worst.startupWarm, median(warm) / median(floors));
 
     // --- in-process: the windows over the same archive.
     QDir::setCurrent(disc);
+    qputenv("XDG_CACHE_HOME", (work + QStringLiteral("/cache")).toUtf8());
     BenchRegistry registry;
     NoLauncher launcher;
     StartupOptions options;
@@ -144,59 +156,123 @@ void benchSize(long size, int runs, const QString& work, Ratios& worst) {
     Form1->Image7Click(); // the games statistics
     QCoreApplication::processEvents();
 
-    // Keystroke: type one letter into the title box until the grid has painted its rows.
-    const QList<Qt::Key> letters = {Qt::Key_A, Qt::Key_E, Qt::Key_R, Qt::Key_O, Qt::Key_N};
-    QList<double> keys, floors;
+    // Keystrokes A, AR, S, SK, SKI, clear, each to the painted grid.
+    QLineEdit* box = Form1->Edit1;
+    struct Key {
+        const char* text;
+        Qt::Key key;
+        bool replace; // select the box's text first, so the key replaces it
+    };
+    const Key keys[] = {{"A", Qt::Key_A, false},   {"AR", Qt::Key_R, false},
+                        {"S", Qt::Key_S, true},    {"SK", Qt::Key_K, false},
+                        {"SKI", Qt::Key_I, false}, {"", Qt::Key_Backspace, true}};
+    QList<QList<double>> keyTimes(6);
     for (int i = 0; i < runs; ++i) {
-        Form1->Edit1->clear();
+        box->clear();
         QCoreApplication::processEvents();
-        const Qt::Key key = letters[i % letters.size()];
+        for (int k = 0; k < 6; ++k) {
+            if (keys[k].replace)
+                box->selectAll();
+            keyTimes[k] << typeKey(box, keys[k].key);
+        }
+    }
+    const long rowsAfterClear = Form1->Query1.recordCount();
+    QList<double> keyMedians;
+    for (int k = 0; k < 6; ++k)
+        keyMedians << median(keyTimes[k]);
+
+    // Statistics over the whole table.
+    box->clear();
+    QCoreApplication::processEvents();
+    QList<double> statsTimes;
+    for (int i = 0; i < runs; ++i) {
         QElapsedTimer t;
         t.start();
-        QTest::keyClick(Form1->Edit1, key);
+        Form3->FormShow();
+        statsTimes << ms(t);
+    }
+
+    // Heading clicks: the rating, then the maker, then the title again.
+    QList<double> clicks;
+    for (const QString& heading :
+         {QStringLiteral("Wert."), QStringLiteral("Entwickler"), QStringLiteral("Spieletitel")}) {
+        int column = -1;
+        for (int c = 0; c < Form1->DataSource1->columnCount(); ++c)
+            if (Form1->DataSource1->heading(c).startsWith(heading, Qt::CaseInsensitive))
+                column = c;
+        if (column < 0)
+            continue;
+        QElapsedTimer t;
+        t.start();
+        Form1->DBGrid1TitleClick(column);
         Form1->DBGrid1->viewport()->repaint();
-        keys << double(t.nsecsElapsed()) / 1e6;
-        const QString sql =
-            BareEngine::sqliteText(Form1->Query1.statementText(), QStringLiteral("GameData"));
-        floors << BareEngine::stepAll(games, sql);
+        clicks << ms(t);
     }
-    line("keystroke", size, median(keys), median(floors));
-    worst.keystroke = std::max(worst.keystroke, median(keys) / median(floors));
-
-    // Statistics recompute over the whole table and over a title-filtered selection.
-    for (const QString& title : {QString(), QStringLiteral("AR")}) {
-        Form1->Edit1->setText(title);
-        QCoreApplication::processEvents();
-        const QString sql =
-            BareEngine::sqliteText(Form1->Query1.statementText(), QStringLiteral("GameData"));
-        const double ours = median(timed(runs, [] { Form3->FormShow(); }));
-        QList<double> passes;
-        for (int i = 0; i < runs; ++i)
-            passes << BareEngine::stepAll(
-                games, sql,
-                {QStringLiteral("RUBRIK"), QStringLiteral("WERTUNG"), QStringLiteral("AUSGABE")});
-        line(title.isEmpty() ? "statistics (whole table)" : "statistics (title AR)", size, ours,
-             median(passes));
-        worst.stats = std::max(worst.stats, ours / median(passes));
-    }
-
-    // The sqlite3 shell, where a statement needs none of our functions.
-    QProcess shell;
-    QElapsedTimer t;
-    t.start();
-    shell.start(
-        QStringLiteral("sqlite3"),
-        {games,
-         QStringLiteral("SELECT count(*) FROM (SELECT * FROM GameData ORDER BY AUSGABE DESC)")});
-    if (shell.waitForFinished(600000) && shell.exitCode() == 0)
-        std::printf("%-28s rows=%-8ld shell=%9.2f ms (ORDER BY AUSGABE DESC, no collation)\n",
-                    "sqlite3 shell", size, double(t.nsecsElapsed()) / 1e6);
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    const qint64 inProcessKb = peakResidentKb(QString::fromUtf8(status.readAll()));
+    std::printf("%-30s rows=%-8ld start-up processes=%9.1f MB  whole run in process=%9.1f MB\n",
+                "peak resident", size, double(peakKb) / 1024.0, double(inProcessKb) / 1024.0);
+    peakKb = std::max(peakKb, inProcessKb);
     shutDown();
+
+    // --- the references, in the same run.
+    const MemoryLoop memory(games);
+    QList<double> memoryKeys, floorKeys;
+    for (int k = 0; k < 6; ++k) {
+        QList<double> m, f;
+        long hits = 0;
+        for (int i = 0; i < runs; ++i) {
+            m << memory.keystroke(keys[k].text, hits);
+            f << PlainSqlite::keystroke(games, keys[k].text);
+        }
+        memoryKeys << median(m);
+        floorKeys << median(f);
+        char figure[40];
+        std::snprintf(figure, sizeof figure, "keystroke %s (%ld rows)",
+                      *keys[k].text ? keys[k].text : "clear",
+                      *keys[k].text ? hits : rowsAfterClear);
+        line(figure, size, keyMedians[k], median(f), median(m));
+    }
+    const double keyMedian = median(keyMedians);
+    const double keyMemory = median(memoryKeys);
+    std::printf("%-30s rows=%-8ld program=%9.2f ms  floor=%9.2f ms  memory=%8.2f ms  "
+                "slowest key=%.2f ms\n",
+                "keystroke median of six", size, keyMedian, median(floorKeys), keyMemory,
+                *std::max_element(keyMedians.begin(), keyMedians.end()));
+    worst.keystroke = std::max(worst.keystroke, keyMedian / keyMemory);
+
+    QList<double> memoryStats, floorStats;
+    for (int i = 0; i < runs; ++i) {
+        memoryStats << memory.statistics();
+        floorStats << PlainSqlite::statistics(games);
+    }
+    line("statistics, whole table", size, median(statsTimes), median(floorStats),
+         median(memoryStats));
+    worst.stats = std::max(worst.stats, median(statsTimes) / median(memoryStats));
+    for (int i = 0; i < clicks.size(); ++i)
+        std::printf("%-30s rows=%-8ld program=%9.2f ms\n",
+                    i == 0   ? "heading click Wert."
+                    : i == 1 ? "heading click Entwickler"
+                             : "heading click Spieletitel",
+                    size, clicks[i]);
+
+    const double fileMb = double(QFileInfo(games).size()) / 1048576.0;
+    std::printf("%-30s rows=%-8ld peak=%9.1f MB  games table file=%9.1f MB  ratio=%.2f\n",
+                "resident memory", size, double(peakKb) / 1024.0, fileMb,
+                double(peakKb) / 1024.0 / fileMb);
+    worst.rss = std::max(worst.rss, double(peakKb) / 1024.0 / fileMb);
+    std::fflush(stdout);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // The start-up floors run as processes of their own, without any of the toolkit.
+    if (argc == 3 &&
+        (qstrcmp(argv[1], "--startup-floor") == 0 || qstrcmp(argv[1], "--first-screen-floor") == 0))
+        return PlainSqlite::startupFloor(QString::fromLocal8Bit(argv[2]),
+                                         qstrcmp(argv[1], "--first-screen-floor") == 0);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QList<long> sizes = {100000, 1000000};
@@ -209,7 +285,7 @@ int main(int argc, char** argv) {
             for (const QString& s : args[i + 1].split(u','))
                 sizes << s.toLong();
         } else if (args[i] == QLatin1String("--runs")) {
-            runs = std::max(5, args[i + 1].toInt());
+            runs = std::max(3, args[i + 1].toInt());
         } else if (args[i] == QLatin1String("--work")) {
             work = args[i + 1];
         }
@@ -226,7 +302,8 @@ int main(int argc, char** argv) {
     Ratios worst;
     for (long size : sizes)
         benchSize(size, runs, work, worst);
-    std::printf("ratio keystroke/floor=%.2f stats/floor=%.2f startup/floor=%.2f rss/file=%.2f\n",
-                worst.keystroke, worst.stats, worst.startup, worst.rss);
+    std::printf("ratio startup/floor=%.2f startup-warm/floor=%.2f keystroke/memory=%.2f "
+                "stats/memory=%.2f rss/file=%.2f\n",
+                worst.startup, worst.startupWarm, worst.keystroke, worst.stats, worst.rss);
     return 0;
 }

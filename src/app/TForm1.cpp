@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "BusyCursor.h"
+#include "CapitalsValidator.h"
 #include "ClickArea.h"
 #include "Dialogs.h"
 #include "EngineError.h"
@@ -25,23 +26,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QValidator>
 
 namespace {
 
 const QString kEditCaption =
     QStringLiteral("EDIT-Modus aktiv /// ASCII-Import(CD/DVD)+Export /// CTRL-DEL löscht Datensatz");
-
-// Turns every typed letter into a capital, one character for one (ß stays ß).
-class UpperCaseValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        for (QChar& c : input)
-            c = c.toUpper();
-        return Acceptable;
-    }
-};
 
 QLabel* picture(QWidget* parent, const char* name, const QRect& place) {
     auto* l = new Picture(parent);
@@ -154,7 +143,7 @@ void TForm1::buildControls() {
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(17, 280, 78, 18);
-    Edit1->setValidator(new UpperCaseValidator(Edit1));
+    Edit1->setValidator(new CapitalsValidator(Edit1));
     QFont ef(QStringLiteral("Arial"));
     ef.setPixelSize(12);
     ef.setBold(true);

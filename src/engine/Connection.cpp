@@ -1,11 +1,11 @@
 #include "Connection.h"
 
-#include "ColumnStore.h"
 #include "EngineError.h"
+#include "ImageCache.h"
 #include "LocalSqlTranslator.h"
 #include "ParadoxReader.h"
-#include "RankTable.h"
 #include "SqlFunctions.h"
+#include "TableImage.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,6 +143,30 @@ void Connection::load() {
     sqlite3_finalize(st);
     if (m_fields.isEmpty())
         throw EngineError(QStringLiteral("Die Tabelle %1 hat keine Felder").arg(m_table));
+    findRowIdName();
+}
+
+void Connection::findRowIdName() {
+    // A field may take one of the row id's names for itself; the first free one still names
+    // the row id, unless the table keeps none (WITHOUT ROWID).
+    for (const char* candidate : {"rowid", "oid", "_rowid_"}) {
+        const QString name = QLatin1String(candidate);
+        if (fieldIndex(name) >= 0)
+            continue;
+        const QString probe = QStringLiteral("SELECT %1 FROM %2 LIMIT 0")
+                                  .arg(name, LocalSqlTranslator::sqlIdentifier(m_table));
+        sqlite3_stmt* st = nullptr;
+        const bool ok =
+            sqlite3_prepare_v2(m_db, probe.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK;
+        sqlite3_finalize(st);
+        if (ok)
+            m_rowIdName = name;
+        break;
+    }
+    if (m_rowIdName.isEmpty())
+        throw EngineError(QStringLiteral("Die Tabelle %1 hat keine eindeutigen Zeilennummern und "
+                                         "kann nicht geöffnet werden.")
+                              .arg(QFileInfo(m_path).fileName()));
 }
 
 int Connection::fieldIndex(const QString& name) const {
@@ -178,120 +202,24 @@ qint64 Connection::changeStamp() {
     return (version << 40) ^ sqlite3_total_changes64(m_db);
 }
 
-namespace {
-
-// Whether two values sort as equal under ORDER BY ... COLLATE VANTORA.
-bool sameSortValue(int typeA, const QByteArray& a, qint64 ia, double da, sqlite3_value* b) {
-    const int typeB = sqlite3_value_type(b);
-    const bool numA = typeA == SQLITE_INTEGER || typeA == SQLITE_FLOAT;
-    const bool numB = typeB == SQLITE_INTEGER || typeB == SQLITE_FLOAT;
-    if (typeA == SQLITE_NULL || typeB == SQLITE_NULL)
-        return typeA == typeB;
-    if (numA || numB) {
-        if (numA != numB)
-            return false;
-        if (typeA == SQLITE_INTEGER && typeB == SQLITE_INTEGER)
-            return ia == sqlite3_value_int64(b);
-        return da == sqlite3_value_double(b);
-    }
-    if (typeA != typeB)
-        return false;
-    const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(b));
-    return SqlFunctions::collate(QByteArrayView(a), QByteArrayView(t, sqlite3_value_bytes(b))) == 0;
-}
-
-} // namespace
-
-std::shared_ptr<const RankTable> Connection::ranks(int field) {
-    if (field < 0 || field >= m_fields.size())
-        throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
+std::shared_ptr<TableImage> Connection::image(const std::vector<int>& fields) {
     const qint64 stamp = changeStamp();
-    auto it = m_ranks.constFind(field);
-    if (it != m_ranks.constEnd() && it->stamp == stamp)
-        return it->table;
-
-    auto table = std::make_shared<RankTable>();
-    const QString tableName = LocalSqlTranslator::sqlIdentifier(m_table);
-    const QString column = LocalSqlTranslator::sqlIdentifier(m_fields[field].name);
-    const qint64 dense = denseLimit();
-    if (dense >= 0)
-        table->reserveDense(dense);
-    sqlite3_stmt* st = nullptr;
-    const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY %1 COLLATE %3, rowid")
-                            .arg(column, tableName, QLatin1String(SqlFunctions::kCollation));
-    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
-        raise(QStringLiteral("%1 kann nicht sortiert werden").arg(m_table));
-    int32_t rank = -1;
-    int prevType = -1;
-    QByteArray prevText;
-    qint64 prevInt = 0;
-    double prevDouble = 0;
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        sqlite3_value* v = sqlite3_column_value(st, 1);
-        if (prevType < 0 || !sameSortValue(prevType, prevText, prevInt, prevDouble, v)) {
-            ++rank;
-            prevType = sqlite3_value_type(v);
-            prevInt = sqlite3_value_int64(v);
-            prevDouble = sqlite3_value_double(v);
-            prevText = prevType == SQLITE_TEXT
-                           ? QByteArray(reinterpret_cast<const char*>(sqlite3_value_text(v)),
-                                        sqlite3_value_bytes(v))
-                           : QByteArray();
-        }
-        table->set(sqlite3_column_int64(st, 0), rank);
+    if (!m_image || m_imageStamp != stamp) {
+        QStringList names;
+        for (const Field& f : std::as_const(m_fields))
+            names << f.name;
+        // A result still holding the former image keeps it until it is closed.
+        m_image = std::make_shared<TableImage>(m_db, m_table, names, m_rowIdName);
+        m_imageStamp = stamp;
+        m_imageKey = ImageCache::contentKey(QString::fromUtf8(sqlite3_db_filename(m_db, "main")),
+                                            m_table, names);
+        ImageCache::restore(m_imageKey, *m_image);
     }
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE)
-        raise(QStringLiteral("%1 kann nicht sortiert werden").arg(m_table));
-    m_ranks.insert(field, {table, stamp});
-    return table;
+    m_image->load(fields);
+    return m_image;
 }
 
-qint64 Connection::denseLimit() {
-    const QString sql = QStringLiteral("SELECT max(rowid), count(*) FROM %1")
-                            .arg(LocalSqlTranslator::sqlIdentifier(m_table));
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
-        raise(QStringLiteral("%1 kann nicht gelesen werden").arg(m_table));
-    qint64 limit = -1;
-    if (sqlite3_step(st) == SQLITE_ROW) {
-        const qint64 maxRowid = sqlite3_column_int64(st, 0);
-        const qint64 count = sqlite3_column_int64(st, 1);
-        // Row ids are dense unless many rows were deleted.
-        if (maxRowid >= 0 && maxRowid <= 4 * count + 1024)
-            limit = maxRowid;
-    }
-    sqlite3_finalize(st);
-    return limit;
-}
-
-std::shared_ptr<const ColumnStore> Connection::column(int field) {
-    if (field < 0 || field >= m_fields.size())
-        throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
-    const qint64 stamp = changeStamp();
-    auto it = m_columns.constFind(field);
-    if (it != m_columns.constEnd() && it->stamp == stamp)
-        return it->store;
-    auto store = std::make_shared<ColumnStore>();
-    const qint64 dense = denseLimit();
-    if (dense >= 0)
-        store->reserveDense(dense);
-    const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2")
-                            .arg(LocalSqlTranslator::sqlIdentifier(m_fields[field].name),
-                                 LocalSqlTranslator::sqlIdentifier(m_table));
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
-        raise(QStringLiteral("%1 kann nicht gelesen werden").arg(m_table));
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
-        store->add(sqlite3_column_int64(st, 0), t ? t : "",
-                   t ? size_t(sqlite3_column_bytes(st, 1)) : 0);
-    }
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE)
-        raise(QStringLiteral("%1 kann nicht gelesen werden").arg(m_table));
-    m_columns.insert(field, {store, stamp});
-    return store;
+void Connection::keepImage() {
+    if (m_image && m_image->hasNewParts())
+        ImageCache::store(m_imageKey, m_image);
 }

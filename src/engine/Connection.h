@@ -4,9 +4,9 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
-class RankTable;
-class ColumnStore;
+class TableImage;
 
 struct sqlite3;
 
@@ -36,15 +36,18 @@ public:
     const QList<Field>& fields() const { return m_fields; }
     int fieldIndex(const QString& name) const; // case-insensitive, -1 when missing
     bool readOnly() const { return m_readOnly; }
+    // The name that addresses the row id in statements: the first of rowid, oid, _rowid_
+    // that no field of the table is called.
+    const QString& rowIdName() const { return m_rowIdName; }
     // The file is a Paradox table, read through a copy and never written.
     bool isParadox() const { return m_paradox; }
 
-    // The sort ranks of a field's values, built once and rebuilt after the table changed
-    // (through this connection or any other). Throws EngineError.
-    std::shared_ptr<const RankTable> ranks(int field);
-
-    // The texts of a field for every row, kept like the ranks.
-    std::shared_ptr<const ColumnStore> column(int field);
+    // The table in memory as it stands now: kept while the file is unchanged, read anew
+    // after any change through this connection or another, with `fields` read (in one pass
+    // over the file when several are missing). Throws EngineError.
+    std::shared_ptr<TableImage> image(const std::vector<int>& fields = {});
+    // Keeps what the image has built since it was read in the cache folder, for later starts.
+    void keepImage();
 
     // Runs a statement without result; throws EngineError with SQLite's message.
     void exec(const char* sql);
@@ -53,23 +56,17 @@ public:
 private:
     Connection() = default;
     void load();
+    void findRowIdName();
 
     sqlite3* m_db = nullptr;
     QString m_path;
     QString m_table;
     QList<Field> m_fields;
+    QString m_rowIdName;
     bool m_readOnly = false;
     bool m_paradox = false;
-    struct CachedRanks {
-        std::shared_ptr<const RankTable> table;
-        qint64 stamp = -1;
-    };
-    QHash<int, CachedRanks> m_ranks;
-    struct CachedColumn {
-        std::shared_ptr<const ColumnStore> store;
-        qint64 stamp = -1;
-    };
-    QHash<int, CachedColumn> m_columns;
-    qint64 denseLimit(); // the highest row id when ids are dense, else -1
+    std::shared_ptr<TableImage> m_image;
+    qint64 m_imageStamp = -1;
+    QByteArray m_imageKey;
     qint64 changeStamp();
 };

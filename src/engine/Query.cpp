@@ -1,10 +1,9 @@
 #include "Query.h"
 
-#include "ColumnStore.h"
 #include "Connection.h"
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
-#include "RankTable.h"
+#include "TableImage.h"
 
 #include <algorithm>
 #include <numeric>
@@ -27,8 +26,10 @@ void Query::close() {
     m_prepared = false;
     m_open = false;
     m_row = 0;
-    std::vector<qint64>().swap(m_rowids);
-    m_cached.clear();
+    std::vector<uint32_t>().swap(m_slots);
+    m_cachedFields.clear();
+    m_cachedValues.clear();
+    m_image.reset();
     m_rows.clear();
 }
 
@@ -57,7 +58,7 @@ void Query::prepare() {
     std::shared_ptr<Connection> conn = Connection::open(path);
 
     // Cached fields the table lacks are left out; reading them gives empty texts.
-    const QString select = QStringLiteral("SELECT rowid");
+    const QString select = QStringLiteral("SELECT ") + conn->rowIdName();
     QStringList present;
     for (const QString& name : std::as_const(m_requestedCached))
         if (conn->fieldIndex(name) >= 0)
@@ -75,6 +76,11 @@ void Query::prepare() {
     }
     if (!engineSorts)
         m_sortFields.clear();
+    // Conditions the engine evaluates itself spare stepping the whole file through SQLite; the
+    // statement is still prepared, so a faulty one fails as before.
+    m_filter.reset();
+    if (engineSorts)
+        m_filter = ViewFilter::parse(t.whereTail, *conn);
     const QString sql = select + QStringLiteral(" FROM ") +
                         LocalSqlTranslator::sqlIdentifier(conn->tableName()) + u' ' +
                         (engineSorts ? t.whereTail : t.tail);
@@ -94,20 +100,33 @@ void Query::open() {
     if (m_open)
         return;
     prepare();
-    int rc;
-    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW)
-        m_rowids.push_back(sqlite3_column_int64(m_stmt, 0));
-    if (rc != SQLITE_DONE) {
-        QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->handle()));
-        close();
-        throw EngineError(QStringLiteral("Die Abfrage ist fehlgeschlagen: \"%1\"").arg(msg));
-    }
-    sqlite3_reset(m_stmt);
     try {
-        if (!m_sortFields.empty())
-            sortResult();
-        // The column stores are read when a walk first asks for them.
-        m_cached.assign(size_t(m_cachedNames.size()), nullptr);
+        // Everything this result reads comes in from one pass over the file.
+        std::vector<int> fields = m_filter ? m_filter->fields() : std::vector<int>();
+        for (const auto& [field, desc] : m_sortFields)
+            fields.push_back(field);
+        m_image = m_conn->image(fields);
+        if (m_filter) {
+            const std::vector<uint8_t> match = m_filter->matches(*m_image);
+            // Walking the sort's precomputed order keeps the matching rows already sorted.
+            const std::vector<uint32_t>& order = m_image->order(m_sortFields);
+            size_t hits = 0;
+            for (uint8_t m : match)
+                hits += m;
+            m_slots.reserve(hits);
+            for (uint32_t slot : order)
+                if (match[slot])
+                    m_slots.push_back(slot);
+        } else {
+            stepThroughSqlite();
+            if (!m_sortFields.empty())
+                sortResult();
+        }
+        m_cachedFields.clear();
+        for (const QString& name : std::as_const(m_cachedNames))
+            m_cachedFields.push_back(m_conn->fieldIndex(name));
+        m_cachedValues.assign(m_cachedFields.size(), nullptr);
+        m_conn->keepImage();
     } catch (const EngineError&) {
         close();
         throw;
@@ -116,33 +135,51 @@ void Query::open() {
     m_row = 0;
 }
 
+void Query::stepThroughSqlite() {
+    int rc;
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+        // A row another program added after the image was taken is left out.
+        const int64_t slot = m_image->slotOf(sqlite3_column_int64(m_stmt, 0));
+        if (slot >= 0)
+            m_slots.push_back(uint32_t(slot));
+    }
+    sqlite3_reset(m_stmt);
+    if (rc != SQLITE_DONE)
+        throw EngineError(QString::fromUtf8(sqlite3_errmsg(m_conn->handle())));
+}
+
 void Query::sortResult() {
-    std::vector<std::shared_ptr<const RankTable>> tables;
+    std::vector<const std::vector<int32_t>*> ranks;
     for (const auto& [field, desc] : m_sortFields)
-        tables.push_back(m_conn->ranks(field));
-    const size_t n = m_rowids.size();
-    // One key per row and sort field, read once; rows of equal keys keep the table's order.
-    const size_t k = m_sortFields.size();
-    std::vector<int32_t> keys(n * k);
-    for (size_t r = 0; r < n; ++r)
-        for (size_t j = 0; j < k; ++j) {
-            const int32_t rank = tables[j]->rank(m_rowids[r]);
-            keys[r * k + j] = m_sortFields[j].second ? -rank : rank;
+        ranks.push_back(&m_image->ranks(field));
+    // Slots follow row ids, so the slot settles equal keys in row id order.
+    std::sort(m_slots.begin(), m_slots.end(), [&](uint32_t a, uint32_t b) {
+        for (size_t j = 0; j < ranks.size(); ++j) {
+            const int32_t ra = (*ranks[j])[a], rb = (*ranks[j])[b];
+            if (ra != rb)
+                return m_sortFields[j].second ? ra > rb : ra < rb;
         }
-    std::vector<uint32_t> order(n);
-    std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        for (size_t j = 0; j < k; ++j) {
-            const int32_t ka = keys[a * k + j], kb = keys[b * k + j];
-            if (ka != kb)
-                return ka < kb;
-        }
-        return m_rowids[a] < m_rowids[b];
+        return a < b;
     });
-    std::vector<qint64> ids(n);
-    for (size_t r = 0; r < n; ++r)
-        ids[r] = m_rowids[order[r]];
-    m_rowids.swap(ids);
+}
+
+std::vector<int> Query::rowsInStoredOrder() const {
+    std::vector<int> rows;
+    if (!m_open || m_slots.empty())
+        return rows;
+    // Row number + 1 by slot; 0 where the slot is not in the result.
+    std::vector<uint32_t> rowOfSlot(m_image->rowCount(), 0);
+    for (size_t row = 0; row < m_slots.size(); ++row)
+        rowOfSlot[m_slots[row]] = uint32_t(row + 1);
+    rows.reserve(m_slots.size());
+    for (uint32_t r : rowOfSlot)
+        if (r)
+            rows.push_back(int(r - 1));
+    return rows;
+}
+
+qint64 Query::rowId(int row) const {
+    return m_image->rowid(m_slots.at(size_t(row)));
 }
 
 QStringList Query::fieldNames() const {
@@ -169,13 +206,17 @@ int Query::cachedFieldIndex(const QString& name) const {
 }
 
 QByteArrayView Query::cachedBytes(int cachedField, int row) const {
-    if (cachedField < 0 || size_t(cachedField) >= m_cached.size() || row < 0 ||
+    if (cachedField < 0 || size_t(cachedField) >= m_cachedFields.size() || row < 0 ||
         row >= recordCount())
         return {};
-    auto& store = m_cached[size_t(cachedField)];
-    if (!store)
-        store = m_conn->column(m_conn->fieldIndex(m_cachedNames[cachedField]));
-    return store->text(m_rowids[size_t(row)]);
+    // Read into memory when a walk first asks for the field.
+    const TableImage::Values*& values = m_cachedValues[size_t(cachedField)];
+    if (!values) {
+        // Read when a walk first asks, all cached fields in one pass over the file.
+        m_image->load(m_cachedFields);
+        values = &m_image->values(m_cachedFields[size_t(cachedField)]);
+    }
+    return values->texts.at(m_slots[size_t(row)]);
 }
 
 QString Query::fieldByName(const QString& name) const {
@@ -194,13 +235,14 @@ const QStringList* Query::fetchRow(int row) const {
     if (const QStringList* hit = m_rows.object(row))
         return hit;
     if (!m_rowStmt) {
-        const QString sql = QStringLiteral("SELECT * FROM %1 WHERE rowid=?")
-                                .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()));
+        const QString sql =
+            QStringLiteral("SELECT * FROM %1 WHERE %2=?")
+                .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), m_conn->rowIdName());
         if (sqlite3_prepare_v2(m_conn->handle(), sql.toUtf8().constData(), -1, &m_rowStmt,
                                nullptr) != SQLITE_OK)
             m_conn->raise(QStringLiteral("Cannot read row"));
     }
-    sqlite3_bind_int64(m_rowStmt, 1, m_rowids[size_t(row)]);
+    sqlite3_bind_int64(m_rowStmt, 1, rowId(row));
     auto* values = new QStringList;
     if (sqlite3_step(m_rowStmt) == SQLITE_ROW) {
         const int n = sqlite3_column_count(m_rowStmt);

@@ -4,19 +4,22 @@
 #include <QCache>
 #include <QStringList>
 #include <memory>
-#include <string>
+#include <optional>
 #include <vector>
 
-class ColumnStore;
+#include "TableImage.h"
+#include "ViewFilter.h"
+
 class Connection;
 struct sqlite3_stmt;
 
 // A read-only result of a local-SQL statement over one table file.
 //
-// Opening steps the statement once and keeps only the row ids in result order; rows are
-// read on demand by id, so a million-row result costs a few megabytes, not a copy of the
-// table. The texts of a few "cached" fields that whole-result walks need come from the
-// connection's per-table column store, read once and shared by every result.
+// Opening keeps only the rows' places in the table held in memory, in result order; rows
+// are read on demand by row id, so a million-row result costs a few megabytes, not a copy of
+// the table. The conditions and orders the views use are evaluated over the table in memory;
+// any other statement is stepped through SQLite and sorted over the same in-memory ranks. The
+// texts of a few "cached" fields that whole-result walks need come from the same image.
 class Query {
 public:
     Query();
@@ -38,7 +41,7 @@ public:
     void open();    // prepares when needed; throws EngineError
     bool isOpen() const { return m_open; }
 
-    int recordCount() const { return int(m_rowids.size()); }
+    int recordCount() const { return int(m_slots.size()); }
     QStringList fieldNames() const;
     int fieldCount() const;
     int fieldIndex(const QString& name) const; // case-insensitive, -1 when missing
@@ -59,7 +62,11 @@ public:
 
     // Random access, as the grid reads the rows it paints.
     QString value(int row, int field) const;
-    qint64 rowId(int row) const { return m_rowids.at(size_t(row)); }
+    qint64 rowId(int row) const;
+
+    // Every row number of the result, ordered as the rows are stored: a walk whose figures
+    // do not depend on the order reads the cached fields' memory front to back this way.
+    std::vector<int> rowsInStoredOrder() const;
 
     // Cached fields: index into setCachedFields' list, and the UTF-8 text of the current row.
     int cachedFieldIndex(const QString& name) const;
@@ -79,10 +86,15 @@ private:
     bool m_prepared = false;
     bool m_open = false;
     int m_row = 0;
-    std::vector<qint64> m_rowids;
-    mutable std::vector<std::shared_ptr<const ColumnStore>> m_cached;
+    std::shared_ptr<TableImage> m_image; // the table as the result was taken from it
+    std::vector<uint32_t> m_slots;       // the result's rows as slots of m_image
+    std::vector<int> m_cachedFields;     // field index of each cached name
+    mutable std::vector<const TableImage::Values*> m_cachedValues;
     // ORDER BY done by the engine over precomputed value ranks (fields by index, descending).
     std::vector<std::pair<int, bool>> m_sortFields;
+    // The WHERE part when the engine evaluates it itself.
+    std::optional<ViewFilter> m_filter;
+    void stepThroughSqlite();
     void sortResult();
     mutable QCache<int, QStringList> m_rows{2048};
 };

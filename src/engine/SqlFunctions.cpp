@@ -1,5 +1,7 @@
 #include "SqlFunctions.h"
 
+#include "Capitals.h"
+
 #include <QString>
 #include <cstring>
 #include <sqlite3.h>
@@ -219,20 +221,7 @@ bool hasWildcard(QByteArrayView p) {
 } // namespace
 
 QByteArray upperUtf8(QByteArrayView text) {
-    bool ascii = true;
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (!ascii)
-        return QString::fromUtf8(text).toUpper().toUtf8();
-    QByteArray out(text.data(), text.size());
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c -= 32;
-    return out;
+    return Capitals::ofUtf8(text);
 }
 
 bool likeMatch(QByteArrayView pattern, QByteArrayView text) {
@@ -308,6 +297,29 @@ int collate(QByteArrayView a, QByteArrayView b) {
     if (n)
         return n < 0 ? -1 : 1;
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+uint64_t primaryPrefix(QByteArrayView text) {
+    // The first letters' primary weights, one byte each; a weight beyond a byte saturates and
+    // ends the key, so a smaller key always means a text that collates before.
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    uint64_t key = 0;
+    int filled = 0;
+    qsizetype i = 0;
+    auto push = [&](char32_t unit) {
+        const uint64_t byte = unit >= 0xFF ? 0xFF : unit;
+        key |= byte << (8 * (7 - filled++));
+        return byte != 0xFF;
+    };
+    while (filled < 8 && i < text.size()) {
+        char32_t second;
+        const char32_t first = baseLetter(decode(s, text.size(), i), second);
+        if (!push(first))
+            break;
+        if (second && filled < 8 && !push(second))
+            break;
+    }
+    return key;
 }
 
 void registerAll(sqlite3* db) {

@@ -114,7 +114,7 @@ bool Table::canModify() const {
 }
 
 QString Table::rowIdName() const {
-    return QStringLiteral("rowid");
+    return m_conn ? m_conn->rowIdName() : QStringLiteral("rowid");
 }
 
 void Table::setDatabaseName(const QString& dir) {

@@ -1,7 +1,9 @@
 #include "CapitalsValidator.h"
 
+#include "Capitals.h"
+
 QValidator::State CapitalsValidator::validate(QString& input, int&) const {
-    for (QChar& c : input)
-        c = c.toUpper();
+    // The engine's UPPER folds titles the same way, so what the box shows can be found.
+    input = Capitals::ofText(input);
     return Acceptable;
 }

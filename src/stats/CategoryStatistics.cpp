@@ -93,8 +93,11 @@ void TCategoryStatForm::resetFigures(const IssueWalk::Result& walk) {
 void TCategoryStatForm::walkRows(Query& query) {
     WalkedField kind(query, QStringLiteral("ART"));
     WalkedField issue(query, QStringLiteral("AUSGABE"));
-    for (query.first(); !query.eof(); query.next())
+    // The figures are counts and maxima: the order of the rows does not matter.
+    for (int row : query.rowsInStoredOrder()) {
+        query.moveTo(row);
         m_figures.addRow(kind.bytes(), issue.bytes());
+    }
 }
 
 void TCategoryStatForm::showFigures() {

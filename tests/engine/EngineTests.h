@@ -5,3 +5,4 @@ int runSqlFunctionsTest(int argc, char** argv);
 int runTranslatorTest(int argc, char** argv);
 int runQueryTest(int argc, char** argv);
 int runTableTest(int argc, char** argv);
+int runViewEvaluationTest(int argc, char** argv);

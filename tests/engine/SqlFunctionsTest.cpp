@@ -1,5 +1,6 @@
 #include "EngineTests.h"
 
+#include "Capitals.h"
 #include "SqlFunctions.h"
 
 #include <QTest>
@@ -92,8 +93,12 @@ void SqlFunctionsTest::upperRaisesEveryLetter_data() {
                              << "ÜBER ÄRGER ÖL";
     QTest::newRow("accents") << "café"
                              << "CAFÉ";
-    QTest::newRow("sharp s") << "straße"
-                             << "STRASSE";
+    QTest::newRow("sharp s stays, its capital is two letters") << "fußball straße"
+                                                               << "FUßBALL STRAßE";
+    QTest::newRow("ligature and iota subscript stay") << "ﬁnal ᾳ ŉ ǆ"
+                                                      << "ﬁNAL ᾳ ŉ Ǆ";
+    QTest::newRow("beyond the first plane") << "𐐨x"
+                                            << "𐐀X";
     QTest::newRow("empty") << ""
                            << "";
 }
@@ -103,6 +108,8 @@ void SqlFunctionsTest::upperRaisesEveryLetter() {
     QFETCH(QString, upper);
     const QByteArray t = text.toUtf8();
     QCOMPARE(QString::fromUtf8(SqlFunctions::upperUtf8(QByteArrayView(t))), upper);
+    // The title boxes upper-case what is typed the same way.
+    QCOMPARE(Capitals::ofText(text), upper);
 }
 
 void SqlFunctionsTest::collationOrdersAsAGermanReader_data() {

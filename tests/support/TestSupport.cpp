@@ -96,6 +96,10 @@ void isolateEnvironment(const QString& root) {
     qputenv("XDG_CONFIG_DIRS", (root + QStringLiteral("/xdg")).toUtf8());
     qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toUtf8());
     qputenv("XDG_RUNTIME_DIR", (root + QStringLiteral("/runtime")).toUtf8());
+    // Cache files (the engine's, the Paradox copies) stay below the test unless it chose a
+    // folder for them itself.
+    if (!qEnvironmentVariableIsSet("XDG_CACHE_HOME"))
+        qputenv("XDG_CACHE_HOME", (root + QStringLiteral("/cache")).toUtf8());
     QStandardPaths::setTestModeEnabled(false);
 }
 

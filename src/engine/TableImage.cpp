@@ -1,0 +1,387 @@
+#include "TableImage.h"
+
+#include "EngineError.h"
+#include "LocalSqlTranslator.h"
+#include "SqlFunctions.h"
+
+#include <QHash>
+#include <algorithm>
+#include <cstring>
+#include <future>
+#include <numeric>
+#include <sqlite3.h>
+
+namespace {
+
+// A prepared statement that is finalized however the scope is left.
+struct Statement {
+    sqlite3_stmt* st = nullptr;
+    Statement(sqlite3* db, const QString& sql) {
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+            const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
+            sqlite3_finalize(st);
+            throw EngineError(QStringLiteral("Cannot read the table: %1").arg(msg));
+        }
+    }
+    ~Statement() { sqlite3_finalize(st); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+};
+
+void requireDone(sqlite3* db, int rc) {
+    if (rc != SQLITE_DONE)
+        throw EngineError(
+            QStringLiteral("Cannot read the table: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
+}
+
+// Numbers compare by value whatever their storage class, as SQLite compares them.
+int compareNumbers(const TableImage::Values& v, uint32_t a, uint32_t b) {
+    if (v.types[a] == TableImage::Integer && v.types[b] == TableImage::Integer)
+        return v.bits[a] < v.bits[b] ? -1 : (v.bits[a] > v.bits[b] ? 1 : 0);
+    const double x = v.number(a), y = v.number(b);
+    return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+int compareBlobs(QByteArrayView a, QByteArrayView b) {
+    const int n = std::memcmp(a.data(), b.data(), size_t(std::min(a.size(), b.size())));
+    if (n)
+        return n < 0 ? -1 : 1;
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+} // namespace
+
+double TableImage::Values::number(uint32_t slot) const {
+    if (types[slot] == Integer)
+        return double(bits[slot]);
+    double d;
+    std::memcpy(&d, &bits[slot], sizeof d);
+    return d;
+}
+
+TableImage::TableImage(sqlite3* db, const QString& table, const QStringList& fields,
+                       const QString& rowIdName)
+    : m_db(db), m_table(table), m_fields(fields), m_rowIdName(rowIdName) {}
+
+void TableImage::takeRowids(std::vector<qint64> rowids) {
+    m_rowids = std::move(rowids);
+    m_rowidsRead = true;
+    m_dense = m_rowids.empty() || m_rowids.back() - m_rowids.front() + 1 == qint64(m_rowids.size());
+    m_slotOfSparse.clear();
+    if (!m_dense)
+        for (uint32_t at = 0; at < m_rowids.size(); ++at)
+            m_slotOfSparse.emplace(m_rowids[at], at);
+}
+
+int64_t TableImage::slotOf(qint64 rowid) const {
+    if (m_dense) {
+        if (m_rowids.empty() || rowid < m_rowids.front() || rowid > m_rowids.back())
+            return -1;
+        return rowid - m_rowids.front();
+    }
+    const auto it = m_slotOfSparse.find(rowid);
+    return it == m_slotOfSparse.end() ? -1 : int64_t(it->second);
+}
+
+namespace {
+
+void storeValue(TableImage::Values& v, uint32_t slot, sqlite3_stmt* st, int column) {
+    while (v.types.size() < slot) {
+        v.types.push_back(TableImage::Null);
+        v.texts.append("", 0);
+    }
+    const int type = sqlite3_column_type(st, column);
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        if (v.bits.size() <= slot)
+            v.bits.resize(slot + 1, 0);
+        if (type == SQLITE_INTEGER) {
+            v.bits[slot] = sqlite3_column_int64(st, column);
+        } else {
+            const double d = sqlite3_column_double(st, column);
+            std::memcpy(&v.bits[slot], &d, sizeof d);
+        }
+    }
+    v.types.push_back(type == SQLITE_INTEGER ? TableImage::Integer
+                      : type == SQLITE_FLOAT ? TableImage::Real
+                      : type == SQLITE_BLOB  ? TableImage::Blob
+                      : type == SQLITE_TEXT  ? TableImage::Text
+                                             : TableImage::Null);
+    if (type == SQLITE_NULL) {
+        v.texts.append("", 0);
+        return;
+    }
+    const auto* t = static_cast<const char*>(
+        type == SQLITE_BLOB ? sqlite3_column_blob(st, column)
+                            : static_cast<const void*>(sqlite3_column_text(st, column)));
+    v.texts.append(t ? t : "", t ? size_t(sqlite3_column_bytes(st, column)) : 0);
+}
+
+} // namespace
+
+void TableImage::load(std::vector<int> fields) {
+    std::sort(fields.begin(), fields.end());
+    fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
+    fields.erase(
+        std::remove_if(fields.begin(), fields.end(), [&](int f) { return m_values.count(f) != 0; }),
+        fields.end());
+    for (int f : fields)
+        if (f < 0 || f >= m_fields.size())
+            throw EngineError(QStringLiteral("Field index out of range"));
+    const bool readsRowids = !m_rowidsRead;
+    if (!readsRowids && fields.empty())
+        return;
+    // One pass over the file for the row ids and every field asked for.
+    QString sql = QStringLiteral("SELECT ") + m_rowIdName;
+    for (int f : fields)
+        sql += QStringLiteral(", ") + LocalSqlTranslator::sqlIdentifier(m_fields[f]);
+    sql += QStringLiteral(" FROM %1 ORDER BY %2")
+               .arg(LocalSqlTranslator::sqlIdentifier(m_table), m_rowIdName);
+    Statement s(m_db, sql);
+    std::vector<std::unique_ptr<Values>> loaded;
+    for (size_t k = 0; k < fields.size(); ++k)
+        loaded.push_back(std::make_unique<Values>());
+    const uint32_t n = rowCount();
+    uint32_t slot = 0;
+    int rc;
+    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
+        const qint64 id = sqlite3_column_int64(s.st, 0);
+        if (readsRowids) {
+            slot = uint32_t(m_rowids.size());
+            m_rowids.push_back(id);
+        } else if (slot >= n || m_rowids[slot] != id) {
+            // Rows come in row id order, as the slots do; a row that came or went since
+            // (another program writing in between) is skipped or reads as NULL.
+            const int64_t found = slotOf(id);
+            if (found < 0)
+                continue;
+            slot = uint32_t(found);
+        }
+        for (size_t k = 0; k < fields.size(); ++k)
+            storeValue(*loaded[k], slot, s.st, int(k) + 1);
+        ++slot;
+    }
+    requireDone(m_db, rc);
+    if (readsRowids) {
+        std::vector<qint64> ids;
+        ids.swap(m_rowids);
+        takeRowids(std::move(ids));
+    }
+    m_newParts = true;
+    for (size_t k = 0; k < fields.size(); ++k) {
+        Values& v = *loaded[k];
+        while (v.types.size() < rowCount()) {
+            v.types.push_back(Null);
+            v.texts.append("", 0);
+        }
+        if (!v.bits.empty())
+            v.bits.resize(rowCount(), 0);
+        v.texts.bytes.shrink_to_fit();
+        m_values.emplace(fields[k], std::move(loaded[k]));
+    }
+}
+
+const TableImage::Values& TableImage::values(int field) {
+    if (auto it = m_values.find(field); it == m_values.end())
+        load({field});
+    return *m_values.at(field);
+}
+
+const TableImage::Texts& TableImage::upperTexts(int field) {
+    if (auto it = m_upper.find(field); it != m_upper.end())
+        return *it->second;
+    const Values& v = values(field);
+    auto up = std::make_unique<Texts>();
+    up->ends.reserve(rowCount());
+    up->bytes.reserve(v.texts.bytes.size());
+    for (uint32_t slot = 0; slot < rowCount(); ++slot) {
+        const QByteArrayView text = v.texts.at(slot);
+        bool ascii = true;
+        for (char c : text)
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                ascii = false;
+                break;
+            }
+        if (ascii) {
+            const size_t at = up->bytes.size();
+            up->bytes.append(text.data(), size_t(text.size()));
+            for (size_t i = at; i < up->bytes.size(); ++i)
+                if (up->bytes[i] >= 'a' && up->bytes[i] <= 'z')
+                    up->bytes[i] = char(up->bytes[i] - 32);
+            up->ends.push_back(uint32_t(up->bytes.size()));
+        } else {
+            const QByteArray folded = SqlFunctions::upperUtf8(text);
+            up->append(folded.constData(), size_t(folded.size()));
+        }
+    }
+    m_newParts = true;
+    return *m_upper.emplace(field, std::move(up)).first->second;
+}
+
+const std::vector<int32_t>& TableImage::ranks(int field) {
+    if (auto it = m_ranks.find(field); it != m_ranks.end())
+        return it->second;
+    m_newParts = true;
+    return m_ranks.emplace(field, computeRanks(values(field))).first->second;
+}
+
+void TableImage::prepareRanks(const std::vector<int>& fields) {
+    std::vector<int> missing;
+    for (int f : fields)
+        if (!m_ranks.count(f) && std::find(missing.begin(), missing.end(), f) == missing.end())
+            missing.push_back(f);
+    if (missing.size() < 2)
+        return;
+    load(missing);
+    // The fields are sorted side by side; each reads only its own values.
+    std::vector<std::future<std::vector<int32_t>>> running;
+    for (size_t k = 1; k < missing.size(); ++k)
+        running.push_back(std::async(std::launch::async, &TableImage::computeRanks,
+                                     std::cref(*m_values.at(missing[k]))));
+    m_ranks.emplace(missing[0], computeRanks(*m_values.at(missing[0])));
+    for (size_t k = 1; k < missing.size(); ++k)
+        m_ranks.emplace(missing[k], running[k - 1].get());
+    m_newParts = true;
+}
+
+std::vector<int32_t> TableImage::computeRanks(const Values& v) {
+    const uint32_t n = uint32_t(v.types.size());
+    // Sorting distinct values only: issues and ratings repeat a great deal.
+    std::vector<uint32_t> firstOf; // a slot holding each distinct value
+    std::vector<uint32_t> distinctOf(n);
+    {
+        // Texts are found again through an open-addressing table of slot + 1 (0: free),
+        // four bytes a place, where a map of a million titles would take ten times as much.
+        size_t places = 16;
+        while (places < 2 * size_t(n))
+            places *= 2;
+        std::vector<uint32_t> texts(places, 0);
+        std::unordered_map<int64_t, uint32_t> numbers[2]; // integers, reals by bits
+        bool hasNull = false;
+        uint32_t nullIndex = 0;
+        for (uint32_t slot = 0; slot < n; ++slot) {
+            const uint8_t type = v.types[slot];
+            uint32_t index = uint32_t(firstOf.size());
+            bool fresh = true;
+            if (type == Null) {
+                if (hasNull) {
+                    index = nullIndex;
+                    fresh = false;
+                }
+                hasNull = true;
+                nullIndex = index;
+            } else if (type == Integer || type == Real) {
+                auto [it, added] = numbers[type == Real].emplace(v.bits[slot], index);
+                index = it->second;
+                fresh = added;
+            } else {
+                const QByteArrayView text = v.texts.at(slot);
+                size_t place = qHash(text, 0) & (places - 1);
+                for (; texts[place]; place = (place + 1) & (places - 1)) {
+                    const uint32_t other = texts[place] - 1;
+                    // A blob with a text's bytes (rare) is a value of its own.
+                    if (v.types[other] == type && v.texts.at(other) == text) {
+                        index = distinctOf[other];
+                        fresh = false;
+                        break;
+                    }
+                }
+                if (fresh)
+                    texts[place] = slot + 1;
+            }
+            if (fresh)
+                firstOf.push_back(slot);
+            distinctOf[slot] = index;
+        }
+    }
+    std::vector<uint64_t> prefix(firstOf.size(), 0);
+    for (size_t d = 0; d < firstOf.size(); ++d)
+        if (v.types[firstOf[d]] == Text)
+            prefix[d] = SqlFunctions::primaryPrefix(v.texts.at(firstOf[d]));
+    auto compare = [&](uint32_t da, uint32_t db) {
+        const uint32_t a = firstOf[da], b = firstOf[db];
+        const int ca = v.types[a] == Real ? Integer : v.types[a];
+        const int cb = v.types[b] == Real ? Integer : v.types[b];
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        if (ca == Null)
+            return 0;
+        if (ca == Integer)
+            return compareNumbers(v, a, b);
+        if (ca == Blob)
+            return compareBlobs(v.texts.at(a), v.texts.at(b));
+        if (prefix[da] != prefix[db])
+            return prefix[da] < prefix[db] ? -1 : 1;
+        return SqlFunctions::collate(v.texts.at(a), v.texts.at(b));
+    };
+    std::vector<uint32_t> sorted(firstOf.size());
+    std::iota(sorted.begin(), sorted.end(), 0u);
+    std::sort(sorted.begin(), sorted.end(),
+              [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
+    std::vector<int32_t> rankOfDistinct(firstOf.size());
+    int32_t rank = -1;
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        if (i == 0 || compare(sorted[i - 1], sorted[i]) != 0)
+            ++rank;
+        rankOfDistinct[sorted[i]] = rank;
+    }
+    std::vector<int32_t> ranks(n);
+    for (uint32_t slot = 0; slot < n; ++slot)
+        ranks[slot] = rankOfDistinct[distinctOf[slot]];
+    return ranks;
+}
+
+const std::vector<uint32_t>& TableImage::order(const SortSpec& spec) {
+    if (auto it = m_orders.find(spec); it != m_orders.end())
+        return it->second;
+    std::vector<int> keys;
+    for (const auto& [field, desc] : spec)
+        keys.push_back(field);
+    prepareRanks(keys);
+    const uint32_t n = rowCount();
+    std::vector<uint32_t> sorted(n);
+    std::iota(sorted.begin(), sorted.end(), 0u);
+    // Stable counting sorts from the last key to the first over dense ranks; sorted start in
+    // row id order, which settles equal keys.
+    std::vector<uint32_t> next(n);
+    for (auto key = spec.rbegin(); key != spec.rend(); ++key) {
+        const std::vector<int32_t>& r = ranks(key->first);
+        const int32_t top = n ? *std::max_element(r.begin(), r.end()) : 0;
+        std::vector<uint32_t> counts(size_t(top) + 2, 0);
+        auto bucket = [&](uint32_t slot) { return size_t(key->second ? top - r[slot] : r[slot]); };
+        for (uint32_t slot : sorted)
+            ++counts[bucket(slot) + 1];
+        std::partial_sum(counts.begin(), counts.end(), counts.begin());
+        for (uint32_t slot : sorted)
+            next[counts[bucket(slot)]++] = slot;
+        sorted.swap(next);
+    }
+    m_newParts = true;
+    return m_orders.emplace(spec, std::move(sorted)).first->second;
+}
+
+std::vector<uint32_t> TableImage::slotsWithUpperText(int field, QByteArrayView upperText) {
+    const Texts& up = upperTexts(field);
+    const Values& v = values(field);
+    auto hashOf = [](QByteArrayView t) { return qHash(t, 0); };
+    auto it = m_upperIndex.find(field);
+    if (it == m_upperIndex.end()) {
+        std::vector<std::pair<size_t, uint32_t>> keyed(rowCount());
+        for (uint32_t slot = 0; slot < rowCount(); ++slot)
+            keyed[slot] = {hashOf(up.at(slot)), slot};
+        std::sort(keyed.begin(), keyed.end());
+        std::vector<uint32_t> index(rowCount());
+        for (uint32_t i = 0; i < rowCount(); ++i)
+            index[i] = keyed[i].second;
+        it = m_upperIndex.emplace(field, std::move(index)).first;
+    }
+    const std::vector<uint32_t>& index = it->second;
+    const size_t wanted = hashOf(upperText);
+    auto first = std::lower_bound(index.begin(), index.end(), wanted,
+                                  [&](uint32_t slot, size_t h) { return hashOf(up.at(slot)) < h; });
+    std::vector<uint32_t> found;
+    for (; first != index.end() && hashOf(up.at(*first)) == wanted; ++first)
+        if (v.types[*first] != Null && up.at(*first) == upperText)
+            found.push_back(*first);
+    std::sort(found.begin(), found.end());
+    return found;
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+struct sqlite3;
+class QIODevice;
+
+// One table held in memory as it stood at one change of the file: the row ids in ascending
+// order ("slots"), and, read when first needed, a field's values, its texts upper-cased, its
+// sort ranks and the row order of a sort. Every keystroke's view is evaluated over these
+// instead of reading the whole file through SQLite again.
+class TableImage {
+public:
+    // Sort classes in the order ORDER BY puts them.
+    enum ValueType : uint8_t { Null = 0, Integer = 1, Real = 2, Text = 3, Blob = 4 };
+
+    struct Texts {
+        std::vector<uint32_t> ends;
+        std::string bytes;
+        QByteArrayView at(uint32_t slot) const {
+            const uint32_t begin = slot == 0 ? 0 : ends[slot - 1];
+            return QByteArrayView(bytes.data() + begin, ends[slot] - begin);
+        }
+        void append(const char* text, size_t length) {
+            bytes.append(text, length);
+            ends.push_back(uint32_t(bytes.size()));
+        }
+    };
+    struct Values {
+        std::vector<uint8_t> types; // ValueType per slot
+        Texts texts;                // as SQLite gives them as text; empty for NULL
+        std::vector<int64_t> bits;  // INTEGER values, or REAL values' bits; empty when none
+        double number(uint32_t slot) const;
+    };
+    // Keys of a sort: field index and whether descending.
+    using SortSpec = std::vector<std::pair<int, bool>>;
+
+    // Nothing is read before load() or readFrom().
+    TableImage(sqlite3* db, const QString& table, const QStringList& fields,
+               const QString& rowIdName);
+
+    // Reads those of `fields` not held yet, in one pass over the file.
+    void load(std::vector<int> fields);
+
+    uint32_t rowCount() const { return uint32_t(m_rowids.size()); }
+    qint64 rowid(uint32_t slot) const { return m_rowids[slot]; }
+    // The slot of a row id, -1 when the table had no such row.
+    int64_t slotOf(qint64 rowid) const;
+
+    // Each throws EngineError when the file cannot be read.
+    const Values& values(int field);
+    // UPPER of each value as the engine computes it (NULL stays empty).
+    const Texts& upperTexts(int field);
+    // Equal values share a rank; ranks follow ORDER BY <field> COLLATE the engine's collation.
+    const std::vector<int32_t>& ranks(int field);
+    // Builds the ranks of several fields at once, on threads of their own.
+    void prepareRanks(const std::vector<int>& fields);
+    // Every slot in the order of the sort, equal keys by ascending row id.
+    const std::vector<uint32_t>& order(const SortSpec& spec);
+
+    // What the image holds, by pointers to parts that never change once built: what the
+    // cache writes, on another thread, while the image goes on growing.
+    struct Snapshot {
+        const std::vector<qint64>* rowids = nullptr;
+        std::vector<std::pair<int, const Values*>> values;
+        std::vector<std::pair<int, const Texts*>> upper;
+        std::vector<std::pair<int, const std::vector<int32_t>*>> ranks;
+        std::vector<std::pair<const SortSpec*, const std::vector<uint32_t>*>> orders;
+    };
+    Snapshot snapshot() const;
+    // Whether anything was built since the image was read or last taken a snapshot of.
+    bool hasNewParts() const { return m_newParts; }
+    static bool writeTo(const Snapshot& parts, QIODevice& out);
+    // Fills an image that holds nothing yet; false (and nothing held) when `data` does not fit.
+    bool readFrom(QIODevice& in);
+
+    // Slots whose upper-cased field equals `upperText` exactly, ascending.
+    std::vector<uint32_t> slotsWithUpperText(int field, QByteArrayView upperText);
+
+private:
+    static std::vector<int32_t> computeRanks(const Values& values);
+    sqlite3* m_db;
+    QString m_table;
+    QStringList m_fields;
+    QString m_rowIdName;
+    std::vector<qint64> m_rowids;
+    bool m_rowidsRead = false;
+    mutable bool m_newParts = false;
+    void takeRowids(std::vector<qint64> rowids);
+    bool m_dense = false; // slot == rowid - m_rowids[0] for every row
+    std::unordered_map<qint64, uint32_t> m_slotOfSparse;
+    std::map<int, std::unique_ptr<Values>> m_values;
+    std::map<int, std::unique_ptr<Texts>> m_upper;
+    // Slots ordered by the hash of their upper-cased text, for equality look-ups.
+    std::map<int, std::vector<uint32_t>> m_upperIndex;
+    std::map<int, std::vector<int32_t>> m_ranks;
+    std::map<SortSpec, std::vector<uint32_t>> m_orders;
+};

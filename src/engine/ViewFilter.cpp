@@ -1,0 +1,181 @@
+#include "ViewFilter.h"
+
+#include "Connection.h"
+#include "SqlFunctions.h"
+#include "TableImage.h"
+
+#include <cstring>
+
+namespace {
+
+struct Token {
+    enum Kind { Word, String, Number, Symbol } kind;
+    QString text;
+};
+
+// Splits the translated tail into words, single-quoted strings, whole numbers and the
+// symbols ( ) , >= ; nothing when anything else occurs.
+std::optional<std::vector<Token>> tokenize(const QString& s) {
+    std::vector<Token> tokens;
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    while (i < n) {
+        const QChar c = s[i];
+        if (c.isSpace()) {
+            ++i;
+        } else if (c.isLetter() || c == u'_') {
+            if (c.unicode() >= 0x80)
+                return std::nullopt;
+            qsizetype j = i;
+            while (j < n && s[j].unicode() < 0x80 && (s[j].isLetterOrNumber() || s[j] == u'_'))
+                ++j;
+            tokens.push_back({Token::Word, s.mid(i, j - i)});
+            i = j;
+        } else if (c.isDigit() && c.unicode() < 0x80) {
+            qsizetype j = i;
+            while (j < n && s[j].unicode() < 0x80 && s[j].isDigit())
+                ++j;
+            if (j < n && (s[j].isLetter() || s[j] == u'.' || s[j] == u'_'))
+                return std::nullopt;
+            tokens.push_back({Token::Number, s.mid(i, j - i)});
+            i = j;
+        } else if (c == u'\'') {
+            QString value;
+            qsizetype j = i + 1;
+            for (;; ++j) {
+                if (j >= n)
+                    return std::nullopt;
+                if (s[j] == u'\'') {
+                    if (j + 1 < n && s[j + 1] == u'\'') {
+                        value += u'\'';
+                        ++j;
+                        continue;
+                    }
+                    break;
+                }
+                value += s[j];
+            }
+            tokens.push_back({Token::String, value});
+            i = j + 1;
+        } else if (c == u'>' && i + 1 < n && s[i + 1] == u'=') {
+            tokens.push_back({Token::Symbol, QStringLiteral(">=")});
+            i += 2;
+        } else if (c == u'(' || c == u')' || c == u',') {
+            tokens.push_back({Token::Symbol, QString(c)});
+            ++i;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return tokens;
+}
+
+bool isWord(const std::vector<Token>& t, size_t i, const char* word) {
+    return i < t.size() && t[i].kind == Token::Word &&
+           t[i].text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+bool isSymbol(const std::vector<Token>& t, size_t i, const char* symbol) {
+    return i < t.size() && t[i].kind == Token::Symbol && t[i].text == QLatin1String(symbol);
+}
+
+bool likeMatches(const QByteArray& pattern, QByteArrayView text) {
+    return SqlFunctions::likeMatch(pattern, text);
+}
+
+} // namespace
+
+std::optional<ViewFilter> ViewFilter::parse(const QString& whereTail, const Connection& conn) {
+    const auto tokens = tokenize(whereTail);
+    if (!tokens)
+        return std::nullopt;
+    const std::vector<Token>& t = *tokens;
+    ViewFilter filter;
+    if (t.empty())
+        return filter;
+    if (!isWord(t, 0, "WHERE"))
+        return std::nullopt;
+    auto field = [&](size_t i) {
+        return i < t.size() && t[i].kind == Token::Word ? conn.fieldIndex(t[i].text) : -1;
+    };
+    size_t i = 1;
+    for (;;) {
+        Condition c{};
+        if (isWord(t, i, "vantora_upper_like") && isSymbol(t, i + 1, "(") && i + 2 < t.size() &&
+            t[i + 2].kind == Token::String && isSymbol(t, i + 3, ",") && field(i + 4) >= 0 &&
+            isSymbol(t, i + 5, ")")) {
+            c = {Condition::UpperLike, field(i + 4), t[i + 2].text.toUtf8(), 0};
+            i += 6;
+        } else if (field(i) >= 0 && isWord(t, i + 1, "LIKE") && i + 2 < t.size() &&
+                   t[i + 2].kind == Token::String) {
+            c = {Condition::Like, field(i), t[i + 2].text.toUtf8(), 0};
+            i += 3;
+        } else if (field(i) >= 0 && conn.fields()[field(i)].integer && isSymbol(t, i + 1, ">=") &&
+                   i + 2 < t.size() && t[i + 2].kind == Token::Number &&
+                   t[i + 2].text.size() <= 15) {
+            // An integer field compares numbers by value; a text or blob it holds is greater
+            // than any number, a NULL matches nothing.
+            c = {Condition::AtLeast, field(i), {}, t[i + 2].text.toLongLong()};
+            i += 3;
+        } else {
+            return std::nullopt;
+        }
+        filter.m_conditions.push_back(c);
+        if (i == t.size())
+            return filter;
+        if (!isWord(t, i, "AND"))
+            return std::nullopt;
+        ++i;
+    }
+}
+
+std::vector<int> ViewFilter::fields() const {
+    std::vector<int> out;
+    for (const Condition& c : m_conditions)
+        out.push_back(c.field);
+    return out;
+}
+
+std::vector<uint8_t> ViewFilter::matches(TableImage& image) const {
+    const uint32_t n = image.rowCount();
+    std::vector<uint8_t> mask(n, 1);
+    for (const Condition& c : m_conditions) {
+        const TableImage::Values& values = image.values(c.field);
+        const std::vector<uint8_t>& types = values.types;
+        switch (c.kind) {
+        case Condition::UpperLike: {
+            const TableImage::Texts& upper = image.upperTexts(c.field);
+            for (uint32_t s = 0; s < n; ++s)
+                if (mask[s])
+                    mask[s] = types[s] != TableImage::Null && likeMatches(c.pattern, upper.at(s));
+            break;
+        }
+        case Condition::Like:
+            for (uint32_t s = 0; s < n; ++s)
+                if (mask[s])
+                    mask[s] =
+                        types[s] != TableImage::Null && likeMatches(c.pattern, values.texts.at(s));
+            break;
+        case Condition::AtLeast:
+            for (uint32_t s = 0; s < n; ++s) {
+                if (!mask[s])
+                    continue;
+                switch (types[s]) {
+                case TableImage::Null:
+                    mask[s] = 0;
+                    break;
+                case TableImage::Integer:
+                    mask[s] = values.bits[s] >= c.least;
+                    break;
+                case TableImage::Real:
+                    mask[s] = values.number(s) >= double(c.least);
+                    break;
+                default:
+                    break; // texts and blobs sort above every number
+                }
+            }
+            break;
+        }
+    }
+    return mask;
+}
