@@ -41,7 +41,7 @@ bool fileHasMoved(sqlite3* db) {
 // folder is no table either: only a regular file (after following links) is opened.
 void requireRegularFile(const QString& path, const QString& rawPath) {
     if (!QFileInfo(path).isFile())
-        throw EngineError(QStringLiteral("Not a regular file: %1").arg(rawPath));
+        throw EngineError(QStringLiteral("Keine gewöhnliche Datei: %1").arg(rawPath));
 }
 
 } // namespace

@@ -324,7 +324,7 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
                        "CREATE TABLE %1 (%2); BEGIN;")
             .arg(LocalSqlTranslator::sqlIdentifier(tableName), columns.join(u','));
     if (sqlite3_exec(db, create.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("Cannot create the table"));
+        fail(QStringLiteral("Die Tabelle kann nicht angelegt werden"));
     sqlite3_stmt* insert = nullptr;
     const QString ins = QStringLiteral("INSERT INTO %1 VALUES (%2)")
                             .arg(LocalSqlTranslator::sqlIdentifier(tableName), marks.join(u','));

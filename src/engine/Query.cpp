@@ -240,7 +240,7 @@ const QStringList* Query::fetchRow(int row) const {
                 .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), m_conn->rowIdName());
         if (sqlite3_prepare_v2(m_conn->handle(), sql.toUtf8().constData(), -1, &m_rowStmt,
                                nullptr) != SQLITE_OK)
-            m_conn->raise(QStringLiteral("Cannot read row"));
+            m_conn->raise(QStringLiteral("Die Zeile kann nicht gelesen werden"));
     }
     sqlite3_bind_int64(m_rowStmt, 1, rowId(row));
     auto* values = new QStringList;

@@ -229,7 +229,7 @@ bool Table::readStored(qint64 rowid, StoredRecord& out) const {
     if (rc == SQLITE_DONE)
         return false;
     if (rc != SQLITE_ROW)
-        m_conn->raise(QStringLiteral("Cannot read a record of %1").arg(m_name));
+        m_conn->raise(QStringLiteral("Ein Datensatz von %1 kann nicht gelesen werden").arg(m_name));
     for (int i = 0; i < fieldCount(); ++i)
         out.push_back(storedValue(s.st, i));
     return true;
@@ -237,11 +237,13 @@ bool Table::readStored(qint64 rowid, StoredRecord& out) const {
 
 QStringList Table::readCurrent() const {
     if (!isOpen() || eof())
-        throw EngineError(QStringLiteral("No current record"));
+        throw EngineError(QStringLiteral("Kein aktueller Datensatz"));
     const qint64 id = m_rowids[size_t(m_row)];
     StoredRecord stored;
     if (id < 0 || !readStored(id, stored))
-        throw EngineError(QStringLiteral("Record %1 of %2 is gone").arg(m_row + 1).arg(m_name));
+        throw EngineError(QStringLiteral("Der Datensatz %1 von %2 existiert nicht mehr")
+                              .arg(m_row + 1)
+                              .arg(m_name));
     QStringList texts;
     for (const StoredValue& v : stored)
         texts << storedText(v);

@@ -20,7 +20,8 @@ struct Statement {
         if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
             const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
             sqlite3_finalize(st);
-            throw EngineError(QStringLiteral("Cannot read the table: %1").arg(msg));
+            throw EngineError(
+                QStringLiteral("Die Tabelle kann nicht gelesen werden: \"%1\"").arg(msg));
         }
     }
     ~Statement() { sqlite3_finalize(st); }
@@ -30,8 +31,8 @@ struct Statement {
 
 void requireDone(sqlite3* db, int rc) {
     if (rc != SQLITE_DONE)
-        throw EngineError(
-            QStringLiteral("Cannot read the table: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
+        throw EngineError(QStringLiteral("Die Tabelle kann nicht gelesen werden: \"%1\"")
+                              .arg(QString::fromUtf8(sqlite3_errmsg(db))));
 }
 
 // Numbers compare by value whatever their storage class, as SQLite compares them.
@@ -126,7 +127,7 @@ void TableImage::load(std::vector<int> fields) {
         fields.end());
     for (int f : fields)
         if (f < 0 || f >= m_fields.size())
-            throw EngineError(QStringLiteral("Field index out of range"));
+            throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
     const bool readsRowids = !m_rowidsRead;
     if (!readsRowids && fields.empty())
         return;

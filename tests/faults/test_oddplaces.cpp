@@ -71,9 +71,9 @@ void TestOddPlaces::namedPipeInPlaceOfATable() {
     // The start and the games view in edit mode each say so at once.
     const QStringList lines = out.split(u'\n');
     QCOMPARE(lines.size(), 3);
-    QVERIFY2(lines[0].startsWith(QStringLiteral("start: error: Not a regular file:")),
+    QVERIFY2(lines[0].startsWith(QStringLiteral("start: error: Keine gewöhnliche Datei:")),
              qPrintable(out));
-    QVERIFY2(lines[1].startsWith(QStringLiteral("edit mode 1: error: Not a regular file:")),
+    QVERIFY2(lines[1].startsWith(QStringLiteral("edit mode 1: error: Keine gewöhnliche Datei:")),
              qPrintable(out));
 }
 
