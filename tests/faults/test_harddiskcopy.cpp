@@ -7,6 +7,7 @@
 #include "AppFixture.h"
 #include "AppState.h"
 #include "AppWindows.h"
+#include "ChildProcess.h"
 #include "ClickArea.h"
 #include "StripPicture.h"
 #include "TForm1.h"
@@ -119,36 +120,6 @@ int childWriter(const QString& path) {
     }
 }
 
-// --- Test side -----------------------------------------------------------------------
-
-QString rootOf(const QByteArray& out) {
-    for (const QByteArray& line : out.split('\n'))
-        if (line.startsWith("root "))
-            return QFile::decodeName(line.mid(5));
-    return {};
-}
-
-// Starts this program as a child; true once it printed "started".
-bool startChild(QProcess& child, const QStringList& arguments, QByteArray& out) {
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), arguments);
-    if (!child.waitForStarted())
-        return false;
-    const QDeadlineTimer deadline(240000);
-    while (!out.contains("started\n") && child.state() == QProcess::Running &&
-           !deadline.hasExpired()) {
-        child.waitForReadyRead(1000);
-        out += child.readAllStandardOutput();
-    }
-    return out.contains("started\n");
-}
-
-void killChild(QProcess& child) {
-    if (child.state() != QProcess::NotRunning && child.processId() > 0)
-        ::kill(pid_t(child.processId()), SIGKILL);
-    child.waitForFinished();
-}
-
 } // namespace
 
 class TestHardDiskCopy : public QObject {
@@ -173,12 +144,12 @@ void TestHardDiskCopy::killedWhileStoringThenStartedAgain() {
     QFETCH(int, round);
     QProcess child;
     QByteArray out;
-    const bool started = startChild(
+    const bool started = ChildProcess::start(
         child, {importing ? QStringLiteral("--child-import") : QStringLiteral("--child-post")},
         out);
-    const QString root = rootOf(out);
+    const QString root = ChildProcess::rootOf(out);
     auto cleanUp = qScopeGuard([&] {
-        killChild(child);
+        ChildProcess::kill(child);
         if (!root.isEmpty())
             QDir(root).removeRecursively();
     });
@@ -197,7 +168,7 @@ void TestHardDiskCopy::killedWhileStoringThenStartedAgain() {
     while (!TableChecks::hasHotJournal(copy) && !deadline.hasExpired())
         QThread::usleep(100);
     QThread::msleep((round - 1) * 3);
-    killChild(child);
+    ChildProcess::kill(child);
     qInfo("journal beside the copy after the kill: %s",
           TableChecks::hasHotJournal(copy) ? "hot"
                                            : (TableChecks::hasJournal(copy) ? "yes" : "no"));
@@ -228,8 +199,9 @@ void TestHardDiskCopy::copyWhileAnotherProgramWrites() {
     TestSupport::makeTable(source, QStringLiteral("CDData"), kDiscSchema, discRows(60000));
     QProcess writer;
     QByteArray out;
-    const bool started = startChild(writer, {QStringLiteral("--child-writer"), source}, out);
-    auto cleanUp = qScopeGuard([&] { killChild(writer); });
+    const bool started =
+        ChildProcess::start(writer, {QStringLiteral("--child-writer"), source}, out);
+    auto cleanUp = qScopeGuard([&] { ChildProcess::kill(writer); });
     QVERIFY2(started, out.constData());
 
     QDir().mkpath(dir.filePath(QStringLiteral("hd")));

@@ -8,6 +8,7 @@
 #include "AppFixture.h"
 #include "AppState.h"
 #include "AppWindows.h"
+#include "ChildProcess.h"
 #include "ClickArea.h"
 #include "FaultVfs.h"
 #include "StripPicture.h"
@@ -185,14 +186,6 @@ int childExport(int rows) {
 
 // --- Test side -----------------------------------------------------------------------
 
-// The child's root folder, from its "root ..." line.
-QString rootOf(const QByteArray& out) {
-    for (const QByteArray& line : out.split('\n'))
-        if (line.startsWith("root "))
-            return QString::fromUtf8(line.mid(5));
-    return {};
-}
-
 // Ends the child if it still runs and removes its root folder, when the test leaves.
 auto endChildAndRemove(QProcess& child, const QString& root) {
     return qScopeGuard([&child, root] {
@@ -240,33 +233,7 @@ private slots:
     void killedDuringImport();
     void killedDuringExport_data();
     void killedDuringExport();
-
-private:
-    // Starts this program as a child with `arguments`; true once it printed "started".
-    bool startChild(QProcess& child, const QStringList& arguments, QByteArray& out);
 };
-
-bool TestKilledExchange::startChild(QProcess& child, const QStringList& arguments,
-                                    QByteArray& out) {
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), arguments);
-    if (!child.waitForStarted())
-        return false;
-    // Generous: the child writes its tables and files first, under a sanitizer too.
-    const QDeadlineTimer deadline(240000);
-    while (!out.contains("started\n") && child.state() == QProcess::Running &&
-           !deadline.hasExpired()) {
-        child.waitForReadyRead(1000);
-        out += child.readAllStandardOutput();
-    }
-    return out.contains("started\n");
-}
-
-// Kills the child unless it has ended already (a pid of 0 would mean the whole group).
-static void killChild(QProcess& child) {
-    if (child.state() != QProcess::NotRunning && child.processId() > 0)
-        ::kill(pid_t(child.processId()), SIGKILL);
-}
 
 enum class KillWhen { JournalAppears, FileGrew, ChildWritesHalfAPage };
 
@@ -286,11 +253,12 @@ void TestKilledExchange::killedDuringImport() {
     QFETCH(int, killAtWrite);
     QProcess child;
     QByteArray out;
-    const bool started = startChild(child,
-                                    {QStringLiteral("--child-import"),
-                                     QString::number(kImportLines), QString::number(killAtWrite)},
-                                    out);
-    const QString root = rootOf(out);
+    const bool started =
+        ChildProcess::start(child,
+                            {QStringLiteral("--child-import"), QString::number(kImportLines),
+                             QString::number(killAtWrite)},
+                            out);
+    const QString root = ChildProcess::rootOf(out);
     auto cleanUp = endChildAndRemove(child, root);
     QVERIFY2(started, out.constData());
     QVERIFY(!root.isEmpty());
@@ -317,7 +285,7 @@ void TestKilledExchange::killedDuringImport() {
     }
     // Only the kill ends the child: it never stops by itself, nor on a sanitizer's report.
     QVERIFY(child.state() == QProcess::Running || self);
-    killChild(child);
+    ChildProcess::kill(child);
     if (child.state() != QProcess::NotRunning)
         QVERIFY(child.waitForFinished(60000));
     QCOMPARE(child.exitStatus(), QProcess::CrashExit);
@@ -369,9 +337,9 @@ void TestKilledExchange::killedDuringExport() {
         QSKIP("needs /proc to see the file being written");
     QProcess child;
     QByteArray out;
-    const bool started =
-        startChild(child, {QStringLiteral("--child-export"), QString::number(kExportRows)}, out);
-    const QString root = rootOf(out);
+    const bool started = ChildProcess::start(
+        child, {QStringLiteral("--child-export"), QString::number(kExportRows)}, out);
+    const QString root = ChildProcess::rootOf(out);
     auto cleanUp = endChildAndRemove(child, root);
     QVERIFY2(started, out.constData());
     const QString data = root + QStringLiteral("/disc/DATA");
@@ -389,7 +357,7 @@ void TestKilledExchange::killedDuringExport() {
     }
     // Only the kill ends the child: it never stops by itself, nor on a sanitizer's report.
     QVERIFY(child.state() == QProcess::Running);
-    killChild(child);
+    ChildProcess::kill(child);
     if (child.state() != QProcess::NotRunning)
         QVERIFY(child.waitForFinished(60000));
     QCOMPARE(child.exitStatus(), QProcess::CrashExit);
