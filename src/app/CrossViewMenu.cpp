@@ -11,13 +11,18 @@ CrossViewMenu::CrossViewMenu(QWidget* parent) : QMenu(parent) {
     setAccessibleName(QStringLiteral("Derselbe Titel in den anderen Ansichten"));
 }
 
-void CrossViewMenu::fill(const QString& currentView, const QString& dataDir, const QString& title) {
+void CrossViewMenu::fill(const QString& currentView, const QString& dataDir, const QString& title,
+                         OpenTables& openTables) {
     clear();
     m_chosen.clear();
     for (const ViewDefinition& view : Views::all()) {
         if (view.name == currentView)
             continue;
-        const auto table = Connection::open(dataDir + ViewQuery::dirSeparator() + view.tableFile);
+        // Opening again is cheap while the table is held; a file replaced since (another
+        // program, a new hard-disk copy) is opened anew.
+        const QString path = dataDir + ViewQuery::dirSeparator() + view.tableFile;
+        const std::shared_ptr<Connection> table = Connection::open(path);
+        openTables[path] = table;
         const QList<TitleMatch> matches = TitleMatches::find(
             *table, QStringLiteral("TITEL"), view.categoryField, QStringLiteral("AUSGABE"), title);
         // "&" would mark a shortcut letter ("CD & DVD"): doubled, it shows as itself.

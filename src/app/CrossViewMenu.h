@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QMenu>
+#include <memory>
+
+class Connection;
 
 // The small menu that leads from a record of the grid to the same title in the other two
 // views: one line a view, with how many records it holds under that title and the newest
@@ -10,9 +14,14 @@ class CrossViewMenu : public QMenu {
 public:
     explicit CrossViewMenu(QWidget* parent = nullptr);
 
+    // The tables looked into, kept open by their caller so that their titles, upper-cased
+    // and indexed on the first opening, serve every later one.
+    using OpenTables = QHash<QString, std::shared_ptr<Connection>>;
+
     // Fills the menu for `title`, a record's title in `currentView`, from the other views'
     // tables in `dataDir`. Throws EngineError when a table cannot be read.
-    void fill(const QString& currentView, const QString& dataDir, const QString& title);
+    void fill(const QString& currentView, const QString& dataDir, const QString& title,
+              OpenTables& openTables);
 
     // The view whose line was chosen; empty when the menu was closed without a choice.
     QString chosenView() const { return m_chosen; }

@@ -3,10 +3,12 @@
 #include "Query.h"
 #include "Table.h"
 
+#include <QHash>
 #include <QWidget>
 #include <functional>
 
 class ClickArea;
+class Connection;
 class DataGrid;
 class DataSource;
 class QLabel;
@@ -123,6 +125,8 @@ private:
     bool commitPendingEdit();
 
     bool m_shown = false;
+    // The other views' tables, held open for the menu of a record's title.
+    QHash<QString, std::shared_ptr<Connection>> m_crossViewTables;
     bool m_outerSized = false;
     QString m_lastOpenDir;
 };

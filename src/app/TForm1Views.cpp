@@ -120,7 +120,7 @@ void TForm1::DBGrid1RecordRequested(int row, const QPoint& globalPos) {
         return;
     const QString title = Query1.value(row, titleField);
     CrossViewMenu menu(this);
-    menu.fill(s.CurrentView, s.DataDir, title);
+    menu.fill(s.CurrentView, s.DataDir, title, m_crossViewTables);
     menu.exec(globalPos);
     if (!menu.chosenView().isEmpty())
         ShowViewWithTitle(menu.chosenView(), title);
