@@ -275,6 +275,8 @@ void TForm1::FormShow() {
     s.SortField = QStringLiteral("TITEL");
     s.SortDirection.clear();
     DoSQL(s.ViewTableFile);
+    // The look-ups above read only each first row; the games view is shown whole.
+    Query1.fillRows();
     FormatTable(s.CurrentView);
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <stdexcept>
 
 #include <sqlite3.h>
 
@@ -27,6 +28,10 @@ void Query::close() {
     m_open = false;
     m_row = 0;
     std::vector<uint32_t>().swap(m_slots);
+    std::vector<uint8_t>().swap(m_pendingMatch);
+    m_pending = false;
+    m_pendingHits = 0;
+    m_pendingFirst = -1;
     m_cachedFields.clear();
     m_cachedValues.clear();
     m_image.reset();
@@ -107,16 +112,12 @@ void Query::open() {
             fields.push_back(field);
         m_image = m_conn->image(fields);
         if (m_filter) {
-            const std::vector<uint8_t> match = m_filter->matches(*m_image);
-            // Walking the sort's precomputed order keeps the matching rows already sorted.
-            const std::vector<uint32_t>& order = m_image->order(m_sortFields);
-            size_t hits = 0;
-            for (uint8_t m : match)
-                hits += m;
-            m_slots.reserve(hits);
-            for (uint32_t slot : order)
-                if (match[slot])
-                    m_slots.push_back(slot);
+            m_pendingMatch = m_filter->matches(*m_image);
+            for (uint8_t m : m_pendingMatch)
+                m_pendingHits += m;
+            m_pending = true;
+            if (m_image->hasOrder(m_sortFields))
+                fillRows();
         } else {
             stepThroughSqlite();
             if (!m_sortFields.empty())
@@ -133,6 +134,31 @@ void Query::open() {
     }
     m_open = true;
     m_row = 0;
+}
+
+void Query::fillRows() const {
+    if (!m_pending)
+        return;
+    // Walking the sort's precomputed order keeps the matching rows already sorted.
+    const std::vector<uint32_t>& order = m_image->order(m_sortFields);
+    m_slots.reserve(m_pendingHits);
+    for (uint32_t slot : order)
+        if (m_pendingMatch[slot])
+            m_slots.push_back(slot);
+    std::vector<uint8_t>().swap(m_pendingMatch);
+    m_pending = false;
+}
+
+uint32_t Query::slotAt(int row) const {
+    if (row < 0 || size_t(row) >= size_t(recordCount()))
+        throw std::out_of_range("Query row");
+    if (m_pending && row == 0) {
+        if (m_pendingFirst < 0)
+            m_pendingFirst = m_image->firstInOrder(m_sortFields, m_pendingMatch);
+        return uint32_t(m_pendingFirst);
+    }
+    fillRows();
+    return m_slots[size_t(row)];
 }
 
 void Query::stepThroughSqlite() {
@@ -165,6 +191,7 @@ void Query::sortResult() {
 
 std::vector<int> Query::rowsInStoredOrder() const {
     std::vector<int> rows;
+    fillRows();
     if (!m_open || m_slots.empty())
         return rows;
     // Row number + 1 by slot; 0 where the slot is not in the result.
@@ -179,7 +206,7 @@ std::vector<int> Query::rowsInStoredOrder() const {
 }
 
 qint64 Query::rowId(int row) const {
-    return m_image->rowid(m_slots.at(size_t(row)));
+    return m_image->rowid(slotAt(row));
 }
 
 QStringList Query::fieldNames() const {
@@ -216,7 +243,7 @@ QByteArrayView Query::cachedBytes(int cachedField, int row) const {
         m_image->load(m_cachedFields);
         values = &m_image->values(m_cachedFields[size_t(cachedField)]);
     }
-    return values->texts.at(m_slots[size_t(row)]);
+    return values->texts.at(slotAt(row));
 }
 
 QString Query::fieldByName(const QString& name) const {

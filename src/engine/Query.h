@@ -41,7 +41,11 @@ public:
     void open();    // prepares when needed; throws EngineError
     bool isOpen() const { return m_open; }
 
-    int recordCount() const { return int(m_slots.size()); }
+    int recordCount() const { return int(m_pending ? m_pendingHits : m_slots.size()); }
+    // Puts every row of the result in order now. An open result whose sort order was not
+    // built yet puts them in order only when a row past the first is read: a look-up of the
+    // first row (the latest issue) then needs no whole sort.
+    void fillRows() const;
     QStringList fieldNames() const;
     int fieldCount() const;
     int fieldIndex(const QString& name) const; // case-insensitive, -1 when missing
@@ -86,9 +90,15 @@ private:
     bool m_prepared = false;
     bool m_open = false;
     int m_row = 0;
-    std::shared_ptr<TableImage> m_image; // the table as the result was taken from it
-    std::vector<uint32_t> m_slots;       // the result's rows as slots of m_image
-    std::vector<int> m_cachedFields;     // field index of each cached name
+    std::shared_ptr<TableImage> m_image;   // the table as the result was taken from it
+    mutable std::vector<uint32_t> m_slots; // the result's rows as slots of m_image
+    // Until the rows are put in order: which slots match, how many, and the first in order.
+    mutable std::vector<uint8_t> m_pendingMatch;
+    mutable bool m_pending = false;
+    size_t m_pendingHits = 0;
+    mutable int64_t m_pendingFirst = -1;
+    uint32_t slotAt(int row) const;
+    std::vector<int> m_cachedFields; // field index of each cached name
     mutable std::vector<const TableImage::Values*> m_cachedValues;
     // ORDER BY done by the engine over precomputed value ranks (fields by index, descending).
     std::vector<std::pair<int, bool>> m_sortFields;

@@ -244,6 +244,20 @@ void TableImage::prepareRanks(const std::vector<int>& fields) {
     m_newParts = true;
 }
 
+int TableImage::compareValues(const Values& v, uint32_t a, uint32_t b) {
+    const int ca = v.types[a] == Real ? Integer : v.types[a];
+    const int cb = v.types[b] == Real ? Integer : v.types[b];
+    if (ca != cb)
+        return ca < cb ? -1 : 1;
+    if (ca == Null)
+        return 0;
+    if (ca == Integer)
+        return compareNumbers(v, a, b);
+    if (ca == Blob)
+        return compareBlobs(v.texts.at(a), v.texts.at(b));
+    return SqlFunctions::collate(v.texts.at(a), v.texts.at(b));
+}
+
 std::vector<int32_t> TableImage::computeRanks(const Values& v) {
     const uint32_t n = uint32_t(v.types.size());
     // Sorting distinct values only: issues and ratings repeat a great deal.
@@ -300,19 +314,9 @@ std::vector<int32_t> TableImage::computeRanks(const Values& v) {
             prefix[d] = SqlFunctions::primaryPrefix(v.texts.at(firstOf[d]));
     auto compare = [&](uint32_t da, uint32_t db) {
         const uint32_t a = firstOf[da], b = firstOf[db];
-        const int ca = v.types[a] == Real ? Integer : v.types[a];
-        const int cb = v.types[b] == Real ? Integer : v.types[b];
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-        if (ca == Null)
-            return 0;
-        if (ca == Integer)
-            return compareNumbers(v, a, b);
-        if (ca == Blob)
-            return compareBlobs(v.texts.at(a), v.texts.at(b));
-        if (prefix[da] != prefix[db])
+        if (v.types[a] == Text && v.types[b] == Text && prefix[da] != prefix[db])
             return prefix[da] < prefix[db] ? -1 : 1;
-        return SqlFunctions::collate(v.texts.at(a), v.texts.at(b));
+        return compareValues(v, a, b);
     };
     std::vector<uint32_t> sorted(firstOf.size());
     std::iota(sorted.begin(), sorted.end(), 0u);
@@ -358,6 +362,38 @@ const std::vector<uint32_t>& TableImage::order(const SortSpec& spec) {
     }
     m_newParts = true;
     return m_orders.emplace(spec, std::move(sorted)).first->second;
+}
+
+int64_t TableImage::firstInOrder(const SortSpec& spec, const std::vector<uint8_t>& marked) {
+    std::vector<const Values*> keys;
+    for (const auto& [field, desc] : spec)
+        keys.push_back(&values(field));
+    int64_t best = -1;
+    // Slots ascend, so a later slot with equal keys never replaces the one found first.
+    for (uint32_t slot = 0; slot < marked.size(); ++slot) {
+        if (!marked[slot])
+            continue;
+        if (best < 0) {
+            best = slot;
+            continue;
+        }
+        for (size_t k = 0; k < spec.size(); ++k) {
+            const Values& v = *keys[k];
+            const uint32_t b = uint32_t(best);
+            // Equal bytes of one type are equal values; most slots of a latest-issue look-up
+            // end here without the collation.
+            if (v.types[slot] == v.types[b] && v.texts.at(slot) == v.texts.at(b) &&
+                (v.bits.empty() || v.bits[slot] == v.bits[b]))
+                continue;
+            const int c = compareValues(v, slot, b);
+            if (c == 0)
+                continue;
+            if ((c < 0) != spec[k].second)
+                best = slot;
+            break;
+        }
+    }
+    return best;
 }
 
 std::vector<uint32_t> TableImage::slotsWithUpperText(int field, QByteArrayView upperText) {

@@ -66,6 +66,13 @@ public:
     void prepareRanks(const std::vector<int>& fields);
     // Every slot in the order of the sort, equal keys by ascending row id.
     const std::vector<uint32_t>& order(const SortSpec& spec);
+    bool hasOrder(const SortSpec& spec) const { return m_orders.count(spec) != 0; }
+    // The first of the marked slots in the order of the sort, without building that order:
+    // one pass comparing values, where the ranks of a title field would take a whole sort.
+    // -1 when no slot is marked.
+    int64_t firstInOrder(const SortSpec& spec, const std::vector<uint8_t>& marked);
+    // ORDER BY's comparison of two slots' values of one field: -1, 0 or 1.
+    static int compareValues(const Values& v, uint32_t a, uint32_t b);
 
     // What the image holds, by pointers to parts that never change once built: what the
     // cache writes, on another thread, while the image goes on growing.
