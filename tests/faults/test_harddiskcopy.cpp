@@ -34,10 +34,9 @@ using Rows = QList<QStringList>;
 
 namespace {
 
-const QString kGamesSchema = QStringLiteral("TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, "
-                                            "WERTUNG INTEGER, Ausgabe TEXT, KOMMENTAR TEXT");
-const QString kDiscSchema = QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT");
-const QString kTipsSchema = QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER");
+using TestSupport::kDiscSchema;
+using TestSupport::kGamesSchema;
+using TestSupport::kTipsSchema;
 
 Rows discRows(int count) {
     Rows rows;

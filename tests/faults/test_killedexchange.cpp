@@ -35,10 +35,9 @@ using Rows = QList<QStringList>;
 
 namespace {
 
-const QString kGamesSchema = QStringLiteral("TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, "
-                                            "WERTUNG INTEGER, Ausgabe TEXT, KOMMENTAR TEXT");
-const QString kDiscSchema = QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT");
-const QString kTipsSchema = QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER");
+using TestSupport::kDiscSchema;
+using TestSupport::kGamesSchema;
+using TestSupport::kTipsSchema;
 
 const Rows kDiscRows = {{"Völkerball", "2002/05", "Demo", "CD"},
                         {"Aqua Rennen", "2001/11", "Patch", "DVD"},

@@ -11,6 +11,15 @@ namespace TestSupport {
 // Returns false (and fails the test) when the generator did not succeed.
 bool makeArchive(const QString& dir, int games = 40, int disc = 60, int tips = 30, int seed = 7);
 
+// The column lists of the archive's three tables, in stored order, for makeTable().
+inline const QString kGamesSchema =
+    QStringLiteral("TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, WERTUNG INTEGER, "
+                   "Ausgabe TEXT, KOMMENTAR TEXT");
+inline const QString kDiscSchema =
+    QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT");
+inline const QString kTipsSchema =
+    QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER");
+
 // Creates a table file with the given schema and rows (texts; "\\N" for NULL).
 // `schema` is the column list, e.g. "TITEL TEXT, WERTUNG INTEGER".
 void makeTable(const QString& path, const QString& table, const QString& schema,
