@@ -100,14 +100,14 @@ void TForm1::buildControls() {
         // Disabled pictures let a press through to the strip behind them.
         face->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
-    Aktiv1->setAccessibleName(QStringLiteral("Spiele"));
-    Aktiv2->setAccessibleName(QStringLiteral("CD & DVD"));
-    Aktiv3->setAccessibleName(QStringLiteral("Tipps"));
+    Aktiv1->setAccessibleName(Views::stripCaption(Views::games()));
+    Aktiv2->setAccessibleName(Views::stripCaption(Views::disc()));
+    Aktiv3->setAccessibleName(Views::stripCaption(Views::tips()));
     Aktiv4->setAccessibleName(searchHint);
 
-    Image1 = clickArea(this, "Image1", QRect(12, 128, 91, 24), QStringLiteral("Spiele"));
-    Image2 = clickArea(this, "Image2", QRect(12, 153, 91, 24), QStringLiteral("CD & DVD"));
-    Image3 = clickArea(this, "Image3", QRect(12, 178, 90, 24), QStringLiteral("Tipps"));
+    Image1 = clickArea(this, "Image1", QRect(12, 128, 91, 24), Views::stripCaption(Views::games()));
+    Image2 = clickArea(this, "Image2", QRect(12, 153, 91, 24), Views::stripCaption(Views::disc()));
+    Image3 = clickArea(this, "Image3", QRect(12, 178, 90, 24), Views::stripCaption(Views::tips()));
     Image6 = clickArea(this, "Image6", QRect(12, 234, 90, 24), QStringLiteral("Auswahl"));
     Image6->setToolTip(searchHint);
     Image6->setAccessibleDescription(searchHint);
