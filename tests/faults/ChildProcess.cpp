@@ -4,11 +4,19 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <csignal>
 
 namespace ChildProcess {
 
 bool start(QProcess& child, const QStringList& arguments, QByteArray& out) {
+    // A killed child cannot remove its folders: they go below one of ours, removed with us.
+    // Its cache folder is its own too, not the one of a fixture of ours that may be gone.
+    static QTemporaryDir childTemp;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), childTemp.path());
+    env.remove(QStringLiteral("XDG_CACHE_HOME"));
+    child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), arguments);
     if (!child.waitForStarted())

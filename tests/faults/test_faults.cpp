@@ -226,6 +226,7 @@ QProcessEnvironment programEnvironment(const QString& root) {
     env.insert("XDG_CONFIG_HOME", root + "/config");
     env.insert("XDG_CONFIG_DIRS", root + "/xdg");
     env.insert("XDG_DATA_HOME", root + "/data");
+    env.insert("XDG_CACHE_HOME", root + "/cache");
     env.insert("XDG_RUNTIME_DIR", root + "/runtime");
     return env;
 }

@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "AppWindows.h"
+#include "ImageCache.h"
 #include "TestSupport.h"
 
 #include <QCoreApplication>
@@ -59,6 +60,8 @@ void AppFixture::stop() {
     m_started = false;
     shutDown();
     QCoreApplication::processEvents();
+    // Cache files still being written go to this fixture's folder, which is removed next.
+    ImageCache::finishWrites();
     QDir::setCurrent(m_savedCwd);
 }
 

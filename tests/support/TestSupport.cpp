@@ -97,9 +97,13 @@ void isolateEnvironment(const QString& root) {
     qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toUtf8());
     qputenv("XDG_RUNTIME_DIR", (root + QStringLiteral("/runtime")).toUtf8());
     // Cache files (the engine's, the Paradox copies) stay below the test unless it chose a
-    // folder for them itself.
-    if (!qEnvironmentVariableIsSet("XDG_CACHE_HOME"))
-        qputenv("XDG_CACHE_HOME", (root + QStringLiteral("/cache")).toUtf8());
+    // folder for them itself. A folder set by an earlier call belongs to a fixture that is
+    // gone: writing there would bring its deleted folder back and leave it behind.
+    static QByteArray ours;
+    if (!qEnvironmentVariableIsSet("XDG_CACHE_HOME") || qgetenv("XDG_CACHE_HOME") == ours) {
+        ours = (root + QStringLiteral("/cache")).toUtf8();
+        qputenv("XDG_CACHE_HOME", ours);
+    }
     QStandardPaths::setTestModeEnabled(false);
 }
 
