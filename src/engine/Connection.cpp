@@ -4,6 +4,7 @@
 #include "ImageCache.h"
 #include "LocalSqlTranslator.h"
 #include "ParadoxReader.h"
+#include "PreparedStatement.h"
 #include "SqlFunctions.h"
 #include "TableImage.h"
 
@@ -112,17 +113,16 @@ void Connection::load() {
     if (!m_readOnly)
         exec("PRAGMA synchronous=FULL");
     const QString baseName = QFileInfo(m_path).completeBaseName();
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(m_db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &st,
-                           nullptr) != SQLITE_OK)
+    PreparedStatement tables(m_db, "SELECT name FROM sqlite_master WHERE type='table'");
+    if (!tables)
         raise(QStringLiteral("Keine Tabellendatei: %1").arg(m_path));
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    while (sqlite3_step(tables) == SQLITE_ROW) {
+        QString name =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(tables, 0)));
         if (name.compare(baseName, Qt::CaseInsensitive) == 0)
             m_table = name;
     }
-    int rc = sqlite3_finalize(st);
-    if (rc != SQLITE_OK)
+    if (tables.finalize() != SQLITE_OK)
         raise(QStringLiteral("Keine Tabellendatei: %1").arg(m_path));
     if (m_table.isEmpty())
         throw EngineError(
@@ -130,7 +130,8 @@ void Connection::load() {
 
     const QString info =
         QStringLiteral("PRAGMA table_info(%1)").arg(LocalSqlTranslator::sqlIdentifier(m_table));
-    if (sqlite3_prepare_v2(m_db, info.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
+    PreparedStatement st(m_db, info);
+    if (!st)
         raise(QStringLiteral("Die Felder von %1 können nicht gelesen werden").arg(m_path));
     while (sqlite3_step(st) == SQLITE_ROW) {
         Field f;
@@ -140,7 +141,6 @@ void Connection::load() {
         f.integer = type.contains(QLatin1String("INT"));
         m_fields.append(f);
     }
-    sqlite3_finalize(st);
     if (m_fields.isEmpty())
         throw EngineError(QStringLiteral("Die Tabelle %1 hat keine Felder").arg(m_table));
     findRowIdName();
@@ -155,11 +155,7 @@ void Connection::findRowIdName() {
             continue;
         const QString probe = QStringLiteral("SELECT %1 FROM %2 LIMIT 0")
                                   .arg(name, LocalSqlTranslator::sqlIdentifier(m_table));
-        sqlite3_stmt* st = nullptr;
-        const bool ok =
-            sqlite3_prepare_v2(m_db, probe.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK;
-        sqlite3_finalize(st);
-        if (ok)
+        if (PreparedStatement(m_db, probe))
             m_rowIdName = name;
         break;
     }
@@ -193,12 +189,10 @@ void Connection::raise(const QString& context) const {
 
 qint64 Connection::changeStamp() {
     // data_version moves when another connection commits; total_changes counts our own.
-    sqlite3_stmt* st = nullptr;
     qint64 version = 0;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA data_version", -1, &st, nullptr) == SQLITE_OK &&
-        sqlite3_step(st) == SQLITE_ROW)
+    PreparedStatement st(m_db, "PRAGMA data_version");
+    if (st && sqlite3_step(st) == SQLITE_ROW)
         version = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
     return (version << 40) ^ sqlite3_total_changes64(m_db);
 }
 

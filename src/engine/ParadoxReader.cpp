@@ -2,6 +2,7 @@
 
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
+#include "PreparedStatement.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -303,9 +304,12 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
         sqlite3_close(db);
         throw EngineError(QStringLiteral("%1 kann nicht geschrieben werden").arg(sqlitePath));
     }
+    // The insert is finalized before the file closes: an open statement keeps it open.
+    PreparedStatement insert;
     const auto fail = [&](const QString& what) {
         const QString msg =
             what + QStringLiteral(": \"") + QString::fromUtf8(sqlite3_errmsg(db)) + u'"';
+        insert.finalize();
         sqlite3_close(db);
         QFile::remove(sqlitePath);
         throw EngineError(msg);
@@ -325,10 +329,10 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
             .arg(LocalSqlTranslator::sqlIdentifier(tableName), columns.join(u','));
     if (sqlite3_exec(db, create.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
         fail(QStringLiteral("Die Tabelle kann nicht angelegt werden"));
-    sqlite3_stmt* insert = nullptr;
-    const QString ins = QStringLiteral("INSERT INTO %1 VALUES (%2)")
-                            .arg(LocalSqlTranslator::sqlIdentifier(tableName), marks.join(u','));
-    if (sqlite3_prepare_v2(db, ins.toUtf8().constData(), -1, &insert, nullptr) != SQLITE_OK)
+    insert = PreparedStatement(
+        db, QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                .arg(LocalSqlTranslator::sqlIdentifier(tableName), marks.join(u',')));
+    if (!insert)
         fail(QStringLiteral("Die Kopie kann nicht vorbereitet werden"));
 
     long written = 0;
@@ -392,14 +396,12 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
                 break;
             }
         }
-        if (sqlite3_step(insert) != SQLITE_DONE) {
-            sqlite3_finalize(insert);
+        if (sqlite3_step(insert) != SQLITE_DONE)
             fail(QStringLiteral("Eine Zeile kann nicht geschrieben werden"));
-        }
         sqlite3_reset(insert);
         ++written;
     }
-    sqlite3_finalize(insert);
+    insert.finalize();
     if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
         fail(QStringLiteral("Die Kopie kann nicht abgeschlossen werden"));
     sqlite3_close(db);

@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
+#include "PreparedStatement.h"
 #include "TableImage.h"
 
 #include <algorithm>
@@ -18,12 +19,8 @@ Query::~Query() {
 }
 
 void Query::close() {
-    if (m_stmt)
-        sqlite3_finalize(m_stmt);
-    if (m_rowStmt)
-        sqlite3_finalize(m_rowStmt);
-    m_stmt = nullptr;
-    m_rowStmt = nullptr;
+    m_stmt.finalize();
+    m_rowStmt.finalize();
     m_prepared = false;
     m_open = false;
     m_row = 0;
@@ -89,15 +86,12 @@ void Query::prepare() {
     const QString sql = select + QStringLiteral(" FROM ") +
                         LocalSqlTranslator::sqlIdentifier(conn->tableName()) + u' ' +
                         (engineSorts ? t.whereTail : t.tail);
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(conn->handle(), sql.toUtf8().constData(), -1, &st, nullptr) !=
-        SQLITE_OK) {
-        QString msg = QString::fromUtf8(sqlite3_errmsg(conn->handle()));
-        sqlite3_finalize(st);
-        throw EngineError(QStringLiteral("Ungültige Anweisung: \"%1\"").arg(msg));
-    }
+    PreparedStatement st(conn->handle(), sql);
+    if (!st)
+        throw EngineError(QStringLiteral("Ungültige Anweisung: \"%1\"")
+                              .arg(QString::fromUtf8(sqlite3_errmsg(conn->handle()))));
     m_conn = conn;
-    m_stmt = st;
+    m_stmt = std::move(st);
     m_prepared = true;
 }
 
@@ -265,8 +259,8 @@ const QStringList* Query::fetchRow(int row) const {
         const QString sql =
             QStringLiteral("SELECT * FROM %1 WHERE %2=?")
                 .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), m_conn->rowIdName());
-        if (sqlite3_prepare_v2(m_conn->handle(), sql.toUtf8().constData(), -1, &m_rowStmt,
-                               nullptr) != SQLITE_OK)
+        m_rowStmt = PreparedStatement(m_conn->handle(), sql);
+        if (!m_rowStmt)
             m_conn->raise(QStringLiteral("Die Zeile kann nicht gelesen werden"));
     }
     sqlite3_bind_int64(m_rowStmt, 1, rowId(row));

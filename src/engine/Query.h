@@ -7,11 +7,11 @@
 #include <optional>
 #include <vector>
 
+#include "PreparedStatement.h"
 #include "TableImage.h"
 #include "ViewFilter.h"
 
 class Connection;
-struct sqlite3_stmt;
 
 // A read-only result of a local-SQL statement over one table file.
 //
@@ -85,8 +85,8 @@ private:
     QStringList m_requestedCached;
     QStringList m_cachedNames; // the requested ones the table has
     std::shared_ptr<Connection> m_conn;
-    sqlite3_stmt* m_stmt = nullptr;
-    mutable sqlite3_stmt* m_rowStmt = nullptr;
+    PreparedStatement m_stmt;
+    mutable PreparedStatement m_rowStmt;
     bool m_prepared = false;
     bool m_open = false;
     int m_row = 0;

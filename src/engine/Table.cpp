@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
+#include "PreparedStatement.h"
 #include "RecordConflict.h"
 #include "TableFileCheck.h"
 
@@ -11,15 +12,13 @@
 
 namespace {
 
-// A prepared statement that finalizes itself.
-struct Statement {
-    sqlite3_stmt* st = nullptr;
-    Statement(Connection& c, const QString& sql) {
-        if (sqlite3_prepare_v2(c.handle(), sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
-            c.raise(QStringLiteral("Ungültige Anweisung"));
-    }
-    ~Statement() { sqlite3_finalize(st); }
-};
+// A statement on the table's file; one SQLite rejects is an engine error.
+PreparedStatement prepared(Connection& c, const QString& sql) {
+    PreparedStatement st(c.handle(), sql);
+    if (!st)
+        c.raise(QStringLiteral("Ungültige Anweisung"));
+    return st;
+}
 
 void bindStored(sqlite3_stmt* st, int index, const Table::StoredValue& v) {
     switch (v.type) {
@@ -148,12 +147,12 @@ void Table::open() {
 
 void Table::loadRowids() {
     std::vector<qint64> ids;
-    Statement s(*m_conn,
-                QStringLiteral("SELECT %2 FROM %1 ORDER BY %2")
-                    .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), rowIdName()));
+    const PreparedStatement s = prepared(
+        *m_conn, QStringLiteral("SELECT %2 FROM %1 ORDER BY %2")
+                     .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), rowIdName()));
     int rc;
-    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
-        ids.push_back(sqlite3_column_int64(s.st, 0));
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+        ids.push_back(sqlite3_column_int64(s, 0));
     if (rc != SQLITE_DONE)
         m_conn->raise(QStringLiteral("Die Tabelle %1 kann nicht gelesen werden").arg(m_name));
     m_rowids = std::move(ids);
@@ -206,32 +205,32 @@ void Table::loadRow(int row, QVariantList& out) const {
             out.append(QString());
         return;
     }
-    Statement s(*m_conn,
-                QStringLiteral("SELECT * FROM %1 WHERE %2=?")
-                    .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), rowIdName()));
-    sqlite3_bind_int64(s.st, 1, id);
-    const bool found = sqlite3_step(s.st) == SQLITE_ROW;
+    const PreparedStatement s = prepared(
+        *m_conn, QStringLiteral("SELECT * FROM %1 WHERE %2=?")
+                     .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), rowIdName()));
+    sqlite3_bind_int64(s, 1, id);
+    const bool found = sqlite3_step(s) == SQLITE_ROW;
     m_cachedStored.clear();
     for (int i = 0; i < fieldCount(); ++i) {
         if (found)
-            m_cachedStored.push_back(storedValue(s.st, i));
+            m_cachedStored.push_back(storedValue(s, i));
         out.append(found ? storedText(m_cachedStored.back()) : QString());
     }
 }
 
 bool Table::readStored(qint64 rowid, StoredRecord& out) const {
     out.clear();
-    Statement s(*m_conn,
-                QStringLiteral("SELECT * FROM %1 WHERE %2=?")
-                    .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), rowIdName()));
-    sqlite3_bind_int64(s.st, 1, rowid);
-    const int rc = sqlite3_step(s.st);
+    const PreparedStatement s = prepared(
+        *m_conn, QStringLiteral("SELECT * FROM %1 WHERE %2=?")
+                     .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), rowIdName()));
+    sqlite3_bind_int64(s, 1, rowid);
+    const int rc = sqlite3_step(s);
     if (rc == SQLITE_DONE)
         return false;
     if (rc != SQLITE_ROW)
         m_conn->raise(QStringLiteral("Ein Datensatz von %1 kann nicht gelesen werden").arg(m_name));
     for (int i = 0; i < fieldCount(); ++i)
-        out.push_back(storedValue(s.st, i));
+        out.push_back(storedValue(s, i));
     return true;
 }
 
@@ -420,21 +419,21 @@ void Table::post() {
         sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                   .arg(table, names.join(u','), marks.join(u','));
     }
-    Statement s(*m_conn, sql);
+    const PreparedStatement s = prepared(*m_conn, sql);
     for (int i = 0; i < stored.size(); ++i) {
         const QVariant& v = stored[i];
         if (v.isNull())
-            sqlite3_bind_null(s.st, i + 1);
+            sqlite3_bind_null(s, i + 1);
         else if (v.typeId() == QMetaType::LongLong)
-            sqlite3_bind_int64(s.st, i + 1, v.toLongLong());
+            sqlite3_bind_int64(s, i + 1, v.toLongLong());
         else {
             const QByteArray utf8 = v.toString().toUtf8();
-            sqlite3_bind_text(s.st, i + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(s, i + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
         }
     }
     if (m_state == State::Edit)
-        bindSameRecord(s.st, int(stored.size()) + 1, m_rowids[size_t(m_row)], m_read);
-    if (sqlite3_step(s.st) != SQLITE_DONE)
+        bindSameRecord(s, int(stored.size()) + 1, m_rowids[size_t(m_row)], m_read);
+    if (sqlite3_step(s) != SQLITE_DONE)
         m_conn->raise(QStringLiteral("Der Datensatz kann nicht gespeichert werden"));
     if (m_state == State::Edit && sqlite3_changes(m_conn->handle()) == 0) {
         try {
@@ -522,11 +521,12 @@ void Table::deleteCurrent() {
         gone = !readStored(id, expected);
     }
     if (!gone) {
-        Statement s(*m_conn, QStringLiteral("DELETE FROM %1 WHERE %2")
-                                 .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()),
-                                      sameRecordCondition()));
-        bindSameRecord(s.st, 1, id, expected);
-        if (sqlite3_step(s.st) != SQLITE_DONE)
+        const PreparedStatement s =
+            prepared(*m_conn, QStringLiteral("DELETE FROM %1 WHERE %2")
+                                  .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()),
+                                       sameRecordCondition()));
+        bindSameRecord(s, 1, id, expected);
+        if (sqlite3_step(s) != SQLITE_DONE)
             m_conn->raise(QStringLiteral("Der Datensatz kann nicht gelöscht werden"));
         if (sqlite3_changes(m_conn->handle()) == 0) {
             StoredRecord now;

@@ -1,6 +1,7 @@
 #include "TableFileCheck.h"
 
 #include "Connection.h"
+#include "PreparedStatement.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -40,8 +41,8 @@ QString keyOf(const Connection& connection) {
 }
 
 bool quickCheckIsOk(sqlite3* db) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &st, nullptr) != SQLITE_OK)
+    PreparedStatement st(db, "PRAGMA quick_check(1)");
+    if (!st)
         return false;
     bool ok = false;
     if (sqlite3_step(st) == SQLITE_ROW) {
@@ -49,7 +50,7 @@ bool quickCheckIsOk(sqlite3* db) {
         ok = text && qstrcmp(text, "ok") == 0;
     }
     // A page that cannot be read at all ends the check with an error instead of a row.
-    if (sqlite3_finalize(st) != SQLITE_OK)
+    if (st.finalize() != SQLITE_OK)
         ok = false;
     return ok;
 }
