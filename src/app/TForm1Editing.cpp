@@ -5,10 +5,10 @@
 #include "AppState.h"
 #include "Dialogs.h"
 #include "EditCodes.h"
+#include "FieldChecks.h"
 #include "Views.h"
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
-#include "grid/FieldChecks.h"
 
 void TForm1::connectGridEditing() {
     connect(DBGrid1, &DataGrid::columnExit, this,

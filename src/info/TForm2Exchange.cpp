@@ -7,12 +7,12 @@
 #include "BusyCursor.h"
 #include "Dialogs.h"
 #include "ExchangeProgressDialog.h"
+#include "FieldChecks.h"
 #include "ImportReport.h"
 #include "TForm1.h"
 #include "TableTextExport.h"
 #include "TableTextImport.h"
 #include "TextExchange.h"
-#include "grid/FieldChecks.h"
 
 #include <QDir>
 #include <QFile>

@@ -12,6 +12,7 @@
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
 
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -57,6 +58,10 @@ void TestMainWindow::init() {
     m_app = new AppFixture;
     QVERIFY(m_app->makeArchive());
     QCOMPARE(m_app->start(), StartupOutcome::Running);
+    // Every change the grid's model announces is checked against what it then answers.
+    new QAbstractItemModelTester(Form1->DataSource1,
+                                 QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                 Form1->DataSource1);
 }
 
 void TestMainWindow::cleanup() {

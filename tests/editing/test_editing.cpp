@@ -10,6 +10,7 @@
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
 
+#include <QAbstractItemModelTester>
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
@@ -100,6 +101,10 @@ void TestEditing::init() {
         dir + "/TipsData.DB", "TipsData", "TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER",
         {{"Spiel A", "2001/05", "Taktik", "3"}, {"Spiel B", "2001/06", "Cheat", "4"}});
     QCOMPARE(m_app->start(), StartupOutcome::Running);
+    // Every change the grid's model announces is checked against what it then answers.
+    new QAbstractItemModelTester(Form1->DataSource1,
+                                 QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                 Form1->DataSource1);
 }
 
 void TestEditing::cleanup() {

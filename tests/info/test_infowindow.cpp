@@ -4,6 +4,7 @@
 #include "AppWindows.h"
 #include "ClickArea.h"
 #include "Dialogs.h"
+#include "FieldChecks.h"
 #include "GradientBackground.h"
 #include "StripPicture.h"
 #include "TForm1.h"
@@ -11,7 +12,6 @@
 #include "TestSupport.h"
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
-#include "grid/FieldChecks.h"
 
 #include <QApplication>
 #include <QDir>

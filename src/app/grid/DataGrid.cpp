@@ -3,6 +3,7 @@
 #include "DataSource.h"
 #include "Dialogs.h"
 #include "EngineError.h"
+#include "RecordEditor.h"
 #include "Table.h"
 
 #include <QApplication>
@@ -25,6 +26,15 @@ template <typename Action> void guardedAction(Action&& action) {
     } catch (const EngineError& e) {
         Dialogs::error(e.message());
     }
+}
+
+// Shows what stopped a record operation: a notice in the message box, an engine error in
+// the error box.
+void showProblem(const RecordProblem& problem) {
+    if (problem.kind == RecordProblem::Kind::Notice)
+        Dialogs::message(problem.text);
+    else if (problem.kind == RecordProblem::Kind::EngineError)
+        Dialogs::error(problem.text);
 }
 
 } // namespace
@@ -185,7 +195,7 @@ void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
         m_selectedColumn = current.column();
     // Over the query the indicator follows the current row; over the table it follows
     // the table's record.
-    if (m_source && !m_source->table() && current.isValid())
+    if (m_source && !m_source->editor() && current.isValid())
         m_source->setCurrentRow(current.row());
     QTableView::currentChanged(current, previous);
 }
@@ -208,12 +218,16 @@ void DataGrid::setSelectedIndex(int column) {
 
 // ---- Edit mode ----
 
+RecordEditor* DataGrid::editor() const {
+    return m_source ? m_source->editor() : nullptr;
+}
+
 bool DataGrid::editsTable() const {
-    return m_source && m_source->table() && m_source->table()->isOpen();
+    return editor() && editor()->table().isOpen();
 }
 
 bool DataGrid::mayModify() const {
-    return editsTable() && m_source->canModify();
+    return editsTable() && editor()->canModify();
 }
 
 QWidget* DataGrid::openEditor() const {
@@ -232,13 +246,15 @@ bool DataGrid::commitPendingEdit() {
     if (!editsTable())
         return true;
     commitOpenEditor();
-    return m_source->checkPendingRecord();
+    const RecordProblem problem = editor()->checkPendingRecord();
+    showProblem(problem);
+    return !problem;
 }
 
 void DataGrid::raiseColumnExit() {
     emit columnExit();
     if (editsTable())
-        m_source->rowChanged(m_source->table()->recNo());
+        m_source->rowChanged(editor()->table().recNo());
 }
 
 bool DataGrid::approveCurrentChange(const QModelIndex& from, QModelIndex& to) {
@@ -254,11 +270,13 @@ bool DataGrid::approveCurrentChange(const QModelIndex& from, QModelIndex& to) {
         raiseColumnExit();
     if (editsTable() && row != from.row()) {
         int landed = from.row();
-        if (!m_source->leaveRecordTo(row, landed)) {
+        RecordProblem problem;
+        if (!editor()->leaveRecordTo(row, landed, problem)) {
+            showProblem(problem);
             // The record stays; a change of column alone still goes ahead.
             if (!columnChanges)
                 return false;
-            landed = m_source->table()->recNo();
+            landed = editor()->table().recNo();
         }
         row = landed;
     }
@@ -273,7 +291,7 @@ void DataGrid::showTableRecord() {
     const int columns = m_source->columnCount();
     if (rows == 0 || columns == 0)
         return;
-    const int row = qBound(0, m_source->table()->recNo(), rows - 1);
+    const int row = qBound(0, editor()->table().recNo(), rows - 1);
     const int column = qBound(0, m_selectedColumn, columns - 1);
     const QScopedValueRollback<bool> syncing(m_syncing, true);
     setCurrentIndex(m_source->index(row, column));
@@ -282,8 +300,8 @@ void DataGrid::showTableRecord() {
 void DataGrid::followTable() {
     if (!editsTable())
         return;
-    m_source->followTableRows();
-    if (m_source->table()->recNo() != currentIndex().row() || !currentIndex().isValid())
+    editor()->followTableRows();
+    if (editor()->table().recNo() != currentIndex().row() || !currentIndex().isValid())
         showTableRecord();
 }
 
@@ -291,12 +309,12 @@ bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     if (!editsTable())
         return QTableView::edit(index, trigger, event);
     // Only the record the table stands on takes typed text.
-    if (index.isValid() && index.row() != m_source->table()->recNo() && !openEditor())
+    if (index.isValid() && index.row() != editor()->table().recNo() && !openEditor())
         return false;
     const bool wasEditing = openEditor() != nullptr;
     const bool opened = QTableView::edit(index, trigger, event);
     if (opened && !wasEditing && openEditor())
-        guardedAction([this] { m_source->beginEdit(); });
+        guardedAction([this] { editor()->beginEdit(); });
     return opened;
 }
 
@@ -318,7 +336,7 @@ void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
         // Esc in the editor drops the text typed there; a record with nothing else
         // changed returns to browsing (a new one disappears).
         QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
-        if (!m_source->table()->isModified())
+        if (!this->editor()->table().isModified())
             cancelRecord();
         return;
     default:
@@ -342,7 +360,7 @@ void DataGrid::tabTo(bool forward) {
         if (m_source->columnCount() == 0)
             return;
         if (!cur.isValid()) {
-            if (rows == 0 && forward && mayModify() && m_source->appendRecord()) {
+            if (rows == 0 && forward && mayModify() && appendRecord()) {
                 m_selectedColumn = firstVisualColumn();
                 showTableRecord();
             }
@@ -359,7 +377,7 @@ void DataGrid::tabTo(bool forward) {
             else if (mayModify()) {
                 // From the last cell of the last record: a new record, first column.
                 raiseColumnExit();
-                if (m_source->recordNewAndUnchanged() || m_source->appendRecord()) {
+                if (editor()->recordNewAndUnchanged() || appendRecord()) {
                     m_selectedColumn = firstVisualColumn();
                     showTableRecord();
                 }
@@ -377,9 +395,9 @@ void DataGrid::stepDownAtEnd() {
     guardedAction([this] {
         commitOpenEditor();
         // A new record nobody typed into stays the last one.
-        if (m_source->recordNewAndUnchanged())
+        if (editor()->recordNewAndUnchanged())
             return;
-        if (m_source->appendRecord())
+        if (appendRecord())
             showTableRecord();
     });
 }
@@ -387,14 +405,24 @@ void DataGrid::stepDownAtEnd() {
 void DataGrid::insertRecord() {
     guardedAction([this] {
         commitOpenEditor();
-        if (m_source->insertRecord())
+        RecordProblem problem;
+        const bool inserted = editor()->insertRecord(problem);
+        showProblem(problem);
+        if (inserted)
             showTableRecord();
     });
 }
 
+bool DataGrid::appendRecord() {
+    RecordProblem problem;
+    const bool appended = editor()->appendRecord(problem);
+    showProblem(problem);
+    return appended;
+}
+
 void DataGrid::cancelRecord() {
     guardedAction([this] {
-        m_source->cancelRecord();
+        editor()->cancelRecord();
         showTableRecord();
     });
 }
@@ -405,10 +433,10 @@ void DataGrid::deleteRecord() {
     guardedAction([this] {
         commitOpenEditor();
         // The delete requires the record as the user saw it when deciding.
-        m_source->table()->rememberShownRecord();
+        editor()->table().rememberShownRecord();
         if (!Dialogs::confirm(QStringLiteral("Datensatz löschen?")))
             return;
-        m_source->deleteRecord();
+        showProblem(editor()->deleteRecord());
         showTableRecord();
     });
 }
@@ -526,7 +554,7 @@ void DataGrid::onClicked(const QModelIndex& index) {
         return;
     emit cellClicked(index.row(), index.column());
     if (editsTable())
-        m_source->rowChanged(m_source->table()->recNo());
+        m_source->rowChanged(editor()->table().recNo());
 }
 
 bool DataGrid::isInside(const QWidget* w) const {
@@ -545,8 +573,8 @@ void DataGrid::onFocusChanged(QWidget* old, QWidget* now) {
 void DataGrid::leftGrid() {
     guardedAction([this] {
         commitOpenEditor();
-        if (m_source->recordNewAndUnchanged()) {
-            m_source->cancelRecord();
+        if (editor()->recordNewAndUnchanged()) {
+            editor()->cancelRecord();
             showTableRecord();
         }
     });

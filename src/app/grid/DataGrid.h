@@ -5,6 +5,7 @@
 
 class DataSource;
 class GridCursor;
+class RecordEditor;
 
 // The main window's data grid: a heading row, a record indicator column, column and row
 // lines, movable and sizeable headings, and only the rows it paints read from the data.
@@ -65,6 +66,8 @@ private:
 
     // Decides on a change of the current cell; may redirect it. False refuses it.
     bool approveCurrentChange(const QModelIndex& from, QModelIndex& to);
+    // The record operations while the grid shows the table object.
+    RecordEditor* editor() const;
     bool editsTable() const;
     bool mayModify() const;
     void commitOpenEditor();
@@ -74,6 +77,8 @@ private:
     void tabTo(bool forward);
     void stepDownAtEnd();
     void insertRecord();
+    // Appends a new record, showing what stops it; true when the grid stands on it.
+    bool appendRecord();
     void cancelRecord();
     void deleteRecord();
     void leftGrid();

@@ -1,53 +1,96 @@
 #include "DataSource.h"
 
-#include "Dialogs.h"
-#include "EngineError.h"
-#include "FieldChecks.h"
+#include "GridRows.h"
 #include "Query.h"
-#include "RecordConflict.h"
+#include "RecordEditor.h"
 #include "Table.h"
+
+namespace {
+
+const QString kCurrentRecord = QStringLiteral("\u25B6");
+
+// The view query's result; the indicator follows the grid's current row.
+class QueryRows : public GridRows {
+public:
+    explicit QueryRows(const Query& query) : m_query(query) {}
+    QStringList fieldNames() const override {
+        return m_query.isOpen() ? m_query.fieldNames() : QStringList();
+    }
+    int rowCount() const override { return m_query.isOpen() ? m_query.recordCount() : 0; }
+    QString value(int row, int field) const override { return m_query.value(row, field); }
+    QString indicator(int row, int currentRow) const override {
+        return row == currentRow ? kCurrentRecord : QString();
+    }
+    int startRow() const override { return 0; }
+
+private:
+    const Query& m_query;
+};
+
+// The table object's records as announced to the views; the indicator follows the record
+// the table stands on and shows its edit state.
+class TableRows : public GridRows {
+public:
+    TableRows(const Table& table, const RecordEditor& editor) : m_table(table), m_editor(editor) {}
+    QStringList fieldNames() const override {
+        return m_table.isOpen() ? m_table.fieldNames() : QStringList();
+    }
+    int rowCount() const override { return m_table.isOpen() ? m_editor.shownRows() : 0; }
+    QString value(int row, int field) const override { return m_table.value(row, field); }
+    QString indicator(int row, int) const override {
+        if (!m_table.isOpen() || m_table.recNo() != row)
+            return QString();
+        if (m_table.state() == Table::State::Insert)
+            return QStringLiteral("*");
+        if (m_table.state() == Table::State::Edit)
+            return QStringLiteral("I");
+        return kCurrentRecord;
+    }
+    int startRow() const override { return m_table.isOpen() ? m_table.recNo() : 0; }
+
+private:
+    const Table& m_table;
+    const RecordEditor& m_editor;
+};
+
+} // namespace
 
 DataSource::DataSource(QObject* parent) : QAbstractTableModel(parent) {}
 
+DataSource::~DataSource() = default;
+
 void DataSource::setDataSet(Query* query) {
     beginResetModel();
+    m_editor.reset();
     m_query = query;
-    m_table = nullptr;
-    m_fields = query && query->isOpen() ? query->fieldNames() : QStringList();
-    m_headings = m_fields;
+    m_rows = query ? std::make_unique<QueryRows>(*query) : nullptr;
+    takeFields();
     m_currentRow = 0;
-    m_tableRows = 0;
     endResetModel();
 }
 
 void DataSource::setDataSet(Table* table) {
     beginResetModel();
-    m_table = table;
     m_query = nullptr;
-    m_fields = table && table->isOpen() ? table->fieldNames() : QStringList();
-    m_headings = m_fields;
+    m_editor = table ? std::make_unique<RecordEditor>(*this, *table) : nullptr;
+    m_rows = table ? std::make_unique<TableRows>(*table, *m_editor) : nullptr;
+    takeFields();
     m_currentRow = 0;
-    m_tableRows = table && table->isOpen() ? table->recordCount() : 0;
     endResetModel();
+}
+
+void DataSource::takeFields() {
+    m_fields = m_rows ? m_rows->fieldNames() : QStringList();
+    // A new result starts from default headings, as a re-query does.
+    m_headings = m_fields;
 }
 
 void DataSource::reload() {
     beginResetModel();
-    if (m_query)
-        m_fields = m_query->isOpen() ? m_query->fieldNames() : QStringList();
-    else if (m_table)
-        m_fields = m_table->isOpen() ? m_table->fieldNames() : QStringList();
-    else
-        m_fields.clear();
-    // A new result starts from default headings, as a re-query does.
-    m_headings = m_fields;
-    if (m_table && m_table->isOpen()) {
-        m_currentRow = m_table->recNo();
-        m_tableRows = m_table->recordCount();
-    } else {
-        m_currentRow = 0;
-        m_tableRows = 0;
-    }
+    takeFields();
+    m_currentRow = m_rows ? m_rows->startRow() : 0;
+    if (m_editor)
+        m_editor->resetShownRows();
     endResetModel();
 }
 
@@ -73,15 +116,7 @@ QString DataSource::fieldName(int column) const {
 }
 
 int DataSource::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid())
-        return 0;
-    if (m_query)
-        return m_query->isOpen() ? m_query->recordCount() : 0;
-    // The table's rows as announced: the table may add or drop its new record before the
-    // views have been told.
-    if (m_table)
-        return m_table->isOpen() ? m_tableRows : 0;
-    return 0;
+    return parent.isValid() || !m_rows ? 0 : m_rows->rowCount();
 }
 
 int DataSource::columnCount(const QModelIndex& parent) const {
@@ -89,13 +124,9 @@ int DataSource::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant DataSource::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole) || !m_rows)
         return {};
-    if (m_query)
-        return m_query->value(index.row(), index.column());
-    if (m_table)
-        return m_table->value(index.row(), index.column());
-    return {};
+    return m_rows->value(index.row(), index.column());
 }
 
 QVariant DataSource::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -103,22 +134,15 @@ QVariant DataSource::headerData(int section, Qt::Orientation orientation, int ro
         return {};
     if (orientation == Qt::Horizontal)
         return m_headings.value(section);
-    if (m_table) {
-        // Over the table the indicator follows the record the table stands on.
-        if (!m_table->isOpen() || m_table->recNo() != section)
-            return QString();
-        if (m_table->state() == Table::State::Insert)
-            return QStringLiteral("*");
-        if (m_table->state() == Table::State::Edit)
-            return QStringLiteral("I");
-        return QStringLiteral("\u25B6");
-    }
-    return section == m_currentRow ? QStringLiteral("\u25B6") : QString();
+    if (!m_rows)
+        return section == m_currentRow ? kCurrentRecord : QString();
+    return m_rows->indicator(section, m_currentRow);
 }
 
 Qt::ItemFlags DataSource::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (canModify())
+    // Only cells take text; the root of the model stands for no cell.
+    if (index.isValid() && canModify())
         f |= Qt::ItemIsEditable;
     return f;
 }
@@ -126,10 +150,12 @@ Qt::ItemFlags DataSource::flags(const QModelIndex& index) const {
 bool DataSource::setData(const QModelIndex& index, const QVariant& value, int role) {
     // Text typed into a cell belongs to the record the table stands on; an editor left
     // over on another row never reaches a different record.
-    if (!canModify() || role != Qt::EditRole || !index.isValid() ||
-        index.row() != m_table->recNo() || m_table->eof())
+    if (!canModify() || role != Qt::EditRole || !index.isValid())
         return false;
-    m_table->setFieldText(index.column(), value.toString());
+    Table& table = m_editor->table();
+    if (index.row() != table.recNo() || table.eof())
+        return false;
+    table.setFieldText(index.column(), value.toString());
     rowChanged(index.row());
     return true;
 }
@@ -143,212 +169,14 @@ void DataSource::setCurrentRow(int row) {
         emit headerDataChanged(Qt::Vertical, row, row);
 }
 
-// ---- Edit mode ----
+Table* DataSource::table() const {
+    return m_editor ? &m_editor->table() : nullptr;
+}
 
 bool DataSource::canModify() const {
-    // A damaged table was opened read-only with its own message; typing leaves it alone.
-    return m_table && m_autoEdit && m_table->isOpen() && !m_table->readOnly() &&
-           !m_table->damaged();
-}
-
-bool DataSource::recordPending() const {
-    return m_table && m_table->isOpen() &&
-           (m_table->state() == Table::State::Edit || m_table->state() == Table::State::Insert);
-}
-
-bool DataSource::recordNewAndUnchanged() const {
-    return m_table && m_table->isOpen() && m_table->state() == Table::State::Insert &&
-           !m_table->isModified();
+    return m_editor && m_editor->canModify();
 }
 
 QString DataSource::pendingRecordProblem() const {
-    // Only a changed record is ever stored; an unchanged one is dropped.
-    if (!recordPending() || !m_table->isModified())
-        return {};
-    QList<FieldChecks::FieldValue> record;
-    const QStringList names = m_table->fieldNames();
-    for (int f = 0; f < names.size(); ++f)
-        record.append({names[f], m_table->isIntegerField(f), m_table->fieldText(f)});
-    return FieldChecks::recordProblem(record);
-}
-
-bool DataSource::checkPendingRecord() const {
-    const QString problem = pendingRecordProblem();
-    if (problem.isEmpty())
-        return true;
-    Dialogs::message(problem);
-    return false;
-}
-
-void DataSource::indicatorMoved(int oldRow) {
-    if (oldRow >= 0 && oldRow < rowCount())
-        emit headerDataChanged(Qt::Vertical, oldRow, oldRow);
-    const int row = m_table->recNo();
-    if (row != oldRow && row >= 0 && row < rowCount())
-        emit headerDataChanged(Qt::Vertical, row, row);
-}
-
-void DataSource::beginEdit() {
-    if (!canModify() || m_table->eof())
-        return;
-    m_table->edit();
-    emit headerDataChanged(Qt::Vertical, m_table->recNo(), m_table->recNo());
-}
-
-void DataSource::keepOffEnd() {
-    // The grid always stands on a record while there is one.
-    if (m_table->eof() && m_table->recordCount() > 0)
-        m_table->moveTo(m_table->recordCount() - 1);
-}
-
-void DataSource::dropNewRecord() {
-    const int row = m_table->recNo();
-    m_table->cancel();
-    beginRemoveRows({}, row, row);
-    m_tableRows = m_table->recordCount();
-    endRemoveRows();
-    keepOffEnd();
-    indicatorMoved(row);
-}
-
-bool DataSource::leaveRecord() {
-    if (!recordPending())
-        return true;
-    const int row = m_table->recNo();
-    if (recordNewAndUnchanged()) {
-        dropNewRecord();
-        return true;
-    }
-    if (!m_table->isModified()) {
-        m_table->cancel();
-        rowChanged(row);
-        return true;
-    }
-    if (!checkPendingRecord())
-        return false;
-    try {
-        m_table->post();
-    } catch (const RecordConflict& c) {
-        // Another program stored or deleted the record since it was read: what is typed
-        // stays, Esc shows the stored state.
-        Dialogs::message(c.message());
-        return false;
-    } catch (const EngineError& e) {
-        // The record stays in its state with everything typed.
-        Dialogs::error(e.message());
-        return false;
-    }
-    rowChanged(row);
-    return true;
-}
-
-bool DataSource::leaveRecordTo(int row, int& landed) {
-    landed = m_table && m_table->isOpen() ? m_table->recNo() : 0;
-    if (!m_table || !m_table->isOpen())
-        return false;
-    const int from = m_table->recNo();
-    if (row == from) {
-        landed = from;
-        return true;
-    }
-    const bool dropsBefore = recordNewAndUnchanged() && row > from;
-    if (!leaveRecord())
-        return false;
-    if (dropsBefore)
-        --row;
-    const int before = m_table->recNo();
-    m_table->moveTo(qBound(0, row, qMax(0, m_table->recordCount() - 1)));
-    indicatorMoved(before);
-    landed = m_table->recNo();
-    return true;
-}
-
-bool DataSource::appendRecord() {
-    if (!canModify())
-        return false;
-    if (recordNewAndUnchanged() && m_table->recNo() == m_table->recordCount() - 1)
-        return true; // the new record at the end is still empty
-    if (!leaveRecord())
-        return false;
-    const int before = m_table->recNo();
-    m_table->append();
-    beginInsertRows({}, m_tableRows, m_tableRows);
-    m_tableRows = m_table->recordCount();
-    endInsertRows();
-    indicatorMoved(before);
-    return true;
-}
-
-bool DataSource::insertRecord() {
-    if (!canModify())
-        return false;
-    if (recordNewAndUnchanged())
-        return true; // already standing on an empty new record
-    if (!leaveRecord())
-        return false;
-    m_table->insert();
-    const int row = m_table->recNo();
-    beginInsertRows({}, row, row);
-    m_tableRows = m_table->recordCount();
-    endInsertRows();
-    // Every row below moved down by one.
-    emit headerDataChanged(Qt::Vertical, row, m_tableRows - 1);
-    return true;
-}
-
-void DataSource::cancelRecord() {
-    if (!recordPending())
-        return;
-    if (m_table->state() == Table::State::Insert || m_table->pendingRecordGone()) {
-        dropNewRecord();
-        return;
-    }
-    m_table->cancel();
-    rowChanged(m_table->recNo());
-}
-
-void DataSource::deleteRecord() {
-    if (!canModify() || m_table->recordCount() == 0)
-        return;
-    if (m_table->state() == Table::State::Insert) {
-        dropNewRecord();
-        return;
-    }
-    if (m_table->eof())
-        return;
-    const int row = m_table->recNo();
-    try {
-        m_table->deleteCurrent();
-    } catch (const RecordConflict& c) {
-        Dialogs::message(c.message());
-        rowChanged(row);
-        return;
-    }
-    beginRemoveRows({}, row, row);
-    m_tableRows = m_table->recordCount();
-    endRemoveRows();
-    keepOffEnd();
-    indicatorMoved(row);
-}
-
-void DataSource::followTableRows() {
-    if (!m_table || !m_table->isOpen())
-        return;
-    if (!recordPending())
-        keepOffEnd(); // a walk to the end leaves the table past its last record
-    const int rows = m_table->recordCount();
-    if (rows == m_tableRows)
-        return;
-    if (rows > m_tableRows) {
-        beginInsertRows({}, m_tableRows, rows - 1);
-        m_tableRows = rows;
-        endInsertRows();
-    } else if (rows < m_tableRows) {
-        beginRemoveRows({}, rows, m_tableRows - 1);
-        m_tableRows = rows;
-        endRemoveRows();
-    }
-    if (m_tableRows > 0)
-        emit dataChanged(index(0, 0), index(m_tableRows - 1, columnCount() - 1));
-    emit headerDataChanged(Qt::Vertical, 0, qMax(0, m_tableRows - 1));
+    return m_editor ? m_editor->pendingRecordProblem() : QString();
 }

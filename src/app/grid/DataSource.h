@@ -2,25 +2,33 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <memory>
 
+class GridRows;
 class Query;
+class RecordEditor;
 class Table;
 
-// Connects the grid to either the view query or the table object. The grid reads only
-// the rows it paints; the data object keeps the rest on disk.
+// Connects the grid to either the view query or the table object, both read through one
+// GridRows. The grid reads only the rows it paints; the data object keeps the rest on disk.
 //
-// Over the table object it also carries the record operations of edit mode (enter edit
-// state, leave a record, append, insert, cancel, delete), each announcing the rows it
-// adds or drops, and the check that every record passes before it is stored.
+// Over the table object a RecordEditor carries the record operations of edit mode; it
+// announces through this model the rows it adds or drops. The model shows nothing itself:
+// what stops an edit is returned to the grid.
 class DataSource : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit DataSource(QObject* parent = nullptr);
+    ~DataSource() override;
 
     void setDataSet(Query* query);
     void setDataSet(Table* table);
+    // The view query shown, if any.
     Query* query() const { return m_query; }
-    Table* table() const { return m_table; }
+    // The record operations over the table shown; null over the view query.
+    RecordEditor* editor() const { return m_editor.get(); }
+    // The table object shown, if any.
+    Table* table() const;
 
     // Automatic editing: typing puts the current record into edit state.
     void setAutoEdit(bool on) { m_autoEdit = on; }
@@ -43,55 +51,25 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
-    // The row the data object stands on, for the record indicator.
+    // The grid's current row, for the record indicator over the view query (over the table
+    // the indicator follows the table's record).
     void setCurrentRow(int row);
     int currentRow() const { return m_currentRow; }
 
-    // ---- Edit mode over the table object ----
-
-    // The grid shows the open table object with automatic editing on and may change it.
+    // The grid shows the open table with automatic editing on and may change it.
     bool canModify() const;
-    // The table's current record is being edited or is new.
-    bool recordPending() const;
-    // The current record is new and nothing was typed into it.
-    bool recordNewAndUnchanged() const;
-
-    // Why the pending record cannot be stored (empty when it can): a malformed issue text,
-    // a rating outside 0..100, a whole-number field holding other text.
+    // Why the table's pending record cannot be stored; empty when it can or none is pending.
     QString pendingRecordProblem() const;
-    // Shows the problem in a message box; true when the record may be stored.
-    bool checkPendingRecord() const;
-
-    // Puts the current record into edit state (no effect when it already is).
-    void beginEdit();
-    // Stores a changed record (after the check) or drops an unchanged one, then moves to
-    // `row`. False, with the record kept in its state, when it cannot be stored. `landed`
-    // receives the row the table then stands on.
-    bool leaveRecordTo(int row, int& landed);
-    // Stores or drops the pending record without moving.
-    bool leaveRecord();
-    // A new empty record after the last / at the current position. False when the pending
-    // record cannot be stored first.
-    bool appendRecord();
-    bool insertRecord();
-    // Discards the pending change; a new record disappears again.
-    void cancelRecord();
-    // Deletes the current record.
-    void deleteRecord();
-    // Takes over a row count the table reached behind the grid's back.
-    void followTableRows();
 
 private:
-    void indicatorMoved(int oldRow);
-    void dropNewRecord();
-    void keepOffEnd();
+    friend class RecordEditor;
+    void takeFields();
 
+    std::unique_ptr<GridRows> m_rows;
+    std::unique_ptr<RecordEditor> m_editor;
     Query* m_query = nullptr;
-    Table* m_table = nullptr;
     bool m_autoEdit = false;
     QStringList m_headings;
     QStringList m_fields;
     int m_currentRow = 0;
-    // Rows of the table as last announced to the views.
-    int m_tableRows = 0;
 };
