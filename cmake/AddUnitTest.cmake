@@ -14,3 +14,15 @@ function(add_unit_test)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${VANTORA_TEST_RUNTIME}"
     TIMEOUT 600)
 endfunction()
+
+# add_unit_tests_per_file(LIBS lib1 lib2)
+# Declares one test program for every test_*.cpp in the calling folder, named after its file:
+# a new test class is a new file and nothing else.
+function(add_unit_tests_per_file)
+  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/test_*.cpp)
+  foreach(source ${sources})
+    get_filename_component(name ${source} NAME_WE)
+    add_unit_test(NAME ${name} SOURCES ${source} LIBS ${T_LIBS})
+  endforeach()
+endfunction()

@@ -6,6 +6,7 @@
 #include "ClickArea.h"
 #include "StripPicture.h"
 #include "TForm1.h"
+#include "UserSteps.h"
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
 
@@ -237,8 +238,8 @@ void TestCrossView::choosingALineTypesTheTitleInThatView() {
     QCOMPARE(rows, 5); // the four, and the one with a trailing blank, which the box also finds
 
     // The same by hand: the strip button, then the title typed.
-    QTest::mouseClick(Form1->Image1, Qt::LeftButton);
-    QTest::mouseClick(Form1->Image2, Qt::LeftButton);
+    UserSteps::showView(UserSteps::Games);
+    UserSteps::showView(UserSteps::Disc);
     typeTitle(QStringLiteral("Quertal Ärger"));
     QCOMPARE(Form1->Query1.sql(), viaMenu);
     QCOMPARE(Form1->Query1.recordCount(), rows);
@@ -255,10 +256,7 @@ void TestCrossView::escapeChangesNothing() {
 }
 
 void TestCrossView::editModeHasNoMenu() {
-    QTest::mousePress(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                      QPoint(60, 380));
-    QTest::mouseRelease(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                        QPoint(60, 380));
+    UserSteps::switchEditMode();
     QCOMPARE(State().EditMode, 1);
     DataGrid* grid = Form1->DBGrid1;
     const QModelIndex index = Form1->DataSource1->index(0, 0);

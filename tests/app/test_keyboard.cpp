@@ -8,6 +8,7 @@
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TSuchPage.h"
+#include "UserSteps.h"
 #include "grid/DataGrid.h"
 
 #include <QComboBox>
@@ -54,9 +55,6 @@ private:
     // Sends a key to whichever window is active, as the keyboard would.
     void press(QKeySequence key);
     void activate(QWidget* window);
-    void switchEditMode() {
-        Form1->Image4MouseDown(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
-    }
     AppFixture* m_app = nullptr;
 };
 
@@ -144,7 +142,7 @@ void TestKeyboard::keysOfADisabledAreaDoNothing() {
     QFETCH(QKeySequence, key);
     QFETCH(bool, editMode);
     if (editMode)
-        switchEditMode();
+        UserSteps::switchEditMode();
     else
         Form1->setQueryButtonsEnabled(false);
     const QStringList sqlBefore = Form1->Query1.sql();
@@ -248,7 +246,7 @@ void TestKeyboard::tabGoesBetweenGridAndTitleBoxOutsideEditMode() {
     QCOMPARE(QApplication::focusWidget(), Form1->Edit1);
 
     // In edit mode Tab walks the grid's cells.
-    switchEditMode();
+    UserSteps::switchEditMode();
     Form1->DBGrid1->setFocus();
     const int column = Form1->DBGrid1->currentIndex().column();
     press(QKeySequence(Qt::Key_Tab));

@@ -9,6 +9,7 @@
 #include "TForm2.h"
 #include "TSuchPage.h"
 #include "TestSupport.h"
+#include "UserSteps.h"
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
 
@@ -20,6 +21,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+using namespace UserSteps;
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -48,7 +51,6 @@ private slots:
 private:
     void clickArea(QWidget* area) { QTest::mouseClick(area, Qt::LeftButton); }
     void clickHeading(const QString& heading);
-    void pressStrip(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     QString lastSqlLine() const { return Form1->Query1.sql().constLast(); }
     QStringList headings() const;
     AppFixture* m_app = nullptr;
@@ -80,12 +82,6 @@ void TestMainWindow::clickHeading(const QString& heading) {
         return;
     }
     QFAIL(qPrintable("no heading " + heading));
-}
-
-void TestMainWindow::pressStrip(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
-    // A plain spot of the strip, away from every click area.
-    QTest::mousePress(Form1->Image4, button, modifiers, QPoint(60, 300 + 80));
-    QTest::mouseRelease(Form1->Image4, button, modifiers, QPoint(60, 380));
 }
 
 QStringList TestMainWindow::headings() const {
@@ -187,7 +183,7 @@ void TestMainWindow::headingClicksSort() {
 void TestMainWindow::directionSurvivesAViewSwitch() {
     clickHeading("Wert.");
     QCOMPARE(lastSqlLine(), QStringLiteral("ORDER BY WERTUNG DESC, TITEL"));
-    clickArea(Form1->Image3);
+    showView(Tips);
     QCOMPARE(lastSqlLine(), QStringLiteral("ORDER BY TITEL DESC"));
 }
 
@@ -248,7 +244,7 @@ void TestMainWindow::editModeSwitch() {
     QFETCH(int, button);
     QFETCH(int, modifiers);
     QFETCH(int, editMode);
-    pressStrip(Qt::MouseButton(button), Qt::KeyboardModifiers(modifiers));
+    switchEditMode(Qt::MouseButton(button), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(State().EditMode, editMode);
     if (editMode == 1) {
         QCOMPARE(Form1->windowTitle(),
@@ -270,11 +266,11 @@ void TestMainWindow::editModeSwitch() {
 }
 
 void TestMainWindow::twoSwitchesRestoreThePresentation() {
-    clickArea(Form1->Image2);
+    showView(Disc);
     clickHeading("Medium");
     const auto ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
-    pressStrip(Qt::LeftButton, ctrlAlt);
-    pressStrip(Qt::LeftButton, ctrlAlt);
+    switchEditMode(Qt::LeftButton, ctrlAlt);
+    switchEditMode(Qt::LeftButton, ctrlAlt);
     QCOMPARE(State().EditMode, 0);
     QCOMPARE(Form1->windowTitle(), QStringLiteral("Vantora"));
     QCOMPARE(Form1->DBGrid1->palette().color(QPalette::Base), QColor(0xF5, 0xF5, 0xF5));
@@ -290,7 +286,7 @@ void TestMainWindow::twoSwitchesRestoreThePresentation() {
 }
 
 void TestMainWindow::editModeIgnoresSearchStatisticsHeadingsAndTitle() {
-    pressStrip(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    switchEditMode();
     QCOMPARE(State().EditMode, 1);
     clickArea(Form1->Image6);
     QVERIFY(!SuchPage->isVisible());
@@ -322,7 +318,7 @@ void TestMainWindow::infoButtonsPerModeAndView() {
     QVERIFY(Form2->Button3->isHidden());
     QCOMPARE(Form2->Label9->text(), QStringLiteral("CD/DVD-Modus"));
 
-    pressStrip(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    switchEditMode();
     for (QWidget* view :
          {static_cast<QWidget*>(Form1->Image1), static_cast<QWidget*>(Form1->Image2),
           static_cast<QWidget*>(Form1->Image3)}) {
@@ -336,17 +332,17 @@ void TestMainWindow::infoButtonsPerModeAndView() {
 void TestMainWindow::editModeHidesTheSearchPage() {
     clickArea(Form1->Image6);
     QVERIFY(SuchPage->isVisible());
-    pressStrip(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    switchEditMode();
     QVERIFY(!SuchPage->isVisible());
     clickArea(Form1->Image6);
     QVERIFY(!SuchPage->isVisible());
-    pressStrip(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    switchEditMode();
     clickArea(Form1->Image6);
     QVERIFY(SuchPage->isVisible());
 }
 
 void TestMainWindow::endeCommitsThePendingEdit() {
-    pressStrip(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    switchEditMode();
     Form1->Table1.moveTo(2);
     Form1->Table1.setFieldByName("TITEL", "GEÄNDERT");
     clickArea(Form1->Image11);
@@ -355,8 +351,8 @@ void TestMainWindow::endeCommitsThePendingEdit() {
 }
 
 void TestMainWindow::closingTheFrameCommitsThePendingEdit() {
-    clickArea(Form1->Image3);
-    pressStrip(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    showView(Tips);
+    switchEditMode();
     Form1->Table1.moveTo(0);
     Form1->Table1.setFieldByName("TITEL", "NEU");
     Form1->close();
@@ -373,7 +369,7 @@ void TestMainWindow::screenshots() {
     const QString scale = QString::number(Form1->devicePixelRatioF());
     QImage browse = Form1->grab().toImage();
     QVERIFY(browse.save(folder + "/main-window-" + scale + "x.png"));
-    pressStrip(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    switchEditMode();
     QVERIFY(Form1->grab().toImage().save(folder + "/main-window-edit-" + scale + "x.png"));
     // The lit face of the current view shows in the picture.
     const QColor face = browse.pixelColor(QPoint(20, 140) * Form1->devicePixelRatioF());

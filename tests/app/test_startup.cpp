@@ -124,9 +124,7 @@ void TestStartup::hardDiskModeCopiesOverReadOnlyCopies() {
     const QString target = app.root() + "/hd/KALMOR/VANTORA/DATA";
     QVERIFY(QDir().mkpath(target));
     // An older, read-only copy with other content.
-    TestSupport::makeTable(target + "/GameData.DB", "GameData",
-                           "TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, WERTUNG INTEGER, "
-                           "Ausgabe TEXT, KOMMENTAR TEXT",
+    TestSupport::makeTable(target + "/GameData.DB", "GameData", TestSupport::kGamesSchema,
                            {{"ALT", "Action", "", "", "50", "1997/10", ""}});
     QFile::setPermissions(target + "/GameData.DB", QFile::ReadOwner | QFile::ReadUser);
 

@@ -7,6 +7,7 @@
 #include "StripPicture.h"
 #include "TForm1.h"
 #include "TestSupport.h"
+#include "UserSteps.h"
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
 
@@ -16,11 +17,11 @@
 #include <QTest>
 #include <sqlite3.h>
 
+using namespace UserSteps;
+
 namespace {
 
 const QString kIssueMessage = QStringLiteral("message: Fehlerhafter Eintrag im Feld \"Ausgabe\"");
-
-enum View { Games, Disc, Tips };
 
 } // namespace
 
@@ -57,17 +58,8 @@ private slots:
     void anotherProgramsWriteIsRefused();
 
 private:
-    void enterEditMode(View view);
-    void pressStrip() {
-        QTest::mousePress(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                          QPoint(60, 380));
-    }
-    void clickCell(int row, int column);
-    // Keys go where a user's would: into the cell editor while one is open.
-    QWidget* keyTarget() const;
-    void type(const QString& text);
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(keyTarget(), key, modifiers);
+        QTest::keyClick(gridKeyTarget(), key, modifiers);
     }
     QString cell(int row, int column) const {
         return Form1->DataSource1->index(row, column).data().toString();
@@ -86,19 +78,14 @@ void TestEditing::init() {
     m_app = new AppFixture;
     QVERIFY(m_app->makeArchive(10, 10, 10));
     const QString dir = m_app->dataDir();
-    TestSupport::makeTable(dir + "/GameData.DB", "GameData",
-                           "TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, "
-                           "WERTUNG INTEGER, Ausgabe TEXT, KOMMENTAR TEXT",
-                           {{"Alpha", "Action", "Actionspiel", "Studio A", "80", "2001/05", "gut"},
-                            {"Beta", "Sport", "Sportspiel", "Studio B", "70", "2001/06", "ok"},
-                            {"Gamma", "Budget", "Rennspiel", "Studio C", "\\N", "2002/01", "alt"}});
-    TestSupport::makeTable(dir + "/CDData.DB", "CDData",
-                           "TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT",
-                           {{"Demo A", "2001/05", "Demo", "cd"},
-                            {"Kiste B", "2001/06", "Extras", "BOX"},
-                            {"Video C", "2002/01", "Video", "DVD"}});
-    TestSupport::makeTable(
-        dir + "/TipsData.DB", "TipsData", "TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER",
+    TestSupport::makeTables(
+        dir,
+        {{"Alpha", "Action", "Actionspiel", "Studio A", "80", "2001/05", "gut"},
+         {"Beta", "Sport", "Sportspiel", "Studio B", "70", "2001/06", "ok"},
+         {"Gamma", "Budget", "Rennspiel", "Studio C", "\\N", "2002/01", "alt"}},
+        {{"Demo A", "2001/05", "Demo", "cd"},
+         {"Kiste B", "2001/06", "Extras", "BOX"},
+         {"Video C", "2002/01", "Video", "DVD"}},
         {{"Spiel A", "2001/05", "Taktik", "3"}, {"Spiel B", "2001/06", "Cheat", "4"}});
     QCOMPARE(m_app->start(), StartupOutcome::Running);
     // Every change the grid's model announces is checked against what it then answers.
@@ -110,39 +97,6 @@ void TestEditing::init() {
 void TestEditing::cleanup() {
     delete m_app;
     m_app = nullptr;
-}
-
-void TestEditing::enterEditMode(View view) {
-    ClickArea* buttons[] = {Form1->Image1, Form1->Image2, Form1->Image3};
-    QTest::mouseClick(buttons[view], Qt::LeftButton);
-    pressStrip();
-    QCOMPARE(State().EditMode, 1);
-    QVERIFY(Form1->Table1.isOpen());
-}
-
-void TestEditing::clickCell(int row, int column) {
-    DataGrid* grid = Form1->DBGrid1;
-    const QRect r = grid->visualRect(Form1->DataSource1->index(row, column));
-    QVERIFY2(r.isValid(), "cell not visible");
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
-}
-
-QWidget* TestEditing::keyTarget() const {
-    QWidget* editor = Form1->DBGrid1->openEditor();
-    return editor ? editor : static_cast<QWidget*>(Form1->DBGrid1);
-}
-
-void TestEditing::type(const QString& text) {
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClicks(keyTarget(), QString(c));
-            continue;
-        }
-        // Letters beyond ASCII: Qt's key code is the capital's code point.
-        const auto key = Qt::Key(c.toUpper().unicode());
-        QTest::sendKeyEvent(QTest::Press, keyTarget(), key, QString(c), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, keyTarget(), key, QString(c), Qt::NoModifier);
-    }
 }
 
 QStringList TestEditing::file(View view) const {
@@ -190,9 +144,9 @@ void TestEditing::leavingAColumnCompletesCodes() {
     QFETCH(int, column);
     QFETCH(QString, typed);
     QFETCH(QString, stored);
-    enterEditMode(View(view));
+    editView(View(view));
     clickCell(0, column);
-    type(typed);
+    typeInGrid(typed);
     press(Qt::Key_Tab);
     QCOMPARE(cell(0, column), stored);
     QCOMPARE(Form1->DBGrid1->selectedIndex(), column + 1);
@@ -218,9 +172,9 @@ void TestEditing::everyColumnChangeRaisesTheExit_data() {
 void TestEditing::everyColumnChangeRaisesTheExit() {
     QFETCH(QString, how);
     QFETCH(int, column);
-    enterEditMode(Games);
+    editView(Games);
     clickCell(1, 1);
-    type("st");
+    typeInGrid("st");
     QVERIFY(Form1->DBGrid1->openEditor());
     if (how == "Tab")
         press(Qt::Key_Tab);
@@ -244,9 +198,9 @@ void TestEditing::everyColumnChangeRaisesTheExit() {
 }
 
 void TestEditing::codeLeftDownwardsIsStoredAsTyped() {
-    enterEditMode(Games);
+    editView(Games);
     clickCell(0, 1);
-    type("ac");
+    typeInGrid("ac");
     press(Qt::Key_Down);
     QCOMPARE(Form1->DBGrid1->currentRow(), 1);
     QCOMPARE(Form1->DBGrid1->selectedIndex(), 1);
@@ -297,13 +251,13 @@ void TestEditing::issueColumn() {
     QFETCH(QString, typed);
     QFETCH(QString, result);
     QFETCH(bool, accepted);
-    enterEditMode(Tips);
+    editView(Tips);
     const QStringList before = file(Tips);
     clickCell(0, 1);
     if (typed.isEmpty())
-        type("x"), press(Qt::Key_Backspace);
+        typeInGrid("x"), press(Qt::Key_Backspace);
     else
-        type(typed);
+        typeInGrid(typed);
     press(Qt::Key_Tab);
     // The column change goes ahead either way; the value is completed or kept as typed.
     QCOMPARE(Form1->DBGrid1->selectedIndex(), 2);
@@ -355,10 +309,10 @@ void TestEditing::ratingIsCheckedBeforeStoring_data() {
 void TestEditing::ratingIsCheckedBeforeStoring() {
     QFETCH(QString, typed);
     QFETCH(QString, stored);
-    enterEditMode(Games);
+    editView(Games);
     const QStringList before = file(Games);
     clickCell(0, 4);
-    type(typed.isEmpty() ? QStringLiteral("x") : typed);
+    typeInGrid(typed.isEmpty() ? QStringLiteral("x") : typed);
     if (typed.isEmpty())
         press(Qt::Key_Backspace);
     press(Qt::Key_Down);
@@ -378,7 +332,7 @@ void TestEditing::ratingIsCheckedBeforeStoring() {
 // ---- Medium ----
 
 void TestEditing::mediumCycleByClicks() {
-    enterEditMode(Disc);
+    editView(Disc);
     const QStringList expected = {"CD/DVD", "DVD", "CD", "CD/DVD"};
     for (const QString& medium : expected) {
         clickCell(0, 3);
@@ -392,7 +346,7 @@ void TestEditing::mediumCycleByClicks() {
 }
 
 void TestEditing::unknownMediumStaysButSelectionMoves() {
-    enterEditMode(Disc);
+    editView(Disc);
     clickCell(1, 3);
     QCOMPARE(cell(1, 3), QStringLiteral("BOX"));
     QCOMPARE(Form1->DBGrid1->selectedIndex(), 0);
@@ -403,7 +357,7 @@ void TestEditing::unknownMediumStaysButSelectionMoves() {
 // ---- Outside edit mode ----
 
 void TestEditing::nothingActsOutsideEditMode() {
-    QTest::mouseClick(Form1->Image2, Qt::LeftButton);
+    showView(Disc);
     QCOMPARE(State().EditMode, 0);
     const QStringList disc = file(Disc);
     // Sorted by title: "Demo A" stands first.
@@ -411,10 +365,10 @@ void TestEditing::nothingActsOutsideEditMode() {
     clickCell(0, 3);
     QCOMPARE(cell(0, 3), QStringLiteral("cd"));
     QCOMPARE(Form1->DBGrid1->selectedIndex(), 3);
-    type("l");
+    typeInGrid("l");
     QVERIFY(!Form1->DBGrid1->openEditor());
     clickCell(0, 1);
-    type("5");
+    typeInGrid("5");
     press(Qt::Key_Tab);
     QCOMPARE(cell(0, 1), QStringLiteral("2001/05"));
     press(Qt::Key_Delete, Qt::ControlModifier);
@@ -436,7 +390,7 @@ void TestEditing::ctrlDeleteAsksFirst_data() {
 
 void TestEditing::ctrlDeleteAsksFirst() {
     QFETCH(bool, ok);
-    enterEditMode(Tips);
+    editView(Tips);
     clickCell(1, 0);
     m_app->confirmAnswer = ok;
     press(Qt::Key_Delete, Qt::ControlModifier);
@@ -449,18 +403,18 @@ void TestEditing::ctrlDeleteAsksFirst() {
 }
 
 void TestEditing::escDiscards() {
-    enterEditMode(Tips);
+    editView(Tips);
     // A first Esc closes the editor and drops its text.
     clickCell(0, 0);
-    type("NEU");
+    typeInGrid("NEU");
     press(Qt::Key_Escape);
     QVERIFY(!Form1->DBGrid1->openEditor());
     QCOMPARE(cell(0, 0), QStringLiteral("Spiel A"));
     QCOMPARE(Form1->Table1.state(), Table::State::Browse);
     // With the text in the record, Esc outside the editor discards the record's change.
-    type("NEU");
+    typeInGrid("NEU");
     press(Qt::Key_Tab);
-    type("2");
+    typeInGrid("2");
     press(Qt::Key_Escape);
     QCOMPARE(cell(0, 0), QStringLiteral("NEU"));
     QCOMPARE(Form1->Table1.state(), Table::State::Edit);
@@ -472,7 +426,7 @@ void TestEditing::escDiscards() {
 }
 
 void TestEditing::downFromLastRecordAppends() {
-    enterEditMode(Tips);
+    editView(Tips);
     clickCell(1, 0);
     press(Qt::Key_Down);
     QCOMPARE(rows(), 3);
@@ -488,9 +442,9 @@ void TestEditing::downFromLastRecordAppends() {
     QCOMPARE(file(Tips).size(), 2);
 
     press(Qt::Key_Down);
-    type("Neu");
+    typeInGrid("Neu");
     press(Qt::Key_Tab);
-    type("5");
+    typeInGrid("5");
     press(Qt::Key_Tab); // leaving the column completes the issue
     press(Qt::Key_Up);
     QCOMPARE(rows(), 3);
@@ -499,14 +453,14 @@ void TestEditing::downFromLastRecordAppends() {
 }
 
 void TestEditing::tabWalksCellsAndAppends() {
-    enterEditMode(Tips);
+    editView(Tips);
     clickCell(0, 3);
     press(Qt::Key_Tab);
     QCOMPARE(Form1->DBGrid1->currentRow(), 1);
     QCOMPARE(Form1->DBGrid1->selectedIndex(), 0);
     press(Qt::Key_End);
     QCOMPARE(Form1->DBGrid1->selectedIndex(), 3);
-    type("7");
+    typeInGrid("7");
     press(Qt::Key_Tab); // from the editor in the last cell of the last record
     QCOMPARE(rows(), 3);
     QCOMPARE(Form1->DBGrid1->currentRow(), 2);
@@ -520,7 +474,7 @@ void TestEditing::tabWalksCellsAndAppends() {
 }
 
 void TestEditing::insertKeyInsertsAtCurrentPosition() {
-    enterEditMode(Games);
+    editView(Games);
     clickCell(1, 0);
     press(Qt::Key_Insert);
     QCOMPARE(rows(), 4);
@@ -535,12 +489,12 @@ void TestEditing::insertKeyInsertsAtCurrentPosition() {
     QCOMPARE(file(Games).size(), 3);
 
     press(Qt::Key_Insert);
-    type("Delta");
+    typeInGrid("Delta");
     press(Qt::Key_End);
     press(Qt::Key_End);
     QCOMPARE(Form1->DBGrid1->selectedIndex(), 6);
     press(Qt::Key_Backtab, Qt::ShiftModifier);
-    type("2/04");
+    typeInGrid("2/04");
     press(Qt::Key_Tab);
     press(Qt::Key_Up);
     QCOMPARE(m_app->boxes, QStringList());
@@ -549,7 +503,7 @@ void TestEditing::insertKeyInsertsAtCurrentPosition() {
 }
 
 void TestEditing::unchangedNewRecordDroppedWhenGridLosesFocus() {
-    enterEditMode(Tips);
+    editView(Tips);
     Form1->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(Form1));
     Form1->DBGrid1->setFocus();
@@ -566,11 +520,11 @@ void TestEditing::unchangedNewRecordDroppedWhenGridLosesFocus() {
 
 void TestEditing::triggerPath(const QString& path) {
     if (path == "view switch")
-        QTest::mouseClick(Form1->Image1, Qt::LeftButton);
+        showView(Games);
     else if (path == "same view again")
-        QTest::mouseClick(Form1->Image3, Qt::LeftButton);
+        showView(Tips);
     else if (path == "edit mode off")
-        pressStrip();
+        switchEditMode();
     else if (path == "Ende")
         QTest::mouseClick(Form1->Image11, Qt::LeftButton);
     else
@@ -585,9 +539,9 @@ void TestEditing::pendingEditorTextIsCommitted_data() {
 
 void TestEditing::pendingEditorTextIsCommitted() {
     QFETCH(QString, path);
-    enterEditMode(Tips);
+    editView(Tips);
     clickCell(1, 0);
-    type("GEÄNDERT");
+    typeInGrid("GEÄNDERT");
     QVERIFY(Form1->DBGrid1->openEditor()); // the text is still in the cell editor
     triggerPath(path);
     QCOMPARE(m_app->boxes, QStringList());
@@ -600,10 +554,10 @@ void TestEditing::malformedRecordIsKept_data() {
 
 void TestEditing::malformedRecordIsKept() {
     QFETCH(QString, path);
-    enterEditMode(Tips);
+    editView(Tips);
     const QStringList before = file(Tips);
     clickCell(1, 1);
-    type("ab");
+    typeInGrid("ab");
     triggerPath(path);
     QCOMPARE(m_app->boxes, QStringList{kIssueMessage});
     // Nothing happened but the message: same view, edit mode on, window open.
@@ -651,9 +605,9 @@ void TestEditing::anotherProgramsWriteIsRefused() {
     QFETCH(QString, box);
     QFETCH(QStringList, fileAfter);
     QFETCH(QString, firstTitleAfterEsc);
-    enterEditMode(Tips);
+    editView(Tips);
     clickCell(0, 0);
-    type("NEU");
+    typeInGrid("NEU");
     press(Qt::Key_Tab);
     QCOMPARE(Form1->Table1.state(), Table::State::Edit);
 

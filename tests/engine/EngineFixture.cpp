@@ -1,9 +1,13 @@
 #include "EngineFixture.h"
 
+#include "ImageCache.h"
 #include "Query.h"
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
 
 namespace EngineFixture {
 
@@ -40,6 +44,16 @@ QStringList titlesAndIssues(const Query& q) {
     for (int row = 0; row < q.recordCount(); ++row)
         out << q.value(row, title) + u' ' + q.value(row, issue);
     return out;
+}
+
+int runTest(int argc, char** argv, const std::function<std::unique_ptr<QObject>()>& makeTest) {
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QObject> test = makeTest();
+    const int failed = QTest::qExec(test.get(), argc, argv);
+    ImageCache::finishWrites();
+    return failed;
 }
 
 } // namespace EngineFixture

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 
 class Query;
 
@@ -23,4 +26,14 @@ QString selectFrom(const QString& path);
 // Every row of an open result as "TITEL Ausgabe", in result order.
 QStringList titlesAndIssues(const Query& q);
 
+// Runs the test class `makeTest` makes as its program's main: the engine's cache files go to
+// a folder of the run's own, and every cache write ends before that folder goes.
+int runTest(int argc, char** argv, const std::function<std::unique_ptr<QObject>()>& makeTest);
+
 } // namespace EngineFixture
+
+// The main of an engine test program.
+#define ENGINE_TEST_MAIN(TestClass)                                                                \
+    int main(int argc, char** argv) {                                                              \
+        return EngineFixture::runTest(argc, argv, [] { return std::make_unique<TestClass>(); });   \
+    }

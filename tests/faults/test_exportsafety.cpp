@@ -11,6 +11,7 @@
 #include "TForm2.h"
 #include "Table.h"
 #include "TestSupport.h"
+#include "UserSteps.h"
 #include "grid/DataGrid.h"
 
 #include <QApplication>
@@ -82,13 +83,6 @@ QByteArray olderExport() {
     return out;
 }
 
-void switchEditMode() {
-    QTest::mousePress(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                      QPoint(60, 380));
-    QTest::mouseRelease(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                        QPoint(60, 380));
-}
-
 } // namespace
 
 class TestExportSafety : public QObject {
@@ -123,7 +117,7 @@ void TestExportSafety::exportOntoAFillingDisk() {
     QVERIFY(writeBytes(exportFile, olderExport()));
 
     QCOMPARE(app.start(), StartupOutcome::Running);
-    switchEditMode();
+    UserSteps::switchEditMode();
     QCOMPARE(State().ViewTableFile, QStringLiteral("GameData.db"));
     QVERIFY(fillUntilFree(data, qint64(freeKiB) * 1024));
     app.boxes.clear();
@@ -172,7 +166,7 @@ void TestExportSafety::damagedTableIsOnlyRead() {
 
     QCOMPARE(app.start(), StartupOutcome::Running);
     app.boxes.clear();
-    switchEditMode();
+    UserSteps::switchEditMode();
     QCOMPARE(State().EditMode, 1);
     QVERIFY2(app.boxes.contains(QStringLiteral("message: Die Tabelle GameData.DB ist beschädigt "
                                                "und wird nur zum Lesen geöffnet.")),
@@ -195,8 +189,8 @@ void TestExportSafety::damagedTableIsOnlyRead() {
 
     // After a view switch it is still only read, and the file is as it was.
     app.boxes.clear();
-    QTest::mouseClick(Form1->Image3, Qt::LeftButton);
-    QTest::mouseClick(Form1->Image1, Qt::LeftButton);
+    UserSteps::showView(UserSteps::Tips);
+    UserSteps::showView(UserSteps::Games);
     QVERIFY(Form1->Table1.damaged());
     app.stop();
     QCOMPARE(readBytes(games), bytes);
@@ -210,7 +204,7 @@ void TestExportSafety::rowThatCannotBeReadStopsTheExport() {
     const QString exportFile = app.dataDir() + QStringLiteral("/GameData.db.txt");
     QVERIFY(writeBytes(exportFile, olderExport()));
     QCOMPARE(app.start(), StartupOutcome::Running);
-    switchEditMode();
+    UserSteps::switchEditMode();
     QVERIFY(!Form1->Table1.damaged());
     QByteArray bytes = readBytes(games);
     flipBytes(bytes);

@@ -10,6 +10,7 @@
 #include "TForm1.h"
 #include "Table.h"
 #include "TestSupport.h"
+#include "UserSteps.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,8 +26,7 @@
 
 namespace {
 
-const char* kGamesSchema = "TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, WERTUNG INTEGER, "
-                           "Ausgabe TEXT, KOMMENTAR TEXT";
+using TestSupport::kGamesSchema;
 
 QString integrity(const QString& path) {
     sqlite3* db = nullptr;
@@ -116,7 +116,7 @@ void TestFaults::damagedTableFileIsAnEngineError() {
     QVERIFY2(app.boxes.first().startsWith("error: "), qPrintable(app.boxes.join('|')));
     QVERIFY(Form1->Image2->isEnabled());
     app.boxes.clear();
-    QTest::mouseClick(Form1->Image2, Qt::LeftButton);
+    UserSteps::showView(UserSteps::Disc);
     QVERIFY2(app.boxes.isEmpty(), qPrintable(app.boxes.join('|')));
     QVERIFY(Form1->Query1.recordCount() > 0);
     // Nothing was written to the damaged file.
@@ -192,8 +192,7 @@ void TestFaults::readOnlyDataFolderRefusesEdits() {
         QSKIP("running with rights that ignore file permissions");
     QCOMPARE(app.start(), StartupOutcome::Running);
     QCOMPARE(Form1->Query1.recordCount(), 40);
-    QTest::mousePress(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                      QPoint(60, 380));
+    UserSteps::switchEditMode();
     QVERIFY(Form1->Table1.isOpen());
     QVERIFY_THROWS_EXCEPTION(EngineError, Form1->Table1.setFieldText(0, "X"));
     QFile::setPermissions(app.dataDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -201,8 +200,7 @@ void TestFaults::readOnlyDataFolderRefusesEdits() {
 
 void TestFaults::killedRightAfterAPostLosesNothing() {
     QTemporaryDir dir;
-    TestSupport::makeTable(dir.path() + "/CDData.DB", "CDData",
-                           "TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT",
+    TestSupport::makeTable(dir.path() + "/CDData.DB", "CDData", TestSupport::kDiscSchema,
                            {{"Alt", "1999/01", "Demo", "CD"}});
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), {"--child-post", dir.path(), "25"});

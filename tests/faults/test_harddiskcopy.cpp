@@ -16,6 +16,7 @@
 #include "TableChecks.h"
 #include "TableCopy.h"
 #include "TestSupport.h"
+#include "UserSteps.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -30,7 +31,7 @@
 #include <cstdio>
 #include <sqlite3.h>
 
-using Rows = QList<QStringList>;
+using TestSupport::Rows;
 
 namespace {
 
@@ -62,11 +63,9 @@ void say(const QByteArray& line) {
 int childStoring(bool importing) {
     AppFixture app;
     const QString data = app.dataDir();
-    TestSupport::makeTable(data + "/GameData.DB", "GameData", kGamesSchema,
-                           {{"Aqua", "Action", "Actionspiel", "Kalmor", "85", "2002/06", "gut"}});
-    TestSupport::makeTable(data + "/CDData.DB", "CDData", kDiscSchema, discRows(300));
-    TestSupport::makeTable(data + "/TipsData.DB", "TipsData", kTipsSchema,
-                           {{"Aqua", "2002/05", "Cheat", "3"}});
+    TestSupport::makeTables(data,
+                            {{"Aqua", "Action", "Actionspiel", "Kalmor", "85", "2002/06", "gut"}},
+                            discRows(300), {{"Aqua", "2002/05", "Cheat", "3"}});
     QByteArray file;
     for (int i = 0; i < 50000; ++i)
         file += "Import " + QByteArray::number(i) + "\t2002/05\tDemo\tCD\r\n";
@@ -74,11 +73,8 @@ int childStoring(bool importing) {
     say("root " + QFile::encodeName(app.root()));
     if (app.start(QStringLiteral("vantorahd")) != StartupOutcome::Running)
         return 3;
-    QTest::mouseClick(Form1->Image2, Qt::LeftButton);
-    QTest::mousePress(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                      QPoint(60, 380));
-    QTest::mouseRelease(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                        QPoint(60, 380));
+    UserSteps::showView(UserSteps::Disc);
+    UserSteps::switchEditMode();
     if (State().EditMode != 1 || !Form1->Table1.isOpen())
         return 4;
     say("started");
@@ -181,7 +177,7 @@ void TestHardDiskCopy::killedWhileStoringThenStartedAgain() {
                             app.dataDir() + QLatin1String(name)));
     app.options.hardDiskBase = root + QStringLiteral("/hd");
     QCOMPARE(app.start(QStringLiteral("vantorahd")), StartupOutcome::Running);
-    QTest::mouseClick(Form1->Image2, Qt::LeftButton);
+    UserSteps::showView(UserSteps::Disc);
     QVERIFY2(app.boxes.isEmpty(), qPrintable(app.boxes.join(u'|')));
 
     const QStringList disc = TestSupport::readTable(app.dataDir() + "/CDData.DB", "CDData");

@@ -12,6 +12,7 @@
 #include "Table.h"
 #include "TableChecks.h"
 #include "TestSupport.h"
+#include "UserSteps.h"
 #include "grid/DataSource.h"
 
 #include <QApplication>
@@ -20,21 +21,15 @@
 #include <QStringEncoder>
 #include <QTest>
 
-using Rows = QList<QStringList>;
+using TestSupport::joined;
+using TestSupport::Rows;
 
 namespace {
 
-const QString kDiscSchema = QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT");
+using TestSupport::kDiscSchema;
 
 const Rows kBaseRows = {{"Völkerball", "2002/05", "Demo", "CD"},
                         {"Aqua Rennen", "2001/11", "Patch", "DVD"}};
-
-QStringList joined(const Rows& rows) {
-    QStringList out;
-    for (const QStringList& r : rows)
-        out << r.join(u'|');
-    return out;
-}
 
 // The bytes of a literal, NULs included.
 template <size_t N> QByteArray bytes(const char (&text)[N]) {
@@ -128,20 +123,12 @@ void TestImportFiles::cleanup() {
 
 void TestImportFiles::startInDiscEditMode() {
     const QString dir = m_app->dataDir();
-    TestSupport::makeTable(dir + QStringLiteral("/GameData.DB"), QStringLiteral("GameData"),
-                           QStringLiteral("TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, "
-                                          "WERTUNG INTEGER, Ausgabe TEXT, KOMMENTAR TEXT"),
-                           {{"Aqua", "Action", "Actionspiel", "Kalmor", "85", "2002/06", "gut"}});
-    TestSupport::makeTable(discFile(), QStringLiteral("CDData"), kDiscSchema, kBaseRows);
-    TestSupport::makeTable(dir + QStringLiteral("/TipsData.DB"), QStringLiteral("TipsData"),
-                           QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER"),
-                           {{"Aqua", "2002/05", "Cheat", "3"}});
+    TestSupport::makeTables(dir,
+                            {{"Aqua", "Action", "Actionspiel", "Kalmor", "85", "2002/06", "gut"}},
+                            kBaseRows, {{"Aqua", "2002/05", "Cheat", "3"}});
     QCOMPARE(m_app->start(), StartupOutcome::Running);
-    QTest::mouseClick(Form1->Image2, Qt::LeftButton);
-    QTest::mousePress(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                      QPoint(60, 380));
-    QTest::mouseRelease(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                        QPoint(60, 380));
+    UserSteps::showView(UserSteps::Disc);
+    UserSteps::switchEditMode();
     QCOMPARE(State().EditMode, 1);
     QCOMPARE(State().ViewTableFile, QStringLiteral("CDData.db"));
     QVERIFY(Form1->Table1.isOpen());

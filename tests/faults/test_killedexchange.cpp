@@ -17,6 +17,7 @@
 #include "Table.h"
 #include "TableChecks.h"
 #include "TestSupport.h"
+#include "UserSteps.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -31,7 +32,8 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-using Rows = QList<QStringList>;
+using TestSupport::joined;
+using TestSupport::Rows;
 
 namespace {
 
@@ -85,13 +87,6 @@ QByteArray oldExport() {
     return out;
 }
 
-QStringList joined(const Rows& rows) {
-    QStringList out;
-    for (const QStringList& r : rows)
-        out << r.join(u'|');
-    return out;
-}
-
 // --- Child side ----------------------------------------------------------------------
 
 void say(const QString& line) {
@@ -103,13 +98,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(bytes);
-}
-
-void switchEditMode() {
-    QTest::mousePress(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                      QPoint(60, 380));
-    QTest::mouseRelease(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                        QPoint(60, 380));
 }
 
 [[noreturn]] void waitToBeKilled() {
@@ -125,12 +113,7 @@ int childImport(int lines, int killAtWrite) {
         FaultVfs::install();
     AppFixture app;
     const QString data = app.dataDir();
-    TestSupport::makeTable(data + QStringLiteral("/GameData.DB"), QStringLiteral("GameData"),
-                           kGamesSchema, gameRows(3));
-    TestSupport::makeTable(data + QStringLiteral("/CDData.DB"), QStringLiteral("CDData"),
-                           kDiscSchema, kDiscRows);
-    TestSupport::makeTable(data + QStringLiteral("/TipsData.DB"), QStringLiteral("TipsData"),
-                           kTipsSchema, {{"Aqua", "2002/05", "Cheat", "3"}});
+    TestSupport::makeTables(data, gameRows(3), kDiscRows, {{"Aqua", "2002/05", "Cheat", "3"}});
     QByteArray file;
     file.reserve(qsizetype(lines) * 32);
     for (int i = 0; i < lines; ++i)
@@ -140,8 +123,8 @@ int childImport(int lines, int killAtWrite) {
     say(QStringLiteral("root ") + app.root());
     if (app.start() != StartupOutcome::Running)
         return 3;
-    QTest::mouseClick(Form1->Image2, Qt::LeftButton);
-    switchEditMode();
+    UserSteps::showView(UserSteps::Disc);
+    UserSteps::switchEditMode();
     if (State().EditMode != 1 || !Form1->Table1.isOpen())
         return 4;
     Table& t = Form1->Table1;
@@ -164,17 +147,12 @@ int childImport(int lines, int killAtWrite) {
 int childExport(int rows) {
     AppFixture app;
     const QString data = app.dataDir();
-    TestSupport::makeTable(data + QStringLiteral("/GameData.DB"), QStringLiteral("GameData"),
-                           kGamesSchema, gameRows(rows));
-    TestSupport::makeTable(data + QStringLiteral("/CDData.DB"), QStringLiteral("CDData"),
-                           kDiscSchema, kDiscRows);
-    TestSupport::makeTable(data + QStringLiteral("/TipsData.DB"), QStringLiteral("TipsData"),
-                           kTipsSchema, {{"Aqua", "2002/05", "Cheat", "3"}});
+    TestSupport::makeTables(data, gameRows(rows), kDiscRows, {{"Aqua", "2002/05", "Cheat", "3"}});
     writeFile(data + QStringLiteral("/GameData.db.txt"), oldExport());
     say(QStringLiteral("root ") + app.root());
     if (app.start() != StartupOutcome::Running)
         return 3;
-    switchEditMode();
+    UserSteps::switchEditMode();
     if (State().EditMode != 1 || State().ViewTableFile != QLatin1String("GameData.db"))
         return 4;
     say(QStringLiteral("started"));
@@ -303,7 +281,7 @@ void TestKilledExchange::killedDuringImport() {
         QVERIFY(QFile::copy(data + u'/' + name, again.dataDir() + u'/' + name));
     const QString file = again.dataDir() + QStringLiteral("/CDData.DB");
     QCOMPARE(again.start(), StartupOutcome::Running);
-    QTest::mouseClick(Form1->Image2, Qt::LeftButton);
+    UserSteps::showView(UserSteps::Disc);
     QVERIFY2(again.boxes.isEmpty(), qPrintable(again.boxes.join(u'|')));
     QVERIFY(!TableChecks::hasHotJournal(file));
     QCOMPARE(TableChecks::integrityAfterReopen(file), QStringLiteral("ok"));

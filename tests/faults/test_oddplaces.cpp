@@ -7,6 +7,7 @@
 #include "StripPicture.h"
 #include "TForm1.h"
 #include "TestSupport.h"
+#include "UserSteps.h"
 
 #include <QApplication>
 #include <QFile>
@@ -16,13 +17,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-void switchEditMode() {
-    QTest::mousePress(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                      QPoint(60, 380));
-    QTest::mouseRelease(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                        QPoint(60, 380));
-}
 
 // Child mode: a named pipe in place of the games table; starts the program, then opens
 // the games view in edit mode, and prints every box. A hang here is the fault.
@@ -37,9 +31,9 @@ int childPipe() {
     app.start();
     std::printf("start: %s\n", app.boxes.join(u'|').toUtf8().constData());
     app.boxes.clear();
-    QTest::mouseClick(Form1->Image2, Qt::LeftButton);
-    switchEditMode();
-    QTest::mouseClick(Form1->Image1, Qt::LeftButton);
+    UserSteps::showView(UserSteps::Disc);
+    UserSteps::switchEditMode();
+    UserSteps::showView(UserSteps::Games);
     std::printf("edit mode %d: %s\n", State().EditMode, app.boxes.join(u'|').toUtf8().constData());
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TestSupport.h"
+#include "UserSteps.h"
 
 #include <QDir>
 #include <QLabel>
@@ -58,8 +59,8 @@ private slots:
 
 private:
     void editDiscTable() {
-        QTest::mouseClick(Form1->Image2, Qt::LeftButton);
-        Form1->Image4MouseDown(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+        UserSteps::showView(UserSteps::Disc);
+        UserSteps::switchEditMode();
         QCOMPARE(State().EditMode, 1);
     }
     QStringList discRows() const {

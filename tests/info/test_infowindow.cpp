@@ -10,6 +10,7 @@
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TestSupport.h"
+#include "UserSteps.h"
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
 
@@ -24,14 +25,14 @@
 #include <QSignalSpy>
 #include <QTest>
 
-using Rows = QList<QStringList>;
+using TestSupport::joined;
+using TestSupport::Rows;
 
 namespace {
 
-const QString kDiscSchema = QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT");
-const QString kGamesSchema = QStringLiteral("TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, "
-                                            "WERTUNG INTEGER, Ausgabe TEXT, KOMMENTAR TEXT");
-const QString kTipsSchema = QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER");
+using TestSupport::kDiscSchema;
+using TestSupport::kGamesSchema;
+using TestSupport::kTipsSchema;
 
 const Rows kThreeDiscRows = {{"Völkerball", "2002/05", "Demo", "CD"},
                              {"Aqua Rennen", "2001/11", "Patch", "DVD"},
@@ -41,13 +42,6 @@ QByteArray crLfLines(const Rows& rows) {
     QByteArray out;
     for (const QStringList& r : rows)
         out += r.join(u'\t').toUtf8() + "\r\n";
-    return out;
-}
-
-QStringList joined(const Rows& rows) {
-    QStringList out;
-    for (const QStringList& r : rows)
-        out << r.join(u'|');
     return out;
 }
 
@@ -96,7 +90,6 @@ private:
     // Own small tables in DATA, then the program started over them.
     void startWith(const Rows& disc, const Rows& games = {},
                    const QString& discSchema = kDiscSchema);
-    void switchEditMode();
     void enterEditMode(QWidget* viewButton);
     QString exportFile(const QString& tableFile) const {
         return m_app->dataDir() + u'/' + tableFile + QStringLiteral(".txt");
@@ -145,16 +138,9 @@ void TestInfoWindow::startWith(const Rows& disc, const Rows& games, const QStrin
     QCOMPARE(m_app->start(), StartupOutcome::Running);
 }
 
-void TestInfoWindow::switchEditMode() {
-    QTest::mousePress(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                      QPoint(60, 380));
-    QTest::mouseRelease(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                        QPoint(60, 380));
-}
-
 void TestInfoWindow::enterEditMode(QWidget* viewButton) {
     QTest::mouseClick(viewButton, Qt::LeftButton);
-    switchEditMode();
+    UserSteps::switchEditMode();
     QCOMPARE(State().EditMode, 1);
     QVERIFY(Form1->Table1.isOpen());
 }

@@ -29,8 +29,7 @@ private:
 
 void TestTableImport::init() {
     m_dir = std::make_unique<QTemporaryDir>();
-    TestSupport::makeTable(path(), QStringLiteral("CDData"),
-                           QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT"),
+    TestSupport::makeTable(path(), QStringLiteral("CDData"), TestSupport::kDiscSchema,
                            {{"alt", "2001/01", "Demo", "CD"}});
     m_table = std::make_unique<Table>();
     m_table->setDatabaseName(m_dir->path());

@@ -127,15 +127,9 @@ void TestMkdata::initTestCase() {
 void TestMkdata::tableLayout_data() {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QStringList>("columns");
-    QTest::newRow("games") << "GameData"
-                           << QStringList{"TITEL TEXT",      "Rubrik TEXT",     "Genre TEXT",
-                                          "HERSTELLER TEXT", "WERTUNG INTEGER", "Ausgabe TEXT",
-                                          "KOMMENTAR TEXT"};
-    QTest::newRow("disc") << "CDData"
-                          << QStringList{"TITEL TEXT", "Ausgabe TEXT", "Art TEXT", "Medium TEXT"};
-    QTest::newRow("tips") << "TipsData"
-                          << QStringList{"TITEL TEXT", "Ausgabe TEXT", "Art TEXT",
-                                         "COUNTER INTEGER"};
+    QTest::newRow("games") << "GameData" << TestSupport::kGamesSchema.split(QStringLiteral(", "));
+    QTest::newRow("disc") << "CDData" << TestSupport::kDiscSchema.split(QStringLiteral(", "));
+    QTest::newRow("tips") << "TipsData" << TestSupport::kTipsSchema.split(QStringLiteral(", "));
 }
 
 void TestMkdata::tableLayout() {

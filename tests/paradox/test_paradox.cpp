@@ -15,6 +15,7 @@
 #include "TForm2.h"
 #include "TSuchPage.h"
 #include "TestSupport.h"
+#include "UserSteps.h"
 #include "VerticalCaption.h"
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
@@ -32,7 +33,8 @@
 #include <sqlite3.h>
 
 using ParadoxFixture::Schema;
-using Rows = QList<QStringList>;
+using TestSupport::joined;
+using TestSupport::Rows;
 
 namespace {
 
@@ -92,13 +94,6 @@ QString escaped(const QByteArray& bytes) {
         else
             out += QStringLiteral("\\x%1").arg(b, 2, 16, QLatin1Char('0'));
     }
-    return out;
-}
-
-QStringList joined(const Rows& rows) {
-    QStringList out;
-    for (const QStringList& r : rows)
-        out << r.join(u'|');
     return out;
 }
 
@@ -163,18 +158,6 @@ QStringList statisticsTexts(TStatForm* form) {
     return out;
 }
 
-void clickView(int view) {
-    ClickArea* buttons[] = {Form1->Image1, Form1->Image2, Form1->Image3};
-    QTest::mouseClick(buttons[view], Qt::LeftButton);
-}
-
-void switchEditMode() {
-    QTest::mousePress(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                      QPoint(60, 380));
-    QTest::mouseRelease(Form1->Image4, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
-                        QPoint(60, 380));
-}
-
 // Chooses a list item as a user's pick does.
 void pick(QComboBox* box, const QString& item) {
     const int index = box->findText(item);
@@ -187,7 +170,7 @@ using Scenario = std::function<QStringList()>;
 
 // The user's steps of each comparison and what the program shows after them.
 QStringList sortSteps(int view, const QList<int>& clicks) {
-    clickView(view);
+    UserSteps::showView(view);
     QStringList out;
     for (int column : clicks) {
         Form1->DBGrid1TitleClick(column);
@@ -201,7 +184,7 @@ QStringList sortSteps(int view, const QList<int>& clicks) {
 
 QStringList searchSteps(int view, const QString& title, const QString& rating,
                         const QString& category) {
-    clickView(view);
+    UserSteps::showView(view);
     QTest::mouseClick(Form1->Image6, Qt::LeftButton);
     if (!rating.isEmpty())
         pick(SuchPage->ComboBox1, rating);
@@ -217,7 +200,7 @@ QStringList searchSteps(int view, const QString& title, const QString& rating,
 }
 
 QStringList statisticsSteps(int view, const QString& category) {
-    clickView(view);
+    UserSteps::showView(view);
     if (!category.isEmpty()) {
         QTest::mouseClick(Form1->Image6, Qt::LeftButton);
         pick(SuchPage->ComboBox2, category);
@@ -325,17 +308,17 @@ void TestParadox::sameAsSqlite_data() {
 
     QTest::newRow("games rows")
         << Scenario([] {
-               clickView(0);
+               UserSteps::showView(0);
                return queryRows() << QStringLiteral("grid ") + pictureHash(Form1->DBGrid1);
            })
         << QStringList{"Zebra|Sport|Sportspiel|Zoo|0|1999/03|",
                        "über alles|Strategie|Echtzeit-Strategie|Studio Ä||2000/11|"};
     QTest::newRow("disc rows") << Scenario([] {
-        clickView(1);
+        UserSteps::showView(1);
         return queryRows();
     }) << QStringList{"Übersicht|2002/06|Video|"};
     QTest::newRow("tips rows") << Scenario([] {
-        clickView(2);
+        UserSteps::showView(2);
         return queryRows();
     }) << QStringList{"Öl|2000/11|Kurztipp|"};
 
@@ -390,8 +373,8 @@ void TestParadox::sameAsSqlite_data() {
             QFileInfo(ParadoxFixture::fileName(kSchemas[view])).completeBaseName() +
             QStringLiteral(".db.txt");
         QTest::addRow("export of %s", qPrintable(file)) << Scenario([view, file] {
-            clickView(view);
-            switchEditMode();
+            UserSteps::showView(view);
+            UserSteps::switchEditMode();
             Form2->Button2Click();
             QStringList out{QStringLiteral("edit mode %1").arg(State().EditMode)};
             for (const QByteArray& line : fileBytes(State().DataDir + u'/' + file).split('\n'))
@@ -435,7 +418,7 @@ void TestParadox::codePagesDecoded() {
     QCOMPARE(m_app->start(), StartupOutcome::Running);
     QCOMPARE(queryRows(),
              joined({{"Ärger im Büro", "Action", "Größe", "Straße", "", "2001/05", "ä ö ü ß Ä"}}));
-    clickView(2);
+    UserSteps::showView(2);
     QVERIFY(queryRows().contains(QStringLiteral("Beta|2001/05|Lösung|7")));
     QCOMPARE(m_app->boxes, QStringList());
 }
@@ -454,7 +437,7 @@ void TestParadox::numberFieldsReadAsNumbers() {
         QStringList out = sortSteps(0, {4}) << sortSteps(2, {3});
         out << statisticsSteps(0, {});
         Form3->hide();
-        switchEditMode();
+        UserSteps::switchEditMode();
         Form2->Button2Click();
         out << escaped(fileBytes(State().DataDir + QStringLiteral("/TipsData.db.txt")));
         return out;
@@ -590,7 +573,7 @@ void TestParadox::editsRefusedWithAPointerToTheConverter() {
     const QString path = m_app->dataDir() + QStringLiteral("/GameData.DB");
     const QByteArray before = fileBytes(path);
     QCOMPARE(m_app->start(), StartupOutcome::Running);
-    switchEditMode();
+    UserSteps::switchEditMode();
     QCOMPARE(State().EditMode, 1);
     QVERIFY(Form1->Table1.isOpen());
     QCOMPARE(Form1->DataSource1->rowCount(), kGames.size());
@@ -624,7 +607,7 @@ void TestParadox::editsRefusedWithAPointerToTheConverter() {
                      box.contains(QLatin1String("vantora-convert")),
                  qPrintable(box));
     QCOMPARE(Form1->Table1.value(0, 1), QStringLiteral("Action"));
-    switchEditMode();
+    UserSteps::switchEditMode();
     QCOMPARE(State().EditMode, 0);
     QCOMPARE(Form1->DataSource1->rowCount(), kGames.size());
     m_app->stop();
@@ -667,8 +650,7 @@ void TestParadox::converterRoundTrip() {
         QCOMPARE(columnsOf(out + u'/' + name, table), columnsOf(reference + u'/' + name, table));
     }
     QCOMPARE(columnsOf(out + QStringLiteral("/GameData.DB"), QStringLiteral("GameData")),
-             (QStringList{"TITEL TEXT", "Rubrik TEXT", "Genre TEXT", "HERSTELLER TEXT",
-                          "WERTUNG INTEGER", "Ausgabe TEXT", "KOMMENTAR TEXT"}));
+             TestSupport::kGamesSchema.split(QStringLiteral(", ")));
     QVERIFY(fileBytes(in + QStringLiteral("/GameData.DB")) == gamesBefore);
 
     // The converted tables take edits.
@@ -677,7 +659,7 @@ void TestParadox::converterRoundTrip() {
         QVERIFY(QFile::copy(out + u'/' + ParadoxFixture::fileName(schema),
                             m_app->dataDir() + u'/' + ParadoxFixture::fileName(schema)));
     QCOMPARE(m_app->start(), StartupOutcome::Running);
-    switchEditMode();
+    UserSteps::switchEditMode();
     Form1->Table1.setFieldText(0, QStringLiteral("Geändert"));
     Form1->Table1.post();
     QCOMPARE(TestSupport::readTable(m_app->dataDir() + QStringLiteral("/GameData.DB"),

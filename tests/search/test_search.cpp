@@ -9,6 +9,7 @@
 #include "TForm1.h"
 #include "TSuchPage.h"
 #include "TestSupport.h"
+#include "UserSteps.h"
 #include "grid/DataSource.h"
 
 #include <QAbstractItemView>
@@ -19,10 +20,11 @@
 #include <QTest>
 #include <functional>
 
+using namespace UserSteps;
+
 namespace {
 
-const QString kGameSchema = QStringLiteral("TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, "
-                                           "WERTUNG INTEGER, Ausgabe TEXT, KOMMENTAR TEXT");
+using TestSupport::kGamesSchema;
 
 // Titles that exercise letter case, umlauts, wildcard characters and a double quote.
 const QStringList kOwnTitles = {
@@ -30,18 +32,6 @@ const QStringList kOwnTitles = {
     QStringLiteral("ABC"),        QStringLiteral("AXC"),           QStringLiteral("A_C"),
     QStringLiteral("A%C"),        QStringLiteral("Das \"Spiel\""), QStringLiteral("Zebra"),
 };
-
-// Types like QTest::keyClicks, for letters beyond ASCII too.
-void typeText(QWidget* box, const QString& text) {
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(box, char(c.unicode()));
-            continue;
-        }
-        QTest::sendKeyEvent(QTest::Press, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
 
 // The games statistics' count line for the rows the main grid shows now.
 QString gamesCountLine() {
@@ -89,8 +79,6 @@ private slots:
 private:
     void start(bool ownGames = false);
     void openPage() { QTest::mouseClick(Form1->Image6, Qt::LeftButton); }
-    void clickViewButton(int view);
-    void pick(QComboBox* box, const QString& item);
     int countRows(const QString& file, const std::function<bool(const QStringList&)>& keep) const;
     QString whereLine() const;
 
@@ -116,27 +104,9 @@ void TestSearchPage::start(bool ownGames) {
                                 QStringLiteral("2001/05"),
                                 QString()};
         TestSupport::makeTable(m_app->dataDir() + QStringLiteral("/GameData.DB"),
-                               QStringLiteral("GameData"), kGameSchema, rows);
+                               QStringLiteral("GameData"), kGamesSchema, rows);
     }
     QCOMPARE(m_app->start(), StartupOutcome::Running);
-}
-
-void TestSearchPage::clickViewButton(int view) {
-    ClickArea* buttons[] = {Form1->Image1, Form1->Image2, Form1->Image3};
-    QTest::mouseClick(buttons[view], Qt::LeftButton);
-}
-
-// Opens the list and chooses the item with the keyboard, as a user picks it.
-void TestSearchPage::pick(QComboBox* box, const QString& item) {
-    const int target = box->findText(item);
-    QVERIFY2(target >= 0, qPrintable(item));
-    box->showPopup();
-    QAbstractItemView* view = box->view();
-    QVERIFY(view->isVisible());
-    for (int guard = 0; view->currentIndex().row() != target && guard < 20; ++guard)
-        QTest::keyClick(view, view->currentIndex().row() < target ? Qt::Key_Down : Qt::Key_Up);
-    QTest::keyClick(view, Qt::Key_Return);
-    QCOMPARE(box->currentText(), item);
 }
 
 // Rows of a table file, read apart from the program, that `keep` accepts.
@@ -239,7 +209,7 @@ void TestSearchPage::selectionConditionFromTheLists() {
     QFETCH(QString, file);
     QFETCH(int, categoryColumn);
     start();
-    clickViewButton(view);
+    showView(view);
     openPage();
     QCOMPARE(SuchPage->ComboBox1->isEnabled(), view == 0);
     if (view == 0)
@@ -396,7 +366,7 @@ void TestSearchPage::viewSwitchClearsAnActiveSearch() {
     pick(SuchPage->ComboBox1, QStringLiteral("60"));
     pick(SuchPage->ComboBox2, QStringLiteral("Sport"));
 
-    clickViewButton(1);
+    showView(1);
     QVERIFY(SuchPage->isHidden());
     QVERIFY(indicatorOff());
     QCOMPARE(SuchPage->Edit1->text(), QString());

@@ -32,21 +32,6 @@ inline QStringList tipRow(const QString& kind, const QString& issue,
     return {title, issue, kind, QStringLiteral("3")};
 }
 
-// Writes the three tables into the fixture's DATA folder.
-inline void writeTables(AppFixture& app, const QList<QStringList>& games,
-                        const QList<QStringList>& disc, const QList<QStringList>& tips) {
-    TestSupport::makeTable(app.dataDir() + QStringLiteral("/GameData.DB"),
-                           QStringLiteral("GameData"),
-                           QStringLiteral("TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, "
-                                          "WERTUNG INTEGER, Ausgabe TEXT, KOMMENTAR TEXT"),
-                           games);
-    TestSupport::makeTable(app.dataDir() + QStringLiteral("/CDData.DB"), QStringLiteral("CDData"),
-                           QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT"), disc);
-    TestSupport::makeTable(
-        app.dataDir() + QStringLiteral("/TipsData.DB"), QStringLiteral("TipsData"),
-        QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER"), tips);
-}
-
 inline QString cellText(QTableWidget* grid, int row, int column) {
     const QTableWidgetItem* item = grid->item(row, column);
     return item ? item->text() : QStringLiteral("<none>");

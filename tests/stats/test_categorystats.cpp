@@ -17,7 +17,7 @@
 #include <memory>
 
 using namespace StatsFixture;
-using Rows = QList<QStringList>;
+using TestSupport::Rows;
 
 class TestCategoryStats : public QObject {
     Q_OBJECT
@@ -58,7 +58,7 @@ void TestCategoryStats::cleanup() {
 
 void TestCategoryStats::start(const Rows& disc, const Rows& tips) {
     m_app = std::make_unique<AppFixture>();
-    writeTables(*m_app, {game("Action", "80", "1998/01")}, disc, tips);
+    TestSupport::makeTables(m_app->dataDir(), {game("Action", "80", "1998/01")}, disc, tips);
     QCOMPARE(m_app->start(), StartupOutcome::Running);
 }
 

@@ -21,13 +21,12 @@
 #include <memory>
 
 using namespace StatsFixture;
-using Rows = QList<QStringList>;
+using TestSupport::Rows;
 
 namespace {
 const QRgb kRed = qRgb(0xFF, 0, 0);
 const QRgb kWindow = qRgb(0x01, 0x00, 0x41);
 const QString kStandardLabel3 = QStringLiteral("Schnitt pro Ausgabe: Wertung & Testanzahl");
-
 
 QRgb gradientAt(int y, int height) {
     for (int band = 0; band < GradientBackground::kBands; ++band)
@@ -83,7 +82,8 @@ void TestGamesStats::cleanup() {
 
 void TestGamesStats::start(const Rows& games) {
     m_app = std::make_unique<AppFixture>();
-    writeTables(*m_app, games, {discRow("Demo", "1998/01")}, {tipRow("Cheat", "1998/01")});
+    TestSupport::makeTables(m_app->dataDir(), games, {discRow("Demo", "1998/01")},
+                            {tipRow("Cheat", "1998/01")});
     QCOMPARE(m_app->start(), StartupOutcome::Running);
     QCOMPARE(State().CurrentView, QStringLiteral("Spiele"));
 }

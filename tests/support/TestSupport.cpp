@@ -107,4 +107,19 @@ void isolateEnvironment(const QString& root) {
     QStandardPaths::setTestModeEnabled(false);
 }
 
+void makeTables(const QString& dataDir, const Rows& games, const Rows& disc, const Rows& tips) {
+    makeTable(dataDir + QStringLiteral("/GameData.DB"), QStringLiteral("GameData"), kGamesSchema,
+              games);
+    makeTable(dataDir + QStringLiteral("/CDData.DB"), QStringLiteral("CDData"), kDiscSchema, disc);
+    makeTable(dataDir + QStringLiteral("/TipsData.DB"), QStringLiteral("TipsData"), kTipsSchema,
+              tips);
+}
+
+QStringList joined(const Rows& rows) {
+    QStringList out;
+    for (const QStringList& r : rows)
+        out << r.join(u'|');
+    return out;
+}
+
 } // namespace TestSupport

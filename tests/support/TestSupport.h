@@ -20,10 +20,19 @@ inline const QString kDiscSchema =
 inline const QString kTipsSchema =
     QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER");
 
+// Rows of a table as texts, one list of field texts a row ("\\N" for NULL).
+using Rows = QList<QStringList>;
+
+// Rows with their fields joined by "|", as readTable() returns them.
+QStringList joined(const Rows& rows);
+
 // Creates a table file with the given schema and rows (texts; "\\N" for NULL).
 // `schema` is the column list, e.g. "TITEL TEXT, WERTUNG INTEGER".
 void makeTable(const QString& path, const QString& table, const QString& schema,
                const QList<QStringList>& rows);
+
+// Writes the archive's three tables (GameData.DB, CDData.DB, TipsData.DB) into `dataDir`.
+void makeTables(const QString& dataDir, const Rows& games, const Rows& disc, const Rows& tips);
 
 // Reads every row of a table file through a connection of its own, fields joined by "|".
 QStringList readTable(const QString& path, const QString& table);

@@ -1,5 +1,3 @@
-#include "EngineTests.h"
-
 #include "EngineError.h"
 #include "EngineFixture.h"
 #include "Query.h"
@@ -167,8 +165,7 @@ void QueryTest::fieldsByNameAndPosition() {
     const QString dir = m_root.path() + QStringLiteral("/disc");
     QVERIFY(QDir().mkpath(dir));
     TestSupport::makeTable(
-        dir + QStringLiteral("/CDData.DB"), QStringLiteral("CDData"),
-        QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, Medium TEXT"),
+        dir + QStringLiteral("/CDData.DB"), QStringLiteral("CDData"), TestSupport::kDiscSchema,
         {{"Rennfieber", "2001/05", "Demo", "CD"}, {"Treiberpaket", "2001/06", "Treiber", "\\N"}});
     Query q;
     q.setCachedFields({QStringLiteral("ART"), QStringLiteral("MEDIUM"), QStringLiteral("NONE")});
@@ -282,7 +279,7 @@ void QueryTest::seesAFileReplacedWhileItWasOpen() {
     const QString dir = m_root.path() + QStringLiteral("/replaced");
     QVERIFY(QDir().mkpath(dir));
     const QString path = dir + QStringLiteral("/TipsData.db");
-    const QString schema = QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER");
+    const QString schema = TestSupport::kTipsSchema;
     TestSupport::makeTable(path, QStringLiteral("TipsData"), schema,
                            {{"Alt", "1998/01", "Cheat", "1"}});
     Query old;
@@ -338,9 +335,6 @@ void QueryTest::sortFollowsChangesToTheFile() {
     QCOMPARE(firstTitles(3), (QStringList{"Aal/Aal", "Abend/Abend", "apfel/apfel"}));
 }
 
-int runQueryTest(int argc, char** argv) {
-    QueryTest t;
-    return QTest::qExec(&t, argc, argv);
-}
+ENGINE_TEST_MAIN(QueryTest)
 
-#include "QueryTest.moc"
+#include "test_query.moc"

@@ -1,5 +1,3 @@
-#include "DataTests.h"
-
 #include "SearchConditions.h"
 #include "Views.h"
 
@@ -156,9 +154,6 @@ void SearchConditionsTest::selection() {
     QCOMPARE(SearchConditions::selection(field, category, rating), condition);
 }
 
-int runSearchConditionsTest(int argc, char** argv) {
-    SearchConditionsTest t;
-    return QTest::qExec(&t, argc, argv);
-}
+QTEST_GUILESS_MAIN(SearchConditionsTest)
 
-#include "SearchConditionsTest.moc"
+#include "test_searchconditions.moc"

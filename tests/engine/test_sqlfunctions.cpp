@@ -1,6 +1,5 @@
-#include "EngineTests.h"
-
 #include "Capitals.h"
+#include "EngineFixture.h"
 #include "SqlFunctions.h"
 
 #include <QTest>
@@ -156,9 +155,6 @@ void SqlFunctionsTest::collationIsAConsistentOrder() {
     }
 }
 
-int runSqlFunctionsTest(int argc, char** argv) {
-    SqlFunctionsTest t;
-    return QTest::qExec(&t, argc, argv);
-}
+ENGINE_TEST_MAIN(SqlFunctionsTest)
 
-#include "SqlFunctionsTest.moc"
+#include "test_sqlfunctions.moc"

@@ -1,6 +1,5 @@
-#include "EngineTests.h"
-
 #include "EngineError.h"
+#include "EngineFixture.h"
 #include "RecordConflict.h"
 #include "Table.h"
 #include "TestSupport.h"
@@ -89,8 +88,7 @@ private:
 void TableTest::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    TestSupport::makeTable(file(), QStringLiteral("TipsData"),
-                           QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER"),
+    TestSupport::makeTable(file(), QStringLiteral("TipsData"), TestSupport::kTipsSchema,
                            {{"Alpha", "2001/05", "Cheat", "5"},
                             {"Beta", "2001/06", "Taktik", "\\N"},
                             {"Gamma", "2001/07", "Lösung", "12"}});
@@ -419,12 +417,9 @@ void TableTest::postedRecordsSurviveAReopen() {
     QCOMPARE(t->value(3, 2), QStringLiteral("Lösung"));
 }
 
-int runTableTest(int argc, char** argv) {
-    TableTest t;
-    return QTest::qExec(&t, argc, argv);
-}
+ENGINE_TEST_MAIN(TableTest)
 
-#include "TableTest.moc"
+#include "test_table.moc"
 
 void TableTest::anotherProgramsWriteIsNeverUndone_data() {
     QTest::addColumn<int>("row");

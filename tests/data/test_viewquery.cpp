@@ -1,5 +1,3 @@
-#include "DataTests.h"
-
 #include "ViewQuery.h"
 
 #include <QTest>
@@ -159,9 +157,6 @@ void ViewQueryTest::doublesAQuoteInTheDataFolder() {
                                    ViewQuery::dirSeparator() + QStringLiteral("GameData.db\""));
 }
 
-int runViewQueryTest(int argc, char** argv) {
-    ViewQueryTest t;
-    return QTest::qExec(&t, argc, argv);
-}
+QTEST_GUILESS_MAIN(ViewQueryTest)
 
-#include "ViewQueryTest.moc"
+#include "test_viewquery.moc"

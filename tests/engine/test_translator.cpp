@@ -1,6 +1,5 @@
-#include "EngineTests.h"
-
 #include "EngineError.h"
+#include "EngineFixture.h"
 #include "LocalSqlTranslator.h"
 
 #include <QTest>
@@ -132,9 +131,6 @@ void TranslatorTest::rejectsMalformedStatements() {
     QVERIFY_THROWS_EXCEPTION(EngineError, LocalSqlTranslator::translate(statement));
 }
 
-int runTranslatorTest(int argc, char** argv) {
-    TranslatorTest t;
-    return QTest::qExec(&t, argc, argv);
-}
+ENGINE_TEST_MAIN(TranslatorTest)
 
-#include "TranslatorTest.moc"
+#include "test_translator.moc"

@@ -1,5 +1,3 @@
-#include "DataTests.h"
-
 #include "IssueText.h"
 
 #include <QTest>
@@ -90,9 +88,6 @@ void IssueTextTest::isWellFormed() {
     QCOMPARE(IssueText::isWellFormed(issue, 2005), wellFormed);
 }
 
-int runIssueTextTest(int argc, char** argv) {
-    IssueTextTest t;
-    return QTest::qExec(&t, argc, argv);
-}
+QTEST_GUILESS_MAIN(IssueTextTest)
 
-#include "IssueTextTest.moc"
+#include "test_issuetext.moc"

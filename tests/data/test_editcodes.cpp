@@ -1,5 +1,3 @@
-#include "DataTests.h"
-
 #include "EditCodes.h"
 
 #include <QTest>
@@ -126,9 +124,6 @@ void EditCodesTest::mediumCyclesInThreeClicks() {
     QCOMPARE(seen, (QStringList{"CD/DVD", "DVD", "CD"}));
 }
 
-int runEditCodesTest(int argc, char** argv) {
-    EditCodesTest t;
-    return QTest::qExec(&t, argc, argv);
-}
+QTEST_GUILESS_MAIN(EditCodesTest)
 
-#include "EditCodesTest.moc"
+#include "test_editcodes.moc"

@@ -349,4 +349,4 @@ void PlatformTest::lockOfKilledCopyDoesNotBlock() {
 }
 
 QTEST_GUILESS_MAIN(PlatformTest)
-#include "PlatformTest.moc"
+#include "test_platform.moc"

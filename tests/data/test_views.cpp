@@ -1,5 +1,3 @@
-#include "DataTests.h"
-
 #include "Views.h"
 
 #include <QTest>
@@ -229,9 +227,6 @@ void ViewsTest::ratingItems() {
              (QStringList{"(alle)", "10", "20", "30", "40", "50", "60", "70", "80", "90"}));
 }
 
-int runViewsTest(int argc, char** argv) {
-    ViewsTest t;
-    return QTest::qExec(&t, argc, argv);
-}
+QTEST_GUILESS_MAIN(ViewsTest)
 
-#include "ViewsTest.moc"
+#include "test_views.moc"

@@ -1,5 +1,3 @@
-#include "EngineTests.h"
-
 #include "Capitals.h"
 #include "Connection.h"
 #include "EngineError.h"
@@ -374,9 +372,6 @@ void ViewEvaluationTest::tableWithoutRowIdsIsRefused() {
     }
 }
 
-int runViewEvaluationTest(int argc, char** argv) {
-    ViewEvaluationTest t;
-    return QTest::qExec(&t, argc, argv);
-}
+ENGINE_TEST_MAIN(ViewEvaluationTest)
 
-#include "ViewEvaluationTest.moc"
+#include "test_viewevaluation.moc"

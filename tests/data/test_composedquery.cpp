@@ -1,5 +1,3 @@
-#include "DataTests.h"
-
 #include "EngineError.h"
 #include "Query.h"
 #include "SearchConditions.h"
@@ -40,8 +38,7 @@ void ComposedQueryTest::initTestCase() {
     // The disc writes the file name with a capital extension; the program asks for ".db".
     TestSupport::makeTable(
         m_dataDir + QStringLiteral("/GameData.DB"), QStringLiteral("GameData"),
-        QStringLiteral("TITEL TEXT, Rubrik TEXT, Genre TEXT, HERSTELLER TEXT, "
-                       "WERTUNG INTEGER, Ausgabe TEXT, KOMMENTAR TEXT"),
+        TestSupport::kGamesSchema,
         {
             {"Space Race", "Strategie", "Echtzeit-Strategie", "Nova", "90", "1998/11", "schnell"},
             {"Ärger im Revier", "Action", "Actionspiel", "Kalt", "85", "1999/03", ""},
@@ -210,7 +207,7 @@ void ComposedQueryTest::doubleQuoteInTheTitleFindsTheTitle() {
     const QString dir = m_root.path() + QStringLiteral("/quotes");
     QVERIFY(QDir().mkpath(dir));
     TestSupport::makeTable(dir + QStringLiteral("/TipsData.db"), QStringLiteral("TipsData"),
-                           QStringLiteral("TITEL TEXT, Ausgabe TEXT, Art TEXT, COUNTER INTEGER"),
+                           TestSupport::kTipsSchema,
                            {{"12\" Racer", "2001/05", "Cheat", "1"},
                             {"O'Neil", "2001/06", "Lösung", "2"},
                             {"Racer", "2001/07", "Taktik", "3"}});
@@ -228,9 +225,6 @@ void ComposedQueryTest::doubleQuoteInTheTitleFindsTheTitle() {
     }
 }
 
-int runComposedQueryTest(int argc, char** argv) {
-    ComposedQueryTest t;
-    return QTest::qExec(&t, argc, argv);
-}
+QTEST_GUILESS_MAIN(ComposedQueryTest)
 
-#include "ComposedQueryTest.moc"
+#include "test_composedquery.moc"
