@@ -90,13 +90,11 @@ private:
     // Own small tables in DATA, then the program started over them.
     void startWith(const Rows& disc, const Rows& games = {},
                    const QString& discSchema = kDiscSchema);
-    void enterEditMode(QWidget* viewButton);
     QString exportFile(const QString& tableFile) const {
         return m_app->dataDir() + u'/' + tableFile + QStringLiteral(".txt");
     }
     QByteArray readBytes(const QString& path) const;
     void clickExport() { Form2->Button2->click(); }
-    void typeIntoCell(int row, int column, const QString& text);
     void importFile(const QString& path) {
         m_app->openFileAnswer = path;
         Form2->Button3->click();
@@ -136,24 +134,6 @@ void TestInfoWindow::startWith(const Rows& disc, const Rows& games, const QStrin
     TestSupport::makeTable(dir + QStringLiteral("/TipsData.DB"), QStringLiteral("TipsData"),
                            kTipsSchema, {{"Aqua", "2002/05", "Cheat", "3"}});
     QCOMPARE(m_app->start(), StartupOutcome::Running);
-}
-
-void TestInfoWindow::enterEditMode(QWidget* viewButton) {
-    QTest::mouseClick(viewButton, Qt::LeftButton);
-    UserSteps::switchEditMode();
-    QCOMPARE(State().EditMode, 1);
-    QVERIFY(Form1->Table1.isOpen());
-}
-
-void TestInfoWindow::typeIntoCell(int row, int column, const QString& text) {
-    DataGrid* grid = Form1->DBGrid1;
-    const QRect cell = grid->visualRect(Form1->DataSource1->index(row, column));
-    QVERIFY2(cell.isValid(), "cell not visible");
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-    QTest::keyClicks(grid, text.left(1));
-    QWidget* editor = grid->openEditor();
-    QVERIFY2(editor, "no cell editor opened");
-    QTest::keyClicks(editor, text.mid(1));
 }
 
 QByteArray TestInfoWindow::readBytes(const QString& path) const {
@@ -291,7 +271,7 @@ void TestInfoWindow::renderBothModes() {
     QVERIFY(image.save(out + QStringLiteral("/info-window.png")));
     QCOMPARE(image.pixelColor(exportCentre), background);
     Form2->hide();
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     Form2->Button3->setVisible(true);
     Form2->show();
     QVERIFY(Form2->Button2->isVisible());
@@ -304,7 +284,7 @@ void TestInfoWindow::renderBothModes() {
 
 void TestInfoWindow::exportWritesEveryRecordInStoredOrder() {
     startWith(kThreeDiscRows);
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     clickExport();
     const QByteArray bytes = readBytes(exportFile(QStringLiteral("CDData.db")));
     QCOMPARE(bytes, QByteArray("V\xf6lkerball\t2002/05\tDemo\tCD\r\n"
@@ -334,14 +314,14 @@ void TestInfoWindow::exportWritesFieldTextsUnchanged() {
     QFETCH(Rows, games);
     QFETCH(QByteArray, file);
     startWith(kThreeDiscRows, games);
-    enterEditMode(Form1->Image1);
+    UserSteps::editView(UserSteps::Games);
     clickExport();
     QCOMPARE(readBytes(exportFile(QStringLiteral("GameData.db"))), file);
 }
 
 void TestInfoWindow::exportOfAnEmptyTableIsAnEmptyFile() {
     startWith({});
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     QFile old(exportFile(QStringLiteral("CDData.db")));
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("an older export\r\n");
@@ -353,7 +333,7 @@ void TestInfoWindow::exportOfAnEmptyTableIsAnEmptyFile() {
 
 void TestInfoWindow::exportCommitsThePendingEditAndEndsOnTheFirstRecord() {
     startWith(kThreeDiscRows);
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     Form1->Table1.moveTo(2);
     Form1->Table1.setFieldText(3, QStringLiteral("DVD"));
     clickExport();
@@ -366,8 +346,8 @@ void TestInfoWindow::exportCommitsThePendingEditAndEndsOnTheFirstRecord() {
 
 void TestInfoWindow::exportStoresTheCellBeingTypedFirst() {
     startWith(kThreeDiscRows);
-    enterEditMode(Form1->Image2);
-    typeIntoCell(1, 0, QStringLiteral("NEU"));
+    UserSteps::editView(UserSteps::Disc);
+    UserSteps::typeIntoCell(1, 0, QStringLiteral("NEU"));
     QVERIFY(Form1->DBGrid1->openEditor()); // the text is still in the cell editor
     clickExport();
     QVERIFY(m_app->boxes.isEmpty());
@@ -377,8 +357,8 @@ void TestInfoWindow::exportStoresTheCellBeingTypedFirst() {
 
 void TestInfoWindow::exportStopsAtARecordThatCannotBeStored() {
     startWith(kThreeDiscRows);
-    enterEditMode(Form1->Image2);
-    typeIntoCell(1, 1, QStringLiteral("ab"));
+    UserSteps::editView(UserSteps::Disc);
+    UserSteps::typeIntoCell(1, 1, QStringLiteral("ab"));
     clickExport();
     QCOMPARE(m_app->boxes, QStringList{QStringLiteral("message: ") + FieldChecks::kIssueMessage});
     QVERIFY(!QFile::exists(exportFile(QStringLiteral("CDData.db"))));
@@ -405,7 +385,7 @@ void TestInfoWindow::exportEncoding() {
     if (!file.startsWith("Preis"))
         rows.append({"Völkerball", "2002/05", "Demo", "CD"});
     startWith(rows);
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     clickExport();
     QCOMPARE(readBytes(exportFile(QStringLiteral("CDData.db"))), file);
 }
@@ -417,7 +397,7 @@ void TestInfoWindow::exportCopesWithMalformedIssuesAndRatings() {
     Form2->show();
     QVERIFY(Form2->Label7->text().startsWith(QStringLiteral("Aktuelle Daten: ")));
     Form2->hide();
-    enterEditMode(Form1->Image1);
+    UserSteps::editView(UserSteps::Games);
     clickExport();
     QCOMPARE(readBytes(exportFile(QStringLiteral("GameData.db"))),
              QByteArray("Aqua\tAction\t\t\t250\tabcdefg\t\r\nBau\tBudget\t\t\t-3\t2002\t\r\n"));
@@ -432,7 +412,7 @@ void TestInfoWindow::failedExportIsReportedAndKeepsTheOldFile_data() {
 void TestInfoWindow::failedExportIsReportedAndKeepsTheOldFile() {
     QFETCH(bool, readOnlyFolder);
     startWith(kThreeDiscRows);
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     const QString target = exportFile(QStringLiteral("CDData.db"));
     const QDir data(m_app->dataDir());
     const QStringList before = data.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
@@ -478,7 +458,7 @@ void TestInfoWindow::failedExportIsReportedAndKeepsTheOldFile() {
 
 void TestInfoWindow::importOneLine() {
     startWith(kThreeDiscRows);
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     importFile(m_app->writeImportFile("a\t2002/05\tDemo\tCD\r\n"));
     QCOMPARE(m_app->boxes, QStringList{successMessage(1)});
     QCOMPARE(discRows(), joined(kThreeDiscRows) << QStringLiteral("a|2002/05|Demo|CD"));
@@ -525,7 +505,7 @@ void TestInfoWindow::importLinesAndCounts() {
     QFETCH(QStringList, added);
     QFETCH(QString, moreInTheBox);
     startWith(kThreeDiscRows);
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     importFile(m_app->writeImportFile(file));
     QCOMPARE(m_app->boxes, QStringList{successMessage(int(added.size())) + moreInTheBox});
     QCOMPARE(discRows(), joined(kThreeDiscRows) + added);
@@ -533,7 +513,7 @@ void TestInfoWindow::importLinesAndCounts() {
 
 void TestInfoWindow::importCancelledReadsNothing() {
     startWith(kThreeDiscRows);
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     importFile(QString());
     QVERIFY(m_app->boxes.isEmpty());
     QCOMPARE(discRows(), joined(kThreeDiscRows));
@@ -542,7 +522,7 @@ void TestInfoWindow::importCancelledReadsNothing() {
 
 void TestInfoWindow::importOfAMissingFileSaysSo() {
     startWith(kThreeDiscRows);
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     importFile(m_app->root() + QStringLiteral("/nirgends.txt"));
     QCOMPARE(m_app->boxes.size(), 1);
     QVERIFY(m_app->boxes[0].startsWith(
@@ -559,7 +539,7 @@ void TestInfoWindow::importStopsAtTheRefusedLine() {
     startWith(
         kThreeDiscRows, {},
         QStringLiteral("TITEL TEXT CHECK (TITEL <> ''), Ausgabe TEXT, Art TEXT, Medium TEXT"));
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     importFile(m_app->writeImportFile("a\t2002/05\tDemo\tCD\r\nb\t2002/05\tDemo\tCD\r\n"
                                       "\t2002/05\tDemo\tCD\r\nc\t2002/05\tDemo\tCD\r\n"));
     QCOMPARE(m_app->boxes.size(), 1);
@@ -587,7 +567,7 @@ void TestInfoWindow::roundTripGivesBackTheFieldTexts_data() {
 void TestInfoWindow::roundTripGivesBackTheFieldTexts() {
     QFETCH(Rows, rows);
     startWith(rows);
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     clickExport();
     importFile(exportFile(QStringLiteral("CDData.db")));
     QCOMPARE(m_app->boxes, QStringList{successMessage(int(rows.size()))});
@@ -596,7 +576,7 @@ void TestInfoWindow::roundTripGivesBackTheFieldTexts() {
 
 void TestInfoWindow::largeImportFinishes() {
     startWith(kThreeDiscRows);
-    enterEditMode(Form1->Image2);
+    UserSteps::editView(UserSteps::Disc);
     QByteArray file;
     for (int i = 0; i < 50000; ++i)
         file += "Titel " + QByteArray::number(i) + "\t2002/05\tDemo\tCD\r\n";
@@ -653,7 +633,7 @@ void TestInfoWindow::importDialogOpensWhereItIsUseful() {
                            ? QDir::fromNativeSeparators(State().DataDir)
                            : QDir::homePath();
     if (importFirst) {
-        enterEditMode(Form1->Image2);
+        UserSteps::editView(UserSteps::Disc);
         const QString dir = m_app->root() + QStringLiteral("/elsewhere");
         QVERIFY(QDir().mkpath(dir));
         QFile file(dir + QStringLiteral("/neu.TXT"));

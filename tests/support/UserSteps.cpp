@@ -62,7 +62,9 @@ void typeInGrid(const QString& text) {
 
 void typeIntoCell(int row, int column, const QString& text) {
     clickCell(row, column);
-    typeInGrid(text);
+    typeInGrid(text.left(1));
+    QVERIFY2(Form1->DBGrid1->openEditor(), "no cell editor opened");
+    typeInGrid(text.mid(1));
 }
 
 void pick(QComboBox* box, const QString& item) {

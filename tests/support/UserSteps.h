@@ -38,7 +38,8 @@ void typeText(QWidget* target, const QString& text);
 // the rest go into it.
 void typeInGrid(const QString& text);
 
-// Clicks the cell, then types `text` into it.
+// Clicks the cell, then types `text` into it; fails the test when the first key opens no
+// cell editor.
 void typeIntoCell(int row, int column, const QString& text);
 
 // Opens the list and chooses `item` with the keyboard, as a user picks it on the search page.
