@@ -34,7 +34,7 @@ std::unique_ptr<SingleInstanceGuard> g_guard;
 StartupOutcome startUp(const StartupOptions& options) {
     resetState();
     Accessibility::install();
-    // 1. Only one copy of a program file runs at a time.
+    // Only one copy of a program file runs at a time.
     if (options.singleInstance) {
         const QString name = QFileInfo(options.programPath).fileName();
         g_guard = std::make_unique<SingleInstanceGuard>(name);
@@ -45,17 +45,17 @@ StartupOutcome startUp(const StartupOptions& options) {
         }
     }
 
-    // 2. The wait window, painted at once.
+    // The wait window, painted at once.
     Form4 = new TForm4;
     Form4->show();
     Form4->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
-    // 3.
+    // The window titles are the whole captions, with no program name added after them.
     QGuiApplication::setApplicationDisplayName(QString());
     QCoreApplication::setApplicationName(QStringLiteral("Vantora"));
 
-    // 4. The main window and its creation handler.
+    // The main window and its creation handler.
     Form1 = new TForm1;
     if (g_guard)
         QObject::connect(g_guard.get(), &SingleInstanceGuard::activationRequested, Form1,
@@ -65,7 +65,7 @@ StartupOutcome startUp(const StartupOptions& options) {
         return StartupOutcome::EngineMissing;
     }
 
-    // 5.-7. The other windows, created once for the whole run.
+    // The other windows, created once for the whole run.
     SuchPage = new TSuchPage(Form1);
     Form2 = new TForm2(Form1);
     Form3 = new TForm3(Form1);
@@ -76,7 +76,7 @@ StartupOutcome startUp(const StartupOptions& options) {
     Accessibility::hideFromScreenReaders(Form1->Image4);
     Accessibility::hideFromScreenReaders(Form2->Label4);
 
-    // 8. The first showing reads the latest issues and shows the games view.
+    // The first showing reads the latest issues and shows the games view.
     Form1->show();
     return StartupOutcome::Running;
 }

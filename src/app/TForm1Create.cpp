@@ -46,23 +46,23 @@ bool TForm1::isHardDiskProgram(const QString& programPath) {
 
 TForm1::CreateOutcome TForm1::FormCreate(const StartupOptions& options) {
     AppState& s = State();
-    // 4.1
+    // Centred on the screen, at its outer size.
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(640 / 2, 487 / 2));
-    // 4.2
+    // The program file's name tells the mode.
     s.HardDiskMode = isHardDiskProgram(options.programPath) ? 1 : 0;
-    // 4.3
+    // The archive starts with the issue of October 1997 in every table.
     s.GamesFirstMonth = s.DiscFirstMonth = s.TipsFirstMonth = 10;
     s.GamesFirstYear = s.DiscFirstYear = s.TipsFirstYear = 1997;
-    // 4.4
+    // The tables are read from DATA below the start folder until hard-disk mode moves them.
     QString start = QDir::toNativeSeparators(options.startDir);
     s.SourceDataDir =
         start + (start.endsWith(sep()) ? QString() : QString(sep())) + QStringLiteral("DATA");
     s.DataDir = s.SourceDataDir;
-    // 4.5 The full stop is the decimal separator for the whole run.
+    // The full stop is the decimal separator for the whole run.
     QLocale::setDefault(QLocale::c());
 
-    // 4.6 Engine check.
+    // The engine must be installed, in version 1 or later; else its installer is started.
     EngineRegistry defaultRegistry;
     EngineRegistry* registry = options.registry ? options.registry : &defaultRegistry;
     const QString value = registry->engineVersion();
@@ -85,7 +85,7 @@ TForm1::CreateOutcome TForm1::FormCreate(const StartupOptions& options) {
         return CreateOutcome::EndProgram;
     }
 
-    // 4.7 Hard-disk mode: the disc's tables are copied at every start.
+    // Hard-disk mode: the disc's tables are copied at every start.
     if (s.HardDiskMode == 1) {
         s.SourceDataDir += sep();
         s.DataDir = QDir::toNativeSeparators(HardDiskFolder::dataDir(options.hardDiskBase));
@@ -106,7 +106,7 @@ TForm1::CreateOutcome TForm1::FormCreate(const StartupOptions& options) {
         }
     }
 
-    // 4.8
+    // The start folder may be a read-only disc: the run works in the temporary folder.
     FileOps::setCurrentDir(FileOps::tempFolder());
     return CreateOutcome::Continue;
 }

@@ -22,37 +22,37 @@ void TForm1::InitTable(const QString& view) {
     if (!commitGridEdit())
         return;
     AppState& s = State();
-    // 1. The statistics belong to the view being left.
+    // The statistics belong to the view being left.
     for (QWidget* w :
          {static_cast<QWidget*>(Form3), static_cast<QWidget*>(Form5), static_cast<QWidget*>(Form6)})
         if (w)
             w->hide();
 
-    // 2. An active search is cleared through the search page's reset.
+    // An active search is cleared through the search page's reset.
     if (!LED2->isHidden() && SuchPage)
         SuchPage->Image2Click();
     else if (!Edit1->text().isEmpty())
         Edit1->clear();
 
-    // 3.
+    // The strip shows the cleared search before the new view is read.
     repaint();
-    // 4.
+    // The new view fills the category list again.
     if (SuchPage)
         SuchPage->ComboBox2->clear();
-    // 5. The direction stays as it was.
+    // Title order and no title condition for the new view. The direction stays as it was.
     s.CurrentView = view;
     s.SortField = QStringLiteral("TITEL");
     s.LastSortColumn.clear();
     s.TitleCondition.clear();
-    // 6.
+    // The grid shows nothing while the view changes.
     Query1.close();
     DataSource1->reload();
     repaint();
-    // 7. Moving to the first row commits the pending change.
+    // Moving to the first row commits the pending change.
     if (commitPendingEdit())
         DataSource1->reload();
 
-    // 8.
+    // The view's category field, search lists, lamp, lit face and table.
     const ViewDefinition* def = Views::find(view);
     if (!def)
         return;
@@ -72,7 +72,7 @@ void TForm1::InitTable(const QString& view) {
     Table1.setDatabaseName(s.DataDir);
     Table1.setTableName(s.ViewTableFile);
 
-    // 9.
+    // Edit mode edits the table itself; otherwise the view query shows the whole view.
     if (s.EditMode == 1) {
         if (SuchPage) {
             const QSignalBlocker block(SuchPage->ComboBox2);

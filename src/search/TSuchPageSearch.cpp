@@ -27,22 +27,22 @@ void TSuchPage::Suchen() {
     const bool anyRating = ComboBox1->currentText() != Views::kAll;
     const bool anyCategory = ComboBox2->currentText() != Views::kAll;
 
-    // 1.-3. Category first, then the rating.
+    // Category first, then the rating.
     s.SelectionCondition = SearchConditions::selection(s.CategoryField, ComboBox2->currentText(),
                                                        ComboBox1->currentText());
 
-    // 4. The title condition stays as the title box last built it.
+    // The title condition stays as the title box last built it.
     if (!Form1)
         return;
     Form1->DoSQL(s.ViewTableFile);
     Form1->FormatTable(s.CurrentView);
 
-    // 5. The indicator follows the boxes, not the condition texts.
+    // The indicator follows the boxes, not the condition texts.
     const bool restricted = anyRating || anyCategory || !Edit1->text().isEmpty();
     Form1->LED2->setVisible(restricted);
     Form1->Aktiv4->setVisible(restricted);
 
-    // 6. Open statistics follow the new selection; the page comes back in front of them.
+    // Open statistics follow the new selection; the page comes back in front of them.
     for (TStatForm* w : statisticsWindows()) {
         if (!w->isVisible() || !isVisible())
             continue;

@@ -101,15 +101,15 @@ void TCategoryStatForm::walkRows(Query& query) {
 }
 
 void TCategoryStatForm::showFigures() {
-    // 8.
+    // One row per category below the total row, in the categories' order.
     for (int k = 0; k < m_figures.categoryCount(); ++k) {
         setCell(0, k + 2, QStringLiteral(" > ") + m_text.categories.value(k));
         setCell(1, k + 2, u' ' + NumberText::general(m_figures.count(k)));
     }
-    // 9.
+    // The total row over every category.
     setCell(0, 1, m_text.allRows);
     setCell(1, 1, u' ' + NumberText::general(m_figures.total()));
-    // 10.
+    // The captions that carry figures.
     Label3->setCaption(m_text.label3After);
     LMDLabel1->setText(m_text.scalePrefix +
                        NumberText::tenth(m_figures.monthly().highestPerIssue()) + u')');

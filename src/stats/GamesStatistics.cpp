@@ -75,17 +75,17 @@ void TForm3::walkRows(Query& query) {
 
 void TForm3::showFigures() {
     const QStringList& rubrics = Views::games().statsWords;
-    // 8.
+    // One row per rubric below the total row, in the rubrics' order.
     for (int k = 0; k < RatingFigures::kRubrics; ++k) {
         setCell(0, k + 2, QStringLiteral(" > ") + rubrics.value(k));
         setCell(1, k + 2, u' ' + NumberText::general(m_figures.count(k)));
         setCell(2, k + 2, percent(m_figures.average(k)));
     }
-    // 9.
+    // The total row over every rubric.
     setCell(0, 1, QStringLiteral(" Alle Rubriken"));
     setCell(1, 1, u' ' + NumberText::general(m_figures.totalCount()));
     setCell(2, 1, percent(m_figures.totalAverage()));
-    // 10.
+    // The captions that carry figures.
     Label2->setCaption(QStringLiteral(
         " Wertungsverteilung der ausgewählten Spiele (Anzahl Wertungen pro Prozent)"));
     LMDLabel3->setText(NumberText::counted(QStringLiteral(" Maximum="),

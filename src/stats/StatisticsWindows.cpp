@@ -147,7 +147,8 @@ void TStatForm::selectGridRow(int row) {
 }
 
 void TStatForm::FormShow() {
-    // 1.
+    // The walk moves the main window's result: its grid is hidden meanwhile so it does
+    // not repaint row by row.
     const BusyCursor busy;
     Query* query = Form1 ? &Form1->Query1 : nullptr;
     QWidget* mainGrid = Form1 ? Form1->DBGrid1 : nullptr;
@@ -157,7 +158,8 @@ void TStatForm::FormShow() {
     if (query)
         query->first();
 
-    // 2. The program's own selection raises the row click, which finds nothing to do.
+    // The grid's cells and the row of the search page's category. The program's own selection
+    // raises the row click, which finds nothing to do.
     const int columns = int(m_frame.columnWidths.size());
     StringGrid1->setColumnCount(columns);
     StringGrid1->setRowCount(m_frame.gridRows);
@@ -168,12 +170,12 @@ void TStatForm::FormShow() {
             cell(c, r);
     selectGridRow(SuchPage ? SuchPage->ComboBox2->currentIndex() + 1 : 1);
 
-    // 3.
+    // The number of rows the selection holds.
     const int rows = query ? query->recordCount() : 0;
     Label4->setCaption(NumberText::counted(QStringLiteral("Auswahl: "), rows, m_frame.countSingular,
                                            m_frame.countPluralSuffix));
 
-    // 4. and 5.
+    // The months between the table's first and latest issue, and figures reset for them.
     AppState& s = State();
     const IssueWalk::Result walk = IssueWalk::walk(
         {s.*m_frame.firstMonth, s.*m_frame.firstYear, s.*m_frame.lastMonth, s.*m_frame.lastYear});
@@ -181,21 +183,21 @@ void TStatForm::FormShow() {
     s.IssueWalkYear = walk.year;
     resetFigures(walk);
 
-    // 6.
+    // The heading row.
     for (int c = 0; c < columns && c < m_frame.headings.size(); ++c)
         setCell(c, 0, m_frame.headings[c]);
     // The heading row's texts are the columns' headings for screen readers too.
     StringGrid1->setHorizontalHeaderLabels(m_frame.headings.mid(0, columns));
 
-    // 7.
+    // Every row of the result adds to the figures.
     if (query)
         walkRows(*query);
 
-    // 8.-10.
+    // The figures into the grid and captions.
     showFigures();
     describeCharts();
 
-    // 11.
+    // The main window shows its result from the first row again.
     if (query)
         query->first();
     if (mainGrid && !gridWasHidden)

@@ -48,11 +48,11 @@ public:
 protected:
     TStatForm(QWidget* parent, const StatWindowFrame& frame);
 
-    // Step 4 and the issue walk's result.
+    // Empties the figures for the months of the issue walk.
     virtual void resetFigures(const IssueWalk::Result& walk) = 0;
-    // Step 7: every row of the query, once.
+    // Adds every row of the query, once.
     virtual void walkRows(Query& query) = 0;
-    // Steps 8-10: grid rows and captions.
+    // Writes the figures into the grid rows and captions.
     virtual void showFigures() = 0;
     // The hover read-out of month m.
     virtual QString readout(int month) const = 0;
