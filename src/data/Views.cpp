@@ -72,6 +72,16 @@ const QList<ViewDefinition>& all() {
     return views;
 }
 
+QStringList walkedFields(const QString& tableFile) {
+    const ViewDefinition& view =
+        tableFile.compare(games().tableFile, Qt::CaseInsensitive) == 0 ? games() : disc();
+    QStringList fields{view.categoryField};
+    if (view.ratingEnabled)
+        fields << kRatingField;
+    fields << kIssueField;
+    return fields;
+}
+
 const ViewDefinition* find(const QString& name) {
     for (const ViewDefinition& v : all())
         if (v.name == name)

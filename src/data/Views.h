@@ -33,6 +33,8 @@ inline const QString kGames = QStringLiteral("Spiele");
 inline const QString kDisc = QStringLiteral("CD-Inhalt");
 inline const QString kTips = QStringLiteral("Tips");
 inline const QString kAll = QStringLiteral("(alle)");
+inline const QString kRatingField = QStringLiteral("WERTUNG");
+inline const QString kIssueField = QStringLiteral("AUSGABE");
 
 const QList<ViewDefinition>& all();
 // nullptr for a name that is not a view.
@@ -46,6 +48,10 @@ QString stripCaption(const ViewDefinition& view);
 
 // The table files as the disc holds them, in the order the hard-disk copy takes them.
 QStringList diskTableFiles();
+
+// The fields the statistics read from every row of a view's result, by the view's table
+// file: its category field, the rating where the view has one, and the issue.
+QStringList walkedFields(const QString& tableFile);
 
 // Heading to sort field; returns false (and leaves `field` alone) for an unknown heading.
 bool sortFieldForHeading(const QString& heading, QString& field);

@@ -1,9 +1,9 @@
 #include "TForm2.h"
 
 #include "AppState.h"
+#include "ErrorGuard.h"
 #include "FittingLabel.h"
 #include "GradientBackground.h"
-#include "TForm1.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -67,10 +67,8 @@ TForm2::TForm2(QWidget* parent)
     Button3->hide();
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { TForm1::guarded([this] { Button2Click(); }); });
-    connect(Button3, &QPushButton::clicked, this,
-            [this] { TForm1::guarded([this] { Button3Click(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
+    connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });
 }
 
 QLabel* TForm2::addLabel(const char* name, const QString& text, const QRect& place, int pixelSize,

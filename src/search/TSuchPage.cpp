@@ -4,7 +4,7 @@
 #include "CapitalsValidator.h"
 #include "ChoiceBox.h"
 #include "ClickArea.h"
-#include "TForm1.h"
+#include "ErrorGuard.h"
 #include "ToolFrame.h"
 #include "Views.h"
 #include "artwork/Artwork.h"
@@ -120,14 +120,12 @@ void TSuchPage::buildControls() {
 void TSuchPage::connectHandlers() {
     // Any change of the title text counts, typed or set by the program; the lists count only
     // when the user picks an item, so the program can set them without searching.
-    connect(Edit1, &QLineEdit::textChanged, this,
-            [this] { TForm1::guarded([this] { Edit1Change(); }); });
+    connect(Edit1, &QLineEdit::textChanged, this, [this] { guarded([this] { Edit1Change(); }); });
     connect(ComboBox1, &QComboBox::activated, this,
-            [this] { TForm1::guarded([this] { ComboBox1Change(); }); });
+            [this] { guarded([this] { ComboBox1Change(); }); });
     connect(ComboBox2, &QComboBox::activated, this,
-            [this] { TForm1::guarded([this] { ComboBox2Change(); }); });
-    connect(Image2, &ClickArea::clicked, this,
-            [this] { TForm1::guarded([this] { Image2Click(); }); });
+            [this] { guarded([this] { ComboBox2Change(); }); });
+    connect(Image2, &ClickArea::clicked, this, [this] { guarded([this] { Image2Click(); }); });
     connect(Image1, &ClickArea::clicked, this, &TSuchPage::Image1Click);
 }
 

@@ -2,25 +2,12 @@
 #include "TSuchPage.h"
 
 #include "AppState.h"
-#include "AppWindows.h"
 #include "SearchConditions.h"
-#include "StatisticsWindows.h"
-#include "TForm1.h"
 #include "Views.h"
+#include "WindowLinks.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QTableWidget>
-
-QList<TStatForm*> TSuchPage::statisticsWindows() {
-    QList<TStatForm*> windows;
-    for (TStatForm* w : {static_cast<TStatForm*>(Form3), static_cast<TStatForm*>(Form5),
-                         static_cast<TStatForm*>(Form6)})
-        if (w)
-            windows << w;
-    return windows;
-}
 
 void TSuchPage::Suchen() {
     AppState& s = State();
@@ -32,32 +19,27 @@ void TSuchPage::Suchen() {
                                                        ComboBox1->currentText());
 
     // The title condition stays as the title box last built it.
-    if (!Form1)
+    if (!Links().rerunViewQuery())
         return;
-    Form1->DoSQL(s.ViewTableFile);
-    Form1->FormatTable(s.CurrentView);
 
     // The indicator follows the boxes, not the condition texts.
     const bool restricted = anyRating || anyCategory || !Edit1->text().isEmpty();
-    Form1->LED2->setVisible(restricted);
-    Form1->Aktiv4->setVisible(restricted);
+    Links().showSearchIndicator(restricted);
 
     // Open statistics follow the new selection; the page comes back in front of them.
-    for (TStatForm* w : statisticsWindows()) {
-        if (!w->isVisible() || !isVisible())
-            continue;
-        w->FormShow();
-        w->repaint();
+    if (!isVisible())
+        return;
+    Links().refreshOpenStatistics([this] {
         show();
         raise();
-    }
+    });
 }
 
 void TSuchPage::Edit1Change() {
     // The main window's box hands a change back only when its text differs, so the mirror
     // stops after one round.
-    if (Form1 && Form1->Edit1->text() != Edit1->text())
-        Form1->Edit1->setText(Edit1->text());
+    if (Links().mainTitleText() != Edit1->text())
+        Links().setMainTitleText(Edit1->text());
     State().TitleCondition = SearchConditions::title(Edit1->text());
     Suchen();
 }
@@ -69,9 +51,7 @@ void TSuchPage::ComboBox1Change() {
 void TSuchPage::ComboBox2Change() {
     // Row 0 of the statistics grids is their heading row.
     const int row = ComboBox2->currentIndex() + 1;
-    for (TStatForm* w : statisticsWindows())
-        if (w->isVisible() && w->StringGrid1)
-            w->StringGrid1->setCurrentCell(row, 0);
+    Links().selectStatisticsRow(row);
     Suchen();
 }
 

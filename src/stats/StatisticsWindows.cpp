@@ -1,20 +1,18 @@
 // The frame the three statistics windows share.
 #include "StatisticsWindows.h"
 
-#include "AppWindows.h"
 #include "BusyCursor.h"
 #include "CaptionLabel.h"
 #include "GradientBackground.h"
 #include "KeyboardReach.h"
 #include "MonthlyChart.h"
 #include "NumberText.h"
+#include "Query.h"
 #include "StatControls.h"
 #include "StatFonts.h"
-#include "TForm1.h"
-#include "TSuchPage.h"
 #include "ToolFrame.h"
 #include "VerticalCaption.h"
-#include "grid/DataGrid.h"
+#include "WindowLinks.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -150,8 +148,8 @@ void TStatForm::FormShow() {
     // The walk moves the main window's result: its grid is hidden meanwhile so it does
     // not repaint row by row.
     const BusyCursor busy;
-    Query* query = Form1 ? &Form1->Query1 : nullptr;
-    QWidget* mainGrid = Form1 ? Form1->DBGrid1 : nullptr;
+    Query* query = Links().viewResult();
+    QWidget* mainGrid = Links().mainGrid();
     const bool gridWasHidden = mainGrid && mainGrid->isHidden();
     if (mainGrid)
         mainGrid->hide();
@@ -168,7 +166,8 @@ void TStatForm::FormShow() {
     for (int r = 0; r < m_frame.gridRows; ++r)
         for (int c = 0; c < columns; ++c)
             cell(c, r);
-    selectGridRow(SuchPage ? SuchPage->ComboBox2->currentIndex() + 1 : 1);
+    const QComboBox* categories = Links().searchCategoryList();
+    selectGridRow(categories ? categories->currentIndex() + 1 : 1);
 
     // The number of rows the selection holds.
     const int rows = query ? query->recordCount() : 0;
@@ -212,9 +211,9 @@ void TStatForm::FormMouseMove(Qt::KeyboardModifiers, int X, int Y) {
 }
 
 void TStatForm::StringGrid1Click() {
-    if (!SuchPage)
+    QComboBox* list = Links().searchCategoryList();
+    if (!list)
         return;
-    QComboBox* list = SuchPage->ComboBox2;
     const int row = StringGrid1->currentRow();
     if (row < 1)
         return;
@@ -231,8 +230,8 @@ void TStatForm::StringGrid1Click() {
             const QSignalBlocker block(list);
             list->setCurrentIndex(k);
         }
-        SuchPage->Suchen();
-        if (!SuchPage->isVisible()) {
+        Links().runSearch();
+        if (!Links().searchPageVisible()) {
             FormShow();
             repaint();
         }

@@ -2,7 +2,7 @@
 
 #include "DataSource.h"
 #include "Dialogs.h"
-#include "EngineError.h"
+#include "ErrorGuard.h"
 #include "Table.h"
 
 #include <QApplication>
@@ -16,19 +16,6 @@
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 
-namespace {
-
-// Runs a grid action and shows an engine error in the error box.
-template <typename Action> void guardedAction(Action&& action) {
-    try {
-        action();
-    } catch (const EngineError& e) {
-        Dialogs::error(e.message());
-    }
-}
-
-} // namespace
-
 // Every change of the current cell, by key, mouse or program, passes the grid first: it
 // stores the editor's text, raises the column exit and leaves the record.
 class GridCursor : public QItemSelectionModel {
@@ -40,7 +27,7 @@ public:
                          QItemSelectionModel::SelectionFlags command) override {
         QModelIndex to = index;
         bool approved = false;
-        guardedAction([&] { approved = m_grid->approveCurrentChange(currentIndex(), to); });
+        guarded([&] { approved = m_grid->approveCurrentChange(currentIndex(), to); });
         if (approved)
             QItemSelectionModel::setCurrentIndex(to, command);
     }
@@ -72,7 +59,7 @@ public:
         if (!text.isValid())
             return;
         const QVariant value = text.read(editor);
-        guardedAction([&] { model->setData(index, value, Qt::EditRole); });
+        guarded([&] { model->setData(index, value, Qt::EditRole); });
     }
 
 protected:
@@ -296,7 +283,7 @@ bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     const bool wasEditing = openEditor() != nullptr;
     const bool opened = QTableView::edit(index, trigger, event);
     if (opened && !wasEditing && openEditor())
-        guardedAction([this] { m_source->beginEdit(); });
+        guarded([this] { m_source->beginEdit(); });
     return opened;
 }
 
@@ -335,7 +322,7 @@ int DataGrid::lastVisualColumn() const {
 }
 
 void DataGrid::tabTo(bool forward) {
-    guardedAction([&] {
+    guarded([&] {
         commitOpenEditor();
         const QModelIndex cur = currentIndex();
         const int rows = m_source->rowCount();
@@ -374,7 +361,7 @@ void DataGrid::tabTo(bool forward) {
 }
 
 void DataGrid::stepDownAtEnd() {
-    guardedAction([this] {
+    guarded([this] {
         commitOpenEditor();
         // A new record nobody typed into stays the last one.
         if (m_source->recordNewAndUnchanged())
@@ -385,7 +372,7 @@ void DataGrid::stepDownAtEnd() {
 }
 
 void DataGrid::insertRecord() {
-    guardedAction([this] {
+    guarded([this] {
         commitOpenEditor();
         if (m_source->insertRecord())
             showTableRecord();
@@ -393,7 +380,7 @@ void DataGrid::insertRecord() {
 }
 
 void DataGrid::cancelRecord() {
-    guardedAction([this] {
+    guarded([this] {
         m_source->cancelRecord();
         showTableRecord();
     });
@@ -402,7 +389,7 @@ void DataGrid::cancelRecord() {
 void DataGrid::deleteRecord() {
     if (!mayModify() || m_source->rowCount() == 0)
         return;
-    guardedAction([this] {
+    guarded([this] {
         commitOpenEditor();
         // The delete requires the record as the user saw it when deciding.
         m_source->table()->rememberShownRecord();
@@ -543,7 +530,7 @@ void DataGrid::onFocusChanged(QWidget* old, QWidget* now) {
 }
 
 void DataGrid::leftGrid() {
-    guardedAction([this] {
+    guarded([this] {
         commitOpenEditor();
         if (m_source->recordNewAndUnchanged()) {
             m_source->cancelRecord();

@@ -1,20 +1,18 @@
 #include "TForm1.h"
 
 #include "AppState.h"
-#include "AppWindows.h"
-#include "BusyCursor.h"
 #include "CapitalsValidator.h"
 #include "ClickArea.h"
 #include "Dialogs.h"
+#include "EditMode.h"
 #include "EngineError.h"
+#include "ErrorGuard.h"
 #include "IssueText.h"
 #include "Picture.h"
 #include "StripPicture.h"
-#include "TForm4.h"
-#include "TForm2.h"
-#include "TSuchPage.h"
-#include "StatisticsWindows.h"
+#include "ViewQueryRunner.h"
 #include "Views.h"
+#include "WindowLinks.h"
 #include "artwork/Artwork.h"
 #include "artwork/StripLayout.h"
 #include "grid/DataGrid.h"
@@ -24,13 +22,12 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 
 namespace {
-
-const QString kEditCaption =
-    QStringLiteral("EDIT-Modus aktiv /// ASCII-Import(CD/DVD)+Export /// CTRL-DEL löscht Datensatz");
 
 QLabel* picture(QWidget* parent, const char* name, const QRect& place) {
     auto* l = new Picture(parent);
@@ -169,17 +166,26 @@ void TForm1::buildControls() {
     connect(Image10, &ClickArea::clicked, this, [this] { guarded([this] { Image10Click(); }); });
     connect(Image11, &ClickArea::clicked, this, [this] { guarded([this] { Image11Click(); }); });
 
-    connectGridEditing();
+    m_viewQuery = std::make_unique<ViewQueryRunner>(
+        Query1, *DataSource1, *DBGrid1, [this](bool enabled) { setQueryButtonsEnabled(enabled); });
+    m_editMode = std::make_unique<EditMode>(*this);
+    m_editMode->connectGrid();
     Table1.setReadOnly(true);
     resize(640, 487);
 }
 
-void TForm1::guarded(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EngineError& e) {
-        Dialogs::error(e.message());
-    }
+void TForm1::FormCreate() {
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(640 / 2, 487 / 2));
+}
+
+bool TForm1::isHardDiskProgram(const QString& programPath) {
+    const QString upper = programPath.toUpper();
+    if (upper.right(6) == QLatin1String("HD.EXE"))
+        return true;
+    // Programs on Linux carry no extension: "vantorahd".
+    const QFileInfo info(programPath);
+    return info.suffix().isEmpty() && info.fileName().toUpper().endsWith(QLatin1String("HD"));
 }
 
 QString TForm1::OpenDialog1Execute() {
@@ -210,10 +216,8 @@ void TForm1::showEvent(QShowEvent* event) {
         return;
     m_shown = true;
     guarded([this] { FormShow(); });
-    // The games view is shown: the wait window goes now. A deferred deletion would wait
-    // for the event loop, which on some platforms leaves it mapped for the whole run.
-    delete Form4;
-    Form4 = nullptr;
+    // The games view is shown: the wait window goes now.
+    Links().closeWaitWindow();
 }
 
 void TForm1::fitOuterSize() {
@@ -295,43 +299,20 @@ void TForm1::Image3Click() {
     FormatTable(State().CurrentView);
 }
 
-namespace {
-void showOrRaise(QWidget* w) {
-    if (!w)
-        return;
-    if (w->isVisible()) {
-        w->raise();
-        w->activateWindow();
-        return;
-    }
-    w->show();
-}
-} // namespace
-
 void TForm1::Image6Click() {
     if (State().EditMode == 0)
-        showOrRaise(SuchPage);
+        Links().showSearchPage();
 }
 
 void TForm1::Image7Click() {
     if (State().EditMode != 0)
         return;
-    const QString& v = State().CurrentView;
-    if (v == Views::kGames)
-        showOrRaise(Form3);
-    else if (v == Views::kDisc)
-        showOrRaise(Form5);
-    else if (v == Views::kTips)
-        showOrRaise(Form6);
+    Links().showStatisticsFor(State().CurrentView);
 }
 
 void TForm1::Image10Click() {
-    if (!Form2)
-        return;
-    if (State().HardDiskMode == 1)
-        Form2->Label9->setText(QStringLiteral("Festplatten-Modus"));
-    Form2->Button3->setVisible(State().CurrentView == Views::kDisc && State().EditMode == 1);
-    Form2->exec();
+    Links().openInfoWindow(State().HardDiskMode == 1,
+                           State().CurrentView == Views::kDisc && State().EditMode == 1);
 }
 
 bool TForm1::commitPendingEdit() {
@@ -372,10 +353,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::Edit1Change() {
-    if (State().EditMode != 0 || !SuchPage)
+    if (State().EditMode != 0 || !Links().searchPageExists())
         return;
-    if (SuchPage->Edit1->text() != Edit1->text())
-        SuchPage->Edit1->setText(Edit1->text());
+    if (Links().searchText() != Edit1->text())
+        Links().setSearchText(Edit1->text());
 }
 
 void TForm1::activateFromSecondCopy() {
@@ -384,38 +365,6 @@ void TForm1::activateFromSecondCopy() {
     else {
         raise();
         activateWindow();
-    }
-}
-
-void TForm1::setEditModePresentation(bool on) {
-    AppState& s = State();
-    if (on) {
-        if (Form2)
-            Form2->Button2->setVisible(true);
-        setWindowTitle(kEditCaption);
-        DBGrid1->setColours(QColor(0xC0, 0xC0, 0xC0), QColor(0, 0, 0));
-        DBGrid1->setEditTriggers(QAbstractItemView::AnyKeyPressed |
-                                 QAbstractItemView::DoubleClicked |
-                                 QAbstractItemView::EditKeyPressed);
-        DBGrid1->setSelectionMode(QAbstractItemView::NoSelection);
-        Table1.setReadOnly(false);
-        DataSource1->setAutoEdit(true);
-        Table1.setDatabaseName(s.DataDir);
-        Table1.setTableName(s.ViewTableFile);
-        Table1.open();
-        DataSource1->setDataSet(&Table1);
-    } else {
-        if (Form2) {
-            Form2->Button2->setVisible(false);
-            Form2->Button3->setVisible(false);
-        }
-        setWindowTitle(QStringLiteral("Vantora"));
-        DBGrid1->setColours(QColor(0xF5, 0xF5, 0xF5), QColor(0x01, 0x00, 0x41));
-        DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        DataSource1->setAutoEdit(false);
-        Table1.setReadOnly(true);
-        DataSource1->setDataSet(&Query1);
-        DoSQL(s.ViewTableFile);
     }
 }
 
@@ -429,10 +378,39 @@ void TForm1::Image4MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers) {
         AppState& s = State();
         s.EditMode = s.EditMode == 0 ? 1 : 0;
         // The search page is out of use in edit mode, like the statistics.
-        if (s.EditMode == 1 && SuchPage)
-            SuchPage->hide();
-        setEditModePresentation(s.EditMode == 1);
+        if (s.EditMode == 1)
+            Links().hideSearchPage();
+        m_editMode->present(s.EditMode == 1);
         InitTable(s.CurrentView);
         FormatTable(s.CurrentView);
     });
+}
+
+void TForm1::DoSQL(const QString& tableFile) {
+    m_viewQuery->run(tableFile);
+}
+
+void TForm1::DBGrid1TitleClick(int column) {
+    AppState& s = State();
+    if (s.EditMode == 1)
+        return;
+    m_viewQuery->sortByHeading(column);
+    DoSQL(s.ViewTableFile);
+    FormatTable(s.CurrentView);
+}
+
+bool TForm1::commitGridEdit() {
+    return m_editMode->commitGridEdit();
+}
+
+void TForm1::gridFollowTable() {
+    m_editMode->gridFollowTable();
+}
+
+void TForm1::DBGrid1ColExit() {
+    m_editMode->columnExit();
+}
+
+void TForm1::DBGrid1CellClick(int, int column) {
+    m_editMode->cellClick(column);
 }

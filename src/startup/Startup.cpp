@@ -3,7 +3,9 @@
 #include "Accessibility.h"
 #include "AppState.h"
 #include "AppWindows.h"
+#include "ArchiveSetup.h"
 #include "CommandLine.h"
+#include "ConnectedWindows.h"
 #include "Dialogs.h"
 #include "EngineRegistry.h"
 #include "ProgramKeys.h"
@@ -29,10 +31,12 @@
 
 namespace {
 std::unique_ptr<SingleInstanceGuard> g_guard;
+ConnectedWindows g_links;
 } // namespace
 
 StartupOutcome startUp(const StartupOptions& options) {
     resetState();
+    connectLinks(&g_links);
     Accessibility::install();
     // Only one copy of a program file runs at a time.
     if (options.singleInstance) {
@@ -55,12 +59,13 @@ StartupOutcome startUp(const StartupOptions& options) {
     QGuiApplication::setApplicationDisplayName(QString());
     QCoreApplication::setApplicationName(QStringLiteral("Vantora"));
 
-    // The main window and its creation handler.
+    // The main window, then the mode, the folders and the engine the archive needs.
     Form1 = new TForm1;
     if (g_guard)
         QObject::connect(g_guard.get(), &SingleInstanceGuard::activationRequested, Form1,
                          &TForm1::activateFromSecondCopy);
-    if (Form1->FormCreate(options) == TForm1::CreateOutcome::EndProgram) {
+    Form1->FormCreate();
+    if (!ArchiveSetup::prepare(options)) {
         destroyWindows();
         return StartupOutcome::EngineMissing;
     }

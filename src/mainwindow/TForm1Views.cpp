@@ -2,12 +2,10 @@
 #include "TForm1.h"
 
 #include "AppState.h"
-#include "AppWindows.h"
 #include "CrossViewMenu.h"
 #include "Dialogs.h"
-#include "StatisticsWindows.h"
-#include "TSuchPage.h"
 #include "Views.h"
+#include "WindowLinks.h"
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
 
@@ -23,22 +21,20 @@ void TForm1::InitTable(const QString& view) {
         return;
     AppState& s = State();
     // The statistics belong to the view being left.
-    for (QWidget* w :
-         {static_cast<QWidget*>(Form3), static_cast<QWidget*>(Form5), static_cast<QWidget*>(Form6)})
-        if (w)
-            w->hide();
+    Links().hideStatistics();
 
     // An active search is cleared through the search page's reset.
-    if (!LED2->isHidden() && SuchPage)
-        SuchPage->Image2Click();
+    if (!LED2->isHidden() && Links().searchPageExists())
+        Links().resetSearch();
     else if (!Edit1->text().isEmpty())
         Edit1->clear();
 
     // The strip shows the cleared search before the new view is read.
     repaint();
     // The new view fills the category list again.
-    if (SuchPage)
-        SuchPage->ComboBox2->clear();
+    QComboBox* categories = Links().searchCategoryList();
+    if (categories)
+        categories->clear();
     // Title order and no title condition for the new view. The direction stays as it was.
     s.CurrentView = view;
     s.SortField = QStringLiteral("TITEL");
@@ -57,11 +53,12 @@ void TForm1::InitTable(const QString& view) {
     if (!def)
         return;
     s.CategoryField = def->categoryField;
-    if (SuchPage) {
-        SuchPage->ComboBox1->setEnabled(def->ratingEnabled);
-        const QSignalBlocker block(SuchPage->ComboBox2);
-        SuchPage->ComboBox2->addItem(Views::kAll);
-        SuchPage->ComboBox2->addItems(def->searchWords);
+    QComboBox* ratings = Links().searchRatingList();
+    if (ratings && categories) {
+        ratings->setEnabled(def->ratingEnabled);
+        const QSignalBlocker block(categories);
+        categories->addItem(Views::kAll);
+        categories->addItems(def->searchWords);
     }
     LED1->move(LED1->x(), def->buttonTop + 12);
     LED1->setAccessibleName(QStringLiteral("Ansicht: ") + def->name);
@@ -74,9 +71,9 @@ void TForm1::InitTable(const QString& view) {
 
     // Edit mode edits the table itself; otherwise the view query shows the whole view.
     if (s.EditMode == 1) {
-        if (SuchPage) {
-            const QSignalBlocker block(SuchPage->ComboBox2);
-            SuchPage->ComboBox2->setCurrentIndex(-1);
+        if (categories) {
+            const QSignalBlocker block(categories);
+            categories->setCurrentIndex(-1);
         }
         DataSource1->setDataSet(&Table1);
         Table1.open();
@@ -84,11 +81,11 @@ void TForm1::InitTable(const QString& view) {
         if (Table1.damaged())
             Dialogs::message(Table1.damagedMessage());
     } else {
-        if (SuchPage) {
-            const QSignalBlocker b1(SuchPage->ComboBox1);
-            const QSignalBlocker b2(SuchPage->ComboBox2);
-            SuchPage->ComboBox1->setCurrentIndex(0);
-            SuchPage->ComboBox2->setCurrentIndex(0);
+        if (ratings && categories) {
+            const QSignalBlocker b1(ratings);
+            const QSignalBlocker b2(categories);
+            ratings->setCurrentIndex(0);
+            categories->setCurrentIndex(0);
         }
         s.SelectionCondition.clear();
         DataSource1->setDataSet(&Query1);

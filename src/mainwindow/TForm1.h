@@ -6,15 +6,17 @@
 #include <QHash>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class ClickArea;
 class Connection;
 class DataGrid;
 class DataSource;
+class EditMode;
 class QLabel;
 class QLineEdit;
 class StripPicture;
-struct StartupOptions;
+class ViewQueryRunner;
 
 // The main window: the strip of painted buttons on the left and the data grid on the
 // right. It owns the one grid, query, table and data source the other windows work with.
@@ -56,9 +58,10 @@ public:
     // first, the data folder in hard-disk mode and the user's home in disc mode.
     QString OpenDialog1InitialDir() const;
 
-    // The creation handler; EndProgram when the engine must be installed first.
-    enum class CreateOutcome { Continue, EndProgram };
-    CreateOutcome FormCreate(const StartupOptions& options);
+    // The creation handler: the window is centred on the screen. The start-up's own work
+    // (mode, folders, engine check, hard-disk copy) is done by the start-up.
+    void FormCreate();
+    // True for a program file whose name ends in "HD.EXE", or "hd" without an extension.
     static bool isHardDiskProgram(const QString& programPath);
 
     // Operations other windows use.
@@ -90,9 +93,6 @@ public:
     // of the program asks for this).
     void activateFromSecondCopy();
 
-    // Runs a handler and shows an engine error in the error box.
-    static void guarded(const std::function<void()>& action);
-
     // The five click areas the view query disables while it runs.
     void setQueryButtonsEnabled(bool enabled);
 
@@ -116,14 +116,13 @@ protected:
 
 private:
     void buildControls();
-    // Wires the grid's edit-mode events (column exit, cell click, deletion) to the handlers.
-    void connectGridEditing();
-    void setEditModePresentation(bool on);
     // Once a window manager has framed the window: the outer size becomes 640 x 487.
     void fitOuterSize();
     // In edit mode: stores the pending record and closes Table1; false when it was closed.
     bool commitPendingEdit();
 
+    std::unique_ptr<ViewQueryRunner> m_viewQuery;
+    std::unique_ptr<EditMode> m_editMode;
     bool m_shown = false;
     // The other views' tables, held open for the menu of a record's title.
     QHash<QString, std::shared_ptr<Connection>> m_crossViewTables;
