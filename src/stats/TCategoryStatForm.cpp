@@ -1,8 +1,9 @@
 // The disc-content and tips windows: one implementation, described per window.
+#include "TCategoryStatForm.h"
+
 #include "CaptionLabel.h"
 #include "MonthlyChart.h"
 #include "NumberText.h"
-#include "StatisticsWindows.h"
 #include "ToolkitPen.h"
 #include "VerticalCaption.h"
 #include "Views.h"
@@ -38,6 +39,7 @@ CategoryWindowText discText() {
     t.frame.firstYear = &AppState::DiscFirstYear;
     t.frame.lastMonth = &AppState::DiscLastMonth;
     t.frame.lastYear = &AppState::DiscLastYear;
+    t.categoryField = view.categoryField;
     t.categories = view.statsWords;
     t.allRows = QStringLiteral(" Alle Files");
     t.label3After = QStringLiteral("Dateianzahl-Durchschnitt pro Ausgabe");
@@ -63,6 +65,7 @@ CategoryWindowText tipsText() {
     t.frame.firstYear = &AppState::TipsFirstYear;
     t.frame.lastMonth = &AppState::TipsLastMonth;
     t.frame.lastYear = &AppState::TipsLastYear;
+    t.categoryField = view.categoryField;
     t.categories = view.statsWords;
     t.allRows = QStringLiteral(" Alle Tipps");
     t.label3After = QStringLiteral("Tippsanzahl-Durchschnitt pro Ausgabe");
@@ -91,8 +94,8 @@ void TCategoryStatForm::resetFigures(const IssueWalk::Result& walk) {
 }
 
 void TCategoryStatForm::walkRows(Query& query) {
-    WalkedField kind(query, QStringLiteral("ART"));
-    WalkedField issue(query, QStringLiteral("AUSGABE"));
+    WalkedField kind(query, m_text.categoryField);
+    WalkedField issue(query, Views::kIssueField);
     // The figures are counts and maxima: the order of the rows does not matter.
     for (int row : query.rowsInStoredOrder()) {
         query.moveTo(row);
@@ -124,7 +127,3 @@ void TCategoryStatForm::FormPaint(QPainter& painter) {
     ToolkitPen pen(painter, QColor(0, 0, 0));
     MonthlyChart::paint(pen, m_figures.monthly());
 }
-
-TForm5::TForm5(QWidget* parent) : TCategoryStatForm(parent, CategoryWindowText::disc()) {}
-
-TForm6::TForm6(QWidget* parent) : TCategoryStatForm(parent, CategoryWindowText::tips()) {}

@@ -1,5 +1,5 @@
 // The frame the three statistics windows share.
-#include "StatisticsWindows.h"
+#include "TStatForm.h"
 
 #include "BusyCursor.h"
 #include "CaptionLabel.h"
@@ -259,4 +259,14 @@ void TStatForm::paintEvent(QPaintEvent*) {
 void TStatForm::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     FormMouseMove(event->modifiers(), at.x(), at.y());
+}
+
+// The charts are painted on the window and have no text of their own: screen readers are
+// told in words what they show.
+void TStatForm::describeCharts() {
+    // The monthly chart: the hover read-out of each month, January to December.
+    QStringList months;
+    for (int month = 1; month <= 12; ++month)
+        months.append(readout(month));
+    Bevel2->setAccessibleDescription(months.join(QStringLiteral("; ")));
 }

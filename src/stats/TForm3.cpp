@@ -1,11 +1,12 @@
 // "Statistik / Spiele": ratings per rubric, per calendar month and per rating value.
+#include "TForm3.h"
+
 #include "CaptionLabel.h"
 #include "DistributionChart.h"
 #include "MonthlyChart.h"
 #include "NumberText.h"
 #include "StatControls.h"
 #include "StatFonts.h"
-#include "StatisticsWindows.h"
 #include "ToolkitPen.h"
 #include "VerticalCaption.h"
 #include "Views.h"
@@ -39,6 +40,17 @@ StatWindowFrame gamesFrame() {
     return f;
 }
 
+// "Wertung 85: 12" for every rating value that occurs, lowest first.
+QString distributionText(const RatingFigures& figures) {
+    QStringList parts;
+    for (int value = 0; value < RatingFigures::kValues; ++value)
+        if (figures.distribution(value) > 0)
+            parts.append(QStringLiteral("Wertung %1: %2")
+                             .arg(value)
+                             .arg(NumberText::general(figures.distribution(value))));
+    return parts.isEmpty() ? QStringLiteral("keine Wertungen") : parts.join(QStringLiteral("; "));
+}
+
 QString percent(double average) {
     return u' ' + NumberText::tenth(average) + QStringLiteral(" %");
 }
@@ -62,9 +74,9 @@ void TForm3::resetFigures(const IssueWalk::Result& walk) {
 }
 
 void TForm3::walkRows(Query& query) {
-    WalkedField rubric(query, QStringLiteral("RUBRIK"));
-    WalkedField rating(query, QStringLiteral("WERTUNG"));
-    WalkedField issue(query, QStringLiteral("AUSGABE"));
+    WalkedField rubric(query, Views::games().categoryField);
+    WalkedField rating(query, Views::kRatingField);
+    WalkedField issue(query, Views::kIssueField);
     // The figures are sums, counts and maxima: the order of the rows does not matter.
     for (int row : query.rowsInStoredOrder()) {
         query.moveTo(row);
@@ -111,4 +123,9 @@ void TForm3::FormPaint(QPainter& painter) {
         m_monthAverage[size_t(m - 1)] = m_figures.monthAverage(m);
     MonthlyChart::paint(pen, m_figures.monthly(), &m_monthAverage);
     m_penColour = pen.colour();
+}
+
+void TForm3::describeCharts() {
+    TStatForm::describeCharts();
+    Bevel1->setAccessibleDescription(distributionText(m_figures));
 }
