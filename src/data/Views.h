@@ -33,6 +33,9 @@ inline const QString kGames = QStringLiteral("Spiele");
 inline const QString kDisc = QStringLiteral("CD-Inhalt");
 inline const QString kTips = QStringLiteral("Tips");
 inline const QString kAll = QStringLiteral("(alle)");
+// The tops of the three view buttons on the main window's strip, in view order; the strip's
+// layout places its buttons, lit faces and lamps from them.
+inline constexpr int kButtonTops[3] = {128, 153, 178};
 inline const QString kRatingField = QStringLiteral("WERTUNG");
 inline const QString kIssueField = QStringLiteral("AUSGABE");
 

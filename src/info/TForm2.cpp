@@ -1,6 +1,7 @@
 #include "TForm2.h"
 
 #include "AppState.h"
+#include "ArtPalette.h"
 #include "ErrorGuard.h"
 #include "FittingLabel.h"
 #include "GradientBackground.h"
@@ -12,9 +13,9 @@
 
 namespace {
 
-const QColor kLavender(0x99, 0x99, 0xBA); // stored 12229017
-const QColor kOffWhite(0xF5, 0xF5, 0xF5); // stored 16119285
-const QColor kDarkBlue(0x01, 0x00, 0x41); // stored 4259841
+const QColor& kLavender = ArtPalette::headingBlue;
+const QColor& kOffWhite = ArtPalette::nearWhite;
+const QColor& kDarkBlue = ArtPalette::darkBlue;
 
 QFont boldArial(int pixelSize) {
     QFont font(QStringLiteral("Arial"));

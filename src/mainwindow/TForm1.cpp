@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "AppState.h"
+#include "ArtPalette.h"
 #include "CapitalsValidator.h"
 #include "ClickArea.h"
 #include "Dialogs.h"
@@ -53,7 +54,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Vantora"));
     setWindowIcon(Artwork::programIcon());
     QPalette p = palette();
-    p.setColor(QPalette::Window, QColor(0x01, 0x00, 0x41));
+    p.setColor(QPalette::Window, ArtPalette::darkBlue);
     setPalette(p);
     setAutoFillBackground(true);
     QFont f(QStringLiteral("MS Sans Serif"));
@@ -76,7 +77,7 @@ void TForm1::buildControls() {
     const qreal dpr = devicePixelRatioF();
     Image4 = new StripPicture(this);
     Image4->setObjectName(QStringLiteral("Image4"));
-    Image4->setGeometry(0, 0, 130, 453);
+    Image4->setGeometry(QRect(QPoint(0, 0), StripLayout::pictureSize));
     Image4->setPixmap(Artwork::stripPicture(dpr));
     connect(Image4, &StripPicture::mouseDown, this, &TForm1::Image4MouseDown);
 
@@ -102,15 +103,15 @@ void TForm1::buildControls() {
     Aktiv3->setAccessibleName(Views::stripCaption(Views::tips()));
     Aktiv4->setAccessibleName(searchHint);
 
-    Image1 = clickArea(this, "Image1", QRect(12, 128, 91, 24), Views::stripCaption(Views::games()));
-    Image2 = clickArea(this, "Image2", QRect(12, 153, 91, 24), Views::stripCaption(Views::disc()));
-    Image3 = clickArea(this, "Image3", QRect(12, 178, 90, 24), Views::stripCaption(Views::tips()));
-    Image6 = clickArea(this, "Image6", QRect(12, 234, 90, 24), QStringLiteral("Auswahl"));
+    Image1 = clickArea(this, "Image1", StripLayout::spiele, Views::stripCaption(Views::games()));
+    Image2 = clickArea(this, "Image2", StripLayout::cdDvd, Views::stripCaption(Views::disc()));
+    Image3 = clickArea(this, "Image3", StripLayout::tipps, Views::stripCaption(Views::tips()));
+    Image6 = clickArea(this, "Image6", StripLayout::auswahl, QStringLiteral("Auswahl"));
     Image6->setToolTip(searchHint);
     Image6->setAccessibleDescription(searchHint);
 
-    LED1 = picture(this, "LED1", QRect(112, 140, 14, 13));
-    LED2 = picture(this, "LED2", QRect(112, 246, 14, 13));
+    LED1 = picture(this, "LED1", QRect(StripLayout::viewLamps[0], StripLayout::lampSize));
+    LED2 = picture(this, "LED2", QRect(StripLayout::searchLamp, StripLayout::lampSize));
     for (QLabel* led : {LED1, LED2}) {
         led->setPixmap(Artwork::redLamp(dpr));
         led->setEnabled(false);
@@ -120,9 +121,9 @@ void TForm1::buildControls() {
     LED2->setAccessibleName(QStringLiteral("Suche aktiv"));
     LED2->hide();
 
-    Image7 = clickArea(this, "Image7", QRect(12, 327, 90, 24), QStringLiteral("Statistik"));
-    Image10 = clickArea(this, "Image10", QRect(11, 401, 50, 25), QStringLiteral("Info"));
-    Image11 = clickArea(this, "Image11", QRect(69, 401, 50, 25), QStringLiteral("Ende"));
+    Image7 = clickArea(this, "Image7", StripLayout::statistik, QStringLiteral("Statistik"));
+    Image10 = clickArea(this, "Image10", StripLayout::info, QStringLiteral("Info"));
+    Image11 = clickArea(this, "Image11", StripLayout::ende, QStringLiteral("Ende"));
 
     DataSource1 = new DataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
@@ -139,7 +140,7 @@ void TForm1::buildControls() {
 
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(17, 280, 78, 18);
+    Edit1->setGeometry(StripLayout::titleBox);
     Edit1->setValidator(new CapitalsValidator(Edit1));
     QFont ef(QStringLiteral("Arial"));
     ef.setPixelSize(12);
@@ -147,7 +148,8 @@ void TForm1::buildControls() {
     Edit1->setFont(ef);
     Edit1->setFrame(false);
     Edit1->setTextMargins(1, 0, 1, 0);
-    Edit1->setStyleSheet(QStringLiteral("QLineEdit { background: #F5F5F5; color: #FF0000; }"));
+    Edit1->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: #FF0000; }")
+                             .arg(ArtPalette::nearWhite.name()));
     Edit1->setCursor(Qt::PointingHandCursor);
     const QString titleHint = QStringLiteral("Dieser Text muß im Titel vorkommen");
     Edit1->setToolTip(titleHint);

@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "Views.h"
 #include "WindowLinks.h"
+#include "artwork/StripLayout.h"
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
 
@@ -60,7 +61,7 @@ void TForm1::InitTable(const QString& view) {
         categories->addItem(Views::kAll);
         categories->addItems(def->searchWords);
     }
-    LED1->move(LED1->x(), def->buttonTop + 12);
+    LED1->move(StripLayout::viewLamps[def->index]);
     LED1->setAccessibleName(QStringLiteral("Ansicht: ") + def->name);
     QLabel* faces[] = {Aktiv1, Aktiv2, Aktiv3};
     for (int i = 0; i < 3; ++i)

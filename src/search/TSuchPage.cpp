@@ -2,6 +2,7 @@
 #include "TSuchPage.h"
 
 #include "AppState.h"
+#include "ArtPalette.h"
 #include "CapitalsValidator.h"
 #include "ChoiceBox.h"
 #include "ClickArea.h"
@@ -21,7 +22,7 @@
 
 namespace {
 
-const QColor kPageColour(0xF5, 0xF5, 0xF5);
+const QColor& kPageColour = ArtPalette::nearWhite;
 const QColor kTextColour(0xFF, 0x00, 0x00);
 
 QFont criteriaFont() {

@@ -1,5 +1,7 @@
 #include "GradientBackground.h"
 
+#include "ArtPalette.h"
+
 #include <QPainter>
 #include <cmath>
 
@@ -7,7 +9,9 @@ namespace GradientBackground {
 
 namespace {
 constexpr int kStart[3] = {0x35, 0x35, 0x56};
-constexpr int kEnd[3] = {0x01, 0x00, 0x41};
+// Down to the windows' background colour.
+const int kEnd[3] = {ArtPalette::darkBlue.red(), ArtPalette::darkBlue.green(),
+                     ArtPalette::darkBlue.blue()};
 
 int channel(int c, int band) {
     return int(std::nearbyint(kStart[c] + double(band) / (kBands - 1) * (kEnd[c] - kStart[c])));

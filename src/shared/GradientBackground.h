@@ -6,7 +6,7 @@
 class QPainter;
 
 // The background of the info and statistics windows: 64 horizontal bands from #353556 at
-// the top to #010041 at the bottom.
+// the top to the windows' dark blue (ArtPalette::darkBlue) at the bottom.
 namespace GradientBackground {
 
 inline constexpr int kBands = 64;

@@ -1,6 +1,7 @@
 // The frame the three statistics windows share.
 #include "TStatForm.h"
 
+#include "ArtPalette.h"
 #include "BusyCursor.h"
 #include "CaptionLabel.h"
 #include "GradientBackground.h"
@@ -29,7 +30,7 @@ namespace {
 using StatControls::kBlue;
 using StatControls::kRed;
 using StatControls::kWhite;
-const QColor kCellSilver(0xC0, 0xC0, 0xC0);
+const QColor& kCellSilver = ArtPalette::silver;
 const QColor kHeadingGray(0x80, 0x80, 0x80);
 
 const QString kMonthNumbers =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArtPalette.h"
 #include "IssueWalk.h"
 #include "StatWindowFrame.h"
 
@@ -41,7 +42,7 @@ public:
     // Writes the figures the charts show into their accessible descriptions.
     virtual void describeCharts();
 
-    static inline const QColor kWindowColour{0x01, 0x00, 0x41};
+    static inline const QColor& kWindowColour = ArtPalette::darkBlue;
 
 protected:
     TStatForm(QWidget* parent, const StatWindowFrame& frame);

@@ -29,7 +29,7 @@ QPixmap paintIcon(int size) {
         QConicalGradient shine(QPointF(128, 128), 30);
         shine.setColorAt(0.0, QColor(0xE8, 0xE8, 0xF0));
         shine.setColorAt(0.25, QColor(0x99, 0x99, 0xBA));
-        shine.setColorAt(0.5, QColor(0xF5, 0xF5, 0xF5));
+        shine.setColorAt(0.5, ArtPalette::nearWhite);
         shine.setColorAt(0.75, QColor(0x80, 0x80, 0xA8));
         shine.setColorAt(1.0, QColor(0xE8, 0xE8, 0xF0));
         QPainterPath disc;
