@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CategoryFigures.h"
+#include "CategoryWindowText.h"
 #include "TStatForm.h"
 
 // The disc-content and tips windows: rows per category of ART and per calendar month.
