@@ -34,27 +34,6 @@
 #include <QScreen>
 #include <QSignalBlocker>
 
-namespace {
-
-QLabel* picture(QWidget* parent, const char* name, const QRect& place) {
-    auto* l = new Picture(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(place);
-    l->setScaledContents(true);
-    return l;
-}
-
-ClickArea* clickArea(QWidget* parent, const char* name, const QRect& place,
-                     const QString& accessibleName) {
-    auto* a = new ClickArea(parent);
-    a->setObjectName(QLatin1String(name));
-    a->setGeometry(place);
-    a->setAccessibleName(accessibleName);
-    return a;
-}
-
-} // namespace
-
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantora"));
@@ -88,14 +67,14 @@ void TForm1::buildControls() {
     connect(Image4, &StripPicture::mouseDown, this, &TForm1::Image4MouseDown);
 
     const QString searchHint = QStringLiteral("Wählt Spiele nach bestimmten Kriterien aus");
-    Aktiv4 = picture(this, "Aktiv4", StripLayout::litFaces[3]);
+    Aktiv4 = Picture::create(this, "Aktiv4", StripLayout::litFaces[3]);
     Aktiv4->setPixmap(Artwork::litFace(3, dpr));
     Aktiv4->setToolTip(searchHint);
-    Aktiv3 = picture(this, "Aktiv3", StripLayout::litFaces[2]);
+    Aktiv3 = Picture::create(this, "Aktiv3", StripLayout::litFaces[2]);
     Aktiv3->setPixmap(Artwork::litFace(2, dpr));
-    Aktiv2 = picture(this, "Aktiv2", StripLayout::litFaces[1]);
+    Aktiv2 = Picture::create(this, "Aktiv2", StripLayout::litFaces[1]);
     Aktiv2->setPixmap(Artwork::litFace(1, dpr));
-    Aktiv1 = picture(this, "Aktiv1", StripLayout::litFaces[0]);
+    Aktiv1 = Picture::create(this, "Aktiv1", StripLayout::litFaces[0]);
     Aktiv1->setPixmap(Artwork::litFace(0, dpr));
     for (QLabel* face : {Aktiv4, Aktiv3, Aktiv2, Aktiv1}) {
         face->hide();
@@ -109,15 +88,18 @@ void TForm1::buildControls() {
     Aktiv3->setAccessibleName(Views::stripCaption(Views::tips()));
     Aktiv4->setAccessibleName(searchHint);
 
-    Image1 = clickArea(this, "Image1", StripLayout::spiele, Views::stripCaption(Views::games()));
-    Image2 = clickArea(this, "Image2", StripLayout::cdDvd, Views::stripCaption(Views::disc()));
-    Image3 = clickArea(this, "Image3", StripLayout::tipps, Views::stripCaption(Views::tips()));
-    Image6 = clickArea(this, "Image6", StripLayout::auswahl, QStringLiteral("Auswahl"));
+    Image1 =
+        ClickArea::create(this, "Image1", StripLayout::spiele, Views::stripCaption(Views::games()));
+    Image2 =
+        ClickArea::create(this, "Image2", StripLayout::cdDvd, Views::stripCaption(Views::disc()));
+    Image3 =
+        ClickArea::create(this, "Image3", StripLayout::tipps, Views::stripCaption(Views::tips()));
+    Image6 = ClickArea::create(this, "Image6", StripLayout::auswahl, QStringLiteral("Auswahl"));
     Image6->setToolTip(searchHint);
     Image6->setAccessibleDescription(searchHint);
 
-    LED1 = picture(this, "LED1", QRect(StripLayout::viewLamps[0], StripLayout::lampSize));
-    LED2 = picture(this, "LED2", QRect(StripLayout::searchLamp, StripLayout::lampSize));
+    LED1 = Picture::create(this, "LED1", QRect(StripLayout::viewLamps[0], StripLayout::lampSize));
+    LED2 = Picture::create(this, "LED2", QRect(StripLayout::searchLamp, StripLayout::lampSize));
     for (QLabel* led : {LED1, LED2}) {
         led->setPixmap(Artwork::redLamp(dpr));
         led->setEnabled(false);
@@ -127,9 +109,9 @@ void TForm1::buildControls() {
     LED2->setAccessibleName(QStringLiteral("Suche aktiv"));
     LED2->hide();
 
-    Image7 = clickArea(this, "Image7", StripLayout::statistik, QStringLiteral("Statistik"));
-    Image10 = clickArea(this, "Image10", StripLayout::info, QStringLiteral("Info"));
-    Image11 = clickArea(this, "Image11", StripLayout::ende, QStringLiteral("Ende"));
+    Image7 = ClickArea::create(this, "Image7", StripLayout::statistik, QStringLiteral("Statistik"));
+    Image10 = ClickArea::create(this, "Image10", StripLayout::info, QStringLiteral("Info"));
+    Image11 = ClickArea::create(this, "Image11", StripLayout::ende, QStringLiteral("Ende"));
 
     DataSource1 = new DataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));

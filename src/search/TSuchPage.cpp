@@ -56,15 +56,6 @@ QComboBox* choiceList(QWidget* parent, const char* name, const QRect& place, con
     return box;
 }
 
-ClickArea* buttonArea(QWidget* parent, const char* name, const QRect& place,
-                      const QString& caption) {
-    auto* area = new ClickArea(parent);
-    area->setObjectName(QLatin1String(name));
-    area->setGeometry(place);
-    area->setAccessibleName(caption);
-    return area;
-}
-
 } // namespace
 
 TSuchPage::TSuchPage(QWidget* parent)
@@ -114,8 +105,9 @@ void TSuchPage::buildControls() {
     // The first view set-up adds the view's categories.
     ComboBox2->addItem(Views::kAll);
 
-    Image2 = buttonArea(this, "Image2", SearchPageLayout::alleButton, QStringLiteral("Alle"));
-    Image1 = buttonArea(this, "Image1", SearchPageLayout::okButton, QStringLiteral("OK"));
+    Image2 =
+        ClickArea::create(this, "Image2", SearchPageLayout::alleButton, QStringLiteral("Alle"));
+    Image1 = ClickArea::create(this, "Image1", SearchPageLayout::okButton, QStringLiteral("OK"));
 
     setTabOrder(Edit1, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);

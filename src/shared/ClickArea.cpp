@@ -6,6 +6,15 @@
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
+ClickArea* ClickArea::create(QWidget* parent, const char* name, const QRect& place,
+                             const QString& accessibleName) {
+    auto* area = new ClickArea(parent);
+    area->setObjectName(QLatin1String(name));
+    area->setGeometry(place);
+    area->setAccessibleName(accessibleName);
+    return area;
+}
+
 namespace {
 
 bool isPressKey(const QKeyEvent* event) {

@@ -14,6 +14,9 @@ class ClickArea : public QWidget {
     Q_OBJECT
 public:
     explicit ClickArea(QWidget* parent = nullptr);
+    // An area named `name` over `place` of `parent`, announced as `accessibleName`.
+    static ClickArea* create(QWidget* parent, const char* name, const QRect& place,
+                             const QString& accessibleName);
 
     // Acts as a click would at this moment: nothing while the area is disabled.
     void press();

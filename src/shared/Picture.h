@@ -8,6 +8,8 @@ class Picture : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;
+    // A picture named `name` over `place` of `parent`, its pixmap scaled to the place.
+    static Picture* create(QWidget* parent, const char* name, const QRect& place);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
