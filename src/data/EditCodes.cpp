@@ -1,6 +1,7 @@
 #include "EditCodes.h"
 
 #include "SearchConditions.h"
+#include "Views.h"
 
 #include <QHash>
 
@@ -14,25 +15,23 @@ bool lookup(const QHash<QString, QString>& table, const QString& value, QString&
     stored = it.value();
     return true;
 }
+
+// A view's edit words, each under its code: its first `letters` letters in capitals.
+QHash<QString, QString> codesOf(const QStringList& words, int letters) {
+    QHash<QString, QString> table;
+    for (const QString& word : words)
+        table.insert(SearchConditions::upperAsciiOnly(word.left(letters)), word);
+    return table;
+}
 } // namespace
 
 bool tipKind(const QString& value, QString& stored) {
-    static const QHash<QString, QString> t = {{QStringLiteral("L"), QStringLiteral("Lösung")},
-                                              {QStringLiteral("T"), QStringLiteral("Taktik")},
-                                              {QStringLiteral("K"), QStringLiteral("Kurztipp")},
-                                              {QStringLiteral("C"), QStringLiteral("Cheat")}};
+    static const QHash<QString, QString> t = codesOf(Views::tips().editWords, 1);
     return lookup(t, value, stored);
 }
 
 bool rubric(const QString& value, QString& stored) {
-    static const QHash<QString, QString> t = {
-        {QStringLiteral("AC"), QStringLiteral("Action")},
-        {QStringLiteral("ST"), QStringLiteral("Strategie")},
-        {QStringLiteral("SP"), QStringLiteral("Sport")},
-        {QStringLiteral("SI"), QStringLiteral("Simulationen")},
-        {QStringLiteral("AD"), QStringLiteral("Adventures")},
-        {QStringLiteral("BU"), QStringLiteral("Budget")},
-        {QStringLiteral("SO"), QStringLiteral("Software")}};
+    static const QHash<QString, QString> t = codesOf(Views::games().editWords, 2);
     return lookup(t, value, stored);
 }
 

@@ -11,7 +11,7 @@ const QList<ViewDefinition>& all() {
          QStringLiteral("GameData.db"),
          QStringLiteral("RUBRIK"),
          true,
-         128,
+         kButtonTops[0],
          {QStringLiteral("TITEL"), QStringLiteral("Rubrik"), QStringLiteral("Genre"),
           QStringLiteral("HERSTELLER"), QStringLiteral("WERTUNG"), QStringLiteral("Ausgabe"),
           QStringLiteral("KOMMENTAR")},
@@ -36,7 +36,7 @@ const QList<ViewDefinition>& all() {
          QStringLiteral("CDData.db"),
          QStringLiteral("ART"),
          false,
-         153,
+         kButtonTops[1],
          {QStringLiteral("TITEL"), QStringLiteral("Ausgabe"), QStringLiteral("Art"),
           QStringLiteral("Medium")},
          {QStringLiteral("Demo"), QStringLiteral("Extras"), QStringLiteral("Mods"),
@@ -55,7 +55,7 @@ const QList<ViewDefinition>& all() {
          QStringLiteral("TipsData.db"),
          QStringLiteral("ART"),
          false,
-         178,
+         kButtonTops[2],
          {QStringLiteral("TITEL"), QStringLiteral("Ausgabe"), QStringLiteral("Art"),
           QStringLiteral("COUNTER")},
          {QStringLiteral("Cheat"), QStringLiteral("Kurztipp"), QStringLiteral("Lösung"),
@@ -70,6 +70,16 @@ const QList<ViewDefinition>& all() {
           {QStringLiteral("Counter"), 60, QStringLiteral("COUNTER")}}},
     };
     return views;
+}
+
+QStringList walkedFields(const QString& tableFile) {
+    const ViewDefinition& view =
+        tableFile.compare(games().tableFile, Qt::CaseInsensitive) == 0 ? games() : disc();
+    QStringList fields{view.categoryField};
+    if (view.ratingEnabled)
+        fields << kRatingField;
+    fields << kIssueField;
+    return fields;
 }
 
 const ViewDefinition* find(const QString& name) {

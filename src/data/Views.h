@@ -33,6 +33,11 @@ inline const QString kGames = QStringLiteral("Spiele");
 inline const QString kDisc = QStringLiteral("CD-Inhalt");
 inline const QString kTips = QStringLiteral("Tips");
 inline const QString kAll = QStringLiteral("(alle)");
+// The tops of the three view buttons on the main window's strip, in view order; the strip's
+// layout places its buttons, lit faces and lamps from them.
+inline constexpr int kButtonTops[3] = {128, 153, 178};
+inline const QString kRatingField = QStringLiteral("WERTUNG");
+inline const QString kIssueField = QStringLiteral("AUSGABE");
 
 const QList<ViewDefinition>& all();
 // nullptr for a name that is not a view.
@@ -46,6 +51,10 @@ QString stripCaption(const ViewDefinition& view);
 
 // The table files as the disc holds them, in the order the hard-disk copy takes them.
 QStringList diskTableFiles();
+
+// The fields the statistics read from every row of a view's result, by the view's table
+// file: its category field, the rating where the view has one, and the issue.
+QStringList walkedFields(const QString& tableFile);
 
 // Heading to sort field; returns false (and leaves `field` alone) for an unknown heading.
 bool sortFieldForHeading(const QString& heading, QString& field);

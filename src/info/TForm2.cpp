@@ -1,9 +1,10 @@
 #include "TForm2.h"
 
 #include "AppState.h"
+#include "ArtPalette.h"
+#include "ErrorGuard.h"
 #include "FittingLabel.h"
 #include "GradientBackground.h"
-#include "TForm1.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -12,9 +13,9 @@
 
 namespace {
 
-const QColor kLavender(0x99, 0x99, 0xBA); // stored 12229017
-const QColor kOffWhite(0xF5, 0xF5, 0xF5); // stored 16119285
-const QColor kDarkBlue(0x01, 0x00, 0x41); // stored 4259841
+const QColor& kLavender = ArtPalette::headingBlue;
+const QColor& kOffWhite = ArtPalette::nearWhite;
+const QColor& kDarkBlue = ArtPalette::darkBlue;
 
 QFont boldArial(int pixelSize) {
     QFont font(QStringLiteral("Arial"));
@@ -67,10 +68,8 @@ TForm2::TForm2(QWidget* parent)
     Button3->hide();
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { TForm1::guarded([this] { Button2Click(); }); });
-    connect(Button3, &QPushButton::clicked, this,
-            [this] { TForm1::guarded([this] { Button3Click(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
+    connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });
 }
 
 QLabel* TForm2::addLabel(const char* name, const QString& text, const QRect& place, int pixelSize,

@@ -3,16 +3,16 @@
 #include "TForm2.h"
 
 #include "AppState.h"
-#include "AppWindows.h"
 #include "BusyCursor.h"
 #include "Dialogs.h"
 #include "ExchangeProgressDialog.h"
 #include "FieldChecks.h"
 #include "ImportReport.h"
-#include "TForm1.h"
+#include "Table.h"
 #include "TableTextExport.h"
 #include "TableTextImport.h"
 #include "TextExchange.h"
+#include "WindowLinks.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,7 +24,7 @@ namespace {
 struct GridFollowsTable {
     ~GridFollowsTable() {
         try {
-            Form1->gridFollowTable();
+            Links().gridFollowTable();
         } catch (...) {
             // The operation's own error is the one to show; the grid repaints anyway.
         }
@@ -56,7 +56,8 @@ bool readWholeFile(const QString& path, QByteArray& bytes, QString& error) {
 void TForm2::Button2Click() {
     // A cell being typed into is stored first; a record that cannot be stored yet stops
     // the export after its message.
-    if (!Form1 || !Form1->commitGridEdit())
+    Table* table = Links().editTable();
+    if (!table || !Links().commitGridEdit())
         return;
     const QString path = exportPath();
     QString failure;
@@ -64,7 +65,7 @@ void TForm2::Button2Click() {
         GridFollowsTable follow;
         BusyCursor busy;
         ExchangeProgressDialog progress(this);
-        failure = TableTextExport::write(Form1->Table1, path, &progress);
+        failure = TableTextExport::write(*table, path, &progress);
     }
     if (!failure.isEmpty())
         Dialogs::message(QStringLiteral("Die Exportdatei konnte nicht geschrieben werden:\n") +
@@ -73,9 +74,10 @@ void TForm2::Button2Click() {
 }
 
 void TForm2::Button3Click() {
-    if (!Form1 || !Form1->commitGridEdit())
+    Table* table = Links().editTable();
+    if (!table || !Links().commitGridEdit())
         return;
-    const QString path = Form1->OpenDialog1Execute();
+    const QString path = Links().chooseImportFile();
     if (path.isEmpty())
         return;
     QString readError;
@@ -89,11 +91,10 @@ void TForm2::Button3Click() {
             text = TextExchange::readImport(bytes);
             // A line whose issue the grid would refuse is not stored either.
             selection = ImportReport::wellFormedIssues(
-                text, Form1->Table1.fieldIndex(QStringLiteral("AUSGABE")),
-                FieldChecks::latestIssueYear());
+                text, table->fieldIndex(QStringLiteral("AUSGABE")), FieldChecks::latestIssueYear());
             GridFollowsTable follow;
             ExchangeProgressDialog progress(this);
-            outcome = TableTextImport::append(Form1->Table1, selection.kept, &progress);
+            outcome = TableTextImport::append(*table, selection.kept, &progress);
         }
     }
     if (!readError.isEmpty()) {
@@ -110,6 +111,6 @@ void TForm2::Button3Click() {
         ImportReport::successText(outcome.count, text.cutAtLine, selection.refusedLines);
     if (outcome.cancelled)
         report += u'\r' + QStringLiteral("Der Import wurde abgebrochen; der Rest der Datei "
-                                          "wurde nicht übernommen.");
+                                         "wurde nicht übernommen.");
     Dialogs::message(report);
 }

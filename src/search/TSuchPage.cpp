@@ -1,12 +1,16 @@
-// The search page's window and controls.
+// The search page: its controls, and the search every change of a criterion runs.
 #include "TSuchPage.h"
 
+#include "AppState.h"
+#include "ArtPalette.h"
 #include "CapitalsValidator.h"
 #include "ChoiceBox.h"
 #include "ClickArea.h"
-#include "TForm1.h"
+#include "ErrorGuard.h"
+#include "SearchConditions.h"
 #include "ToolFrame.h"
 #include "Views.h"
+#include "WindowLinks.h"
 #include "artwork/Artwork.h"
 #include "artwork/SearchPageLayout.h"
 
@@ -18,7 +22,7 @@
 
 namespace {
 
-const QColor kPageColour(0xF5, 0xF5, 0xF5);
+const QColor& kPageColour = ArtPalette::nearWhite;
 const QColor kTextColour(0xFF, 0x00, 0x00);
 
 QFont criteriaFont() {
@@ -50,15 +54,6 @@ QComboBox* choiceList(QWidget* parent, const char* name, const QRect& place, con
     box->setAccessibleName(caption);
     box->setAccessibleDescription(hint);
     return box;
-}
-
-ClickArea* buttonArea(QWidget* parent, const char* name, const QRect& place,
-                      const QString& caption) {
-    auto* area = new ClickArea(parent);
-    area->setObjectName(QLatin1String(name));
-    area->setGeometry(place);
-    area->setAccessibleName(caption);
-    return area;
 }
 
 } // namespace
@@ -110,8 +105,9 @@ void TSuchPage::buildControls() {
     // The first view set-up adds the view's categories.
     ComboBox2->addItem(Views::kAll);
 
-    Image2 = buttonArea(this, "Image2", SearchPageLayout::alleButton, QStringLiteral("Alle"));
-    Image1 = buttonArea(this, "Image1", SearchPageLayout::okButton, QStringLiteral("OK"));
+    Image2 =
+        ClickArea::create(this, "Image2", SearchPageLayout::alleButton, QStringLiteral("Alle"));
+    Image1 = ClickArea::create(this, "Image1", SearchPageLayout::okButton, QStringLiteral("OK"));
 
     setTabOrder(Edit1, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);
@@ -120,18 +116,79 @@ void TSuchPage::buildControls() {
 void TSuchPage::connectHandlers() {
     // Any change of the title text counts, typed or set by the program; the lists count only
     // when the user picks an item, so the program can set them without searching.
-    connect(Edit1, &QLineEdit::textChanged, this,
-            [this] { TForm1::guarded([this] { Edit1Change(); }); });
+    connect(Edit1, &QLineEdit::textChanged, this, [this] { guarded([this] { Edit1Change(); }); });
     connect(ComboBox1, &QComboBox::activated, this,
-            [this] { TForm1::guarded([this] { ComboBox1Change(); }); });
+            [this] { guarded([this] { ComboBox1Change(); }); });
     connect(ComboBox2, &QComboBox::activated, this,
-            [this] { TForm1::guarded([this] { ComboBox2Change(); }); });
-    connect(Image2, &ClickArea::clicked, this,
-            [this] { TForm1::guarded([this] { Image2Click(); }); });
+            [this] { guarded([this] { ComboBox2Change(); }); });
+    connect(Image2, &ClickArea::clicked, this, [this] { guarded([this] { Image2Click(); }); });
     connect(Image1, &ClickArea::clicked, this, &TSuchPage::Image1Click);
 }
 
 void TSuchPage::FormCreate() {
     ComboBox1->setCurrentIndex(0);
     ComboBox2->setCurrentIndex(0);
+}
+
+void TSuchPage::Suchen() {
+    AppState& s = State();
+    const bool anyRating = ComboBox1->currentText() != Views::kAll;
+    const bool anyCategory = ComboBox2->currentText() != Views::kAll;
+
+    // Category first, then the rating.
+    s.SelectionCondition = SearchConditions::selection(s.CategoryField, ComboBox2->currentText(),
+                                                       ComboBox1->currentText());
+
+    // The title condition stays as the title box last built it.
+    if (!Links().rerunViewQuery())
+        return;
+
+    // The indicator follows the boxes, not the condition texts.
+    const bool restricted = anyRating || anyCategory || !Edit1->text().isEmpty();
+    Links().showSearchIndicator(restricted);
+
+    // Open statistics follow the new selection; the page comes back in front of them.
+    if (!isVisible())
+        return;
+    Links().refreshOpenStatistics([this] {
+        show();
+        raise();
+    });
+}
+
+void TSuchPage::Edit1Change() {
+    // The main window's box hands a change back only when its text differs, so the mirror
+    // stops after one round.
+    if (Links().mainTitleText() != Edit1->text())
+        Links().setMainTitleText(Edit1->text());
+    State().TitleCondition = SearchConditions::title(Edit1->text());
+    Suchen();
+}
+
+void TSuchPage::ComboBox1Change() {
+    Suchen();
+}
+
+void TSuchPage::ComboBox2Change() {
+    // Row 0 of the statistics grids is their heading row.
+    const int row = ComboBox2->currentIndex() + 1;
+    Links().selectStatisticsRow(row);
+    Suchen();
+}
+
+void TSuchPage::Image2Click() {
+    AppState& s = State();
+    // Setting the lists from here raises no change handling.
+    ComboBox1->setCurrentIndex(0);
+    ComboBox2->setCurrentIndex(0);
+    // A box that held text runs its change once, which also empties the main window's box.
+    Edit1->clear();
+    s.TitleCondition.clear();
+    s.SelectionCondition.clear();
+    Suchen();
+    hide();
+}
+
+void TSuchPage::Image1Click() {
+    hide();
 }

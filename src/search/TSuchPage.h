@@ -6,7 +6,6 @@ class ClickArea;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class TStatForm;
 
 // The search page "Auswahl-Modul": title text, minimum rating and category. Every change of a
 // criterion rebuilds its condition text and re-runs the main window's view query at once.
@@ -33,6 +32,4 @@ public:
 private:
     void buildControls();
     void connectHandlers();
-    // Form3, Form5, Form6 in this order, those that exist.
-    static QList<TStatForm*> statisticsWindows();
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ArtPalette.h"
+
 #include <QColor>
 #include <array>
 
@@ -19,7 +21,7 @@ inline constexpr int kHeight = kBaseline - kTop; // 140
 inline const QColor kBlack{0x00, 0x00, 0x00};
 inline const QColor kNavy{0x00, 0x00, 0x80};
 inline const QColor kGray{0x80, 0x80, 0x80};
-inline const QColor kSilver{0xC0, 0xC0, 0xC0};
+inline const QColor& kSilver = ArtPalette::silver;
 inline const QColor kRed{0xFF, 0x00, 0x00};
 
 // The band of month m: gray for the odd months, silver for the even ones.

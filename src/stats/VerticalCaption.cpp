@@ -1,5 +1,6 @@
 #include "VerticalCaption.h"
 
+#include "ArtPalette.h"
 #include "TextFit.h"
 
 #include <QPainter>
@@ -45,7 +46,7 @@ void VerticalCaption::paintEvent(QPaintEvent* event) {
     {
         // A light face inside the border, so blue and red captions read on the dark window.
         QPainter face(this);
-        face.fillRect(contentsRect(), QColor(0xC0, 0xC0, 0xC0));
+        face.fillRect(contentsRect(), ArtPalette::silver);
     }
     QFrame::paintEvent(event);
     QPainter painter(this);

@@ -2,7 +2,7 @@
 
 #include "DataSource.h"
 #include "Dialogs.h"
-#include "EngineError.h"
+#include "ErrorGuard.h"
 #include "RecordEditor.h"
 #include "Table.h"
 
@@ -18,15 +18,6 @@
 #include <QStyledItemDelegate>
 
 namespace {
-
-// Runs a grid action and shows an engine error in the error box.
-template <typename Action> void guardedAction(Action&& action) {
-    try {
-        action();
-    } catch (const EngineError& e) {
-        Dialogs::error(e.message());
-    }
-}
 
 // Shows what stopped a record operation: a notice in the message box, an engine error in
 // the error box.
@@ -50,7 +41,7 @@ public:
                          QItemSelectionModel::SelectionFlags command) override {
         QModelIndex to = index;
         bool approved = false;
-        guardedAction([&] { approved = m_grid->approveCurrentChange(currentIndex(), to); });
+        guarded([&] { approved = m_grid->approveCurrentChange(currentIndex(), to); });
         if (approved)
             QItemSelectionModel::setCurrentIndex(to, command);
     }
@@ -82,7 +73,7 @@ public:
         if (!text.isValid())
             return;
         const QVariant value = text.read(editor);
-        guardedAction([&] { model->setData(index, value, Qt::EditRole); });
+        guarded([&] { model->setData(index, value, Qt::EditRole); });
     }
 
 protected:
@@ -314,7 +305,7 @@ bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     const bool wasEditing = openEditor() != nullptr;
     const bool opened = QTableView::edit(index, trigger, event);
     if (opened && !wasEditing && openEditor())
-        guardedAction([this] { editor()->beginEdit(); });
+        guarded([this] { editor()->beginEdit(); });
     return opened;
 }
 
@@ -353,7 +344,7 @@ int DataGrid::lastVisualColumn() const {
 }
 
 void DataGrid::tabTo(bool forward) {
-    guardedAction([&] {
+    guarded([&] {
         commitOpenEditor();
         const QModelIndex cur = currentIndex();
         const int rows = m_source->rowCount();
@@ -392,7 +383,7 @@ void DataGrid::tabTo(bool forward) {
 }
 
 void DataGrid::stepDownAtEnd() {
-    guardedAction([this] {
+    guarded([this] {
         commitOpenEditor();
         // A new record nobody typed into stays the last one.
         if (editor()->recordNewAndUnchanged())
@@ -403,7 +394,7 @@ void DataGrid::stepDownAtEnd() {
 }
 
 void DataGrid::insertRecord() {
-    guardedAction([this] {
+    guarded([this] {
         commitOpenEditor();
         RecordProblem problem;
         const bool inserted = editor()->insertRecord(problem);
@@ -421,7 +412,7 @@ bool DataGrid::appendRecord() {
 }
 
 void DataGrid::cancelRecord() {
-    guardedAction([this] {
+    guarded([this] {
         editor()->cancelRecord();
         showTableRecord();
     });
@@ -430,7 +421,7 @@ void DataGrid::cancelRecord() {
 void DataGrid::deleteRecord() {
     if (!mayModify() || m_source->rowCount() == 0)
         return;
-    guardedAction([this] {
+    guarded([this] {
         commitOpenEditor();
         // The delete requires the record as the user saw it when deciding.
         editor()->table().rememberShownRecord();
@@ -571,7 +562,7 @@ void DataGrid::onFocusChanged(QWidget* old, QWidget* now) {
 }
 
 void DataGrid::leftGrid() {
-    guardedAction([this] {
+    guarded([this] {
         commitOpenEditor();
         if (editor()->recordNewAndUnchanged()) {
             editor()->cancelRecord();

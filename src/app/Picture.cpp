@@ -1,8 +1,0 @@
-#include "Picture.h"
-
-#include <QPainter>
-
-void Picture::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.drawPixmap(rect(), pixmap());
-}

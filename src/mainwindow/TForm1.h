@@ -1,0 +1,131 @@
+#pragma once
+
+#include "Query.h"
+#include "Table.h"
+
+#include <QHash>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class ClickArea;
+class Connection;
+class DataGrid;
+class DataSource;
+class EditMode;
+class QLabel;
+class QLineEdit;
+class StripPicture;
+class ViewQueryRunner;
+
+// The main window: the strip of painted buttons on the left and the data grid on the
+// right. It owns the one grid, query, table and data source the other windows work with.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Controls, back to front.
+    StripPicture* Image4;
+    QLabel* Aktiv4;
+    QLabel* Aktiv3;
+    QLabel* Aktiv2;
+    QLabel* Aktiv1;
+    ClickArea* Image1;
+    ClickArea* Image2;
+    ClickArea* Image3;
+    ClickArea* Image6;
+    QLabel* LED1;
+    QLabel* LED2;
+    ClickArea* Image7;
+    ClickArea* Image10;
+    ClickArea* Image11;
+    DataGrid* DBGrid1;
+    QLineEdit* Edit1;
+
+    // Non-visual members.
+    Query Query1;
+    Table Table1;
+    DataSource* DataSource1;
+
+    // The file-open dialog's settings.
+    static inline const QString OpenDialog1DefaultExt = QStringLiteral("txt");
+    // Matches "*.txt" in any letter case (the dialog's filter ignores case).
+    static inline const QString OpenDialog1Filter = QStringLiteral("Textdateien (*.txt)");
+    QString OpenDialog1Execute();
+    // Where the dialog opens: the folder of the last file chosen in this run; before the
+    // first, the data folder in hard-disk mode and the user's home in disc mode.
+    QString OpenDialog1InitialDir() const;
+
+    // The creation handler: the window is centred on the screen. The start-up's own work
+    // (mode, folders, engine check, hard-disk copy) is done by the start-up.
+    void FormCreate();
+    // True for a program file whose name ends in "HD.EXE", or "hd" without an extension.
+    static bool isHardDiskProgram(const QString& programPath);
+
+    // Operations other windows use.
+    void DoSQL(const QString& tableFile);
+    void InitTable(const QString& view);
+    void FormatTable(const QString& view);
+    void SizeGrid();
+
+    // Handlers.
+    void FormShow();
+    void Image1Click();
+    void Image2Click();
+    void Image3Click();
+    void Image6Click();
+    void Image7Click();
+    void Image10Click();
+    void Image11Click();
+    void Edit1Change();
+    void Image4MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void DBGrid1TitleClick(int column);
+    void DBGrid1ColExit();
+    void DBGrid1CellClick(int row, int column);
+    // Outside edit mode: the menu of a record's title in the other two views, and the step
+    // to one of them with that title typed into the title box.
+    void DBGrid1RecordRequested(int row, const QPoint& globalPos);
+    void ShowViewWithTitle(const QString& view, const QString& title);
+
+    // Restores the window when minimised, else brings it to the front (a second copy
+    // of the program asks for this).
+    void activateFromSecondCopy();
+
+    // The five click areas the view query disables while it runs.
+    void setQueryButtonsEnabled(bool enabled);
+
+    // ---- Edit mode: committing the grid's pending edit ----
+    // Every path that stores the record Table1 stands on (view switch, edit mode off,
+    // "Ende", closing the window, export) calls this first: it stores an open cell
+    // editor's text into the record and checks the record (issue text, rating). False,
+    // after the message, when the record cannot be stored yet; the caller then stops and
+    // the record stays in edit state. True outside edit mode.
+    bool commitGridEdit();
+    // After Table1 was moved, or records added, by others (export, import): the grid
+    // follows its current record and row count.
+    void gridFollowTable();
+    // ---- end edit mode ----
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    // Once a window manager has framed the window: the outer size becomes 640 x 487.
+    void fitOuterSize();
+    // In edit mode: stores the pending record and closes Table1; false when it was closed.
+    bool commitPendingEdit();
+
+    std::unique_ptr<ViewQueryRunner> m_viewQuery;
+    std::unique_ptr<EditMode> m_editMode;
+    bool m_shown = false;
+    // The other views' tables, held open for the menu of a record's title.
+    QHash<QString, std::shared_ptr<Connection>> m_crossViewTables;
+    bool m_outerSized = false;
+    QString m_lastOpenDir;
+};

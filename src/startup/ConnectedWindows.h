@@ -1,0 +1,40 @@
+#pragma once
+
+#include "WindowLinks.h"
+
+// The links between the windows the start-up created: each call goes to the window that
+// answers it, through the references in AppWindows.h, and finds nothing to do while that
+// window does not exist.
+class ConnectedWindows : public WindowLinks {
+public:
+    bool rerunViewQuery() override;
+    void showSearchIndicator(bool on) override;
+    QString mainTitleText() const override;
+    void setMainTitleText(const QString& text) override;
+    Query* viewResult() const override;
+    QWidget* mainGrid() const override;
+    Table* editTable() const override;
+    bool commitGridEdit() override;
+    void gridFollowTable() override;
+    QString chooseImportFile() override;
+    void closeWaitWindow() override;
+
+    bool searchPageExists() const override;
+    bool searchPageVisible() const override;
+    void showSearchPage() override;
+    void hideSearchPage() override;
+    void resetSearch() override;
+    void setSearchText(const QString& text) override;
+    QString searchText() const override;
+    QComboBox* searchCategoryList() const override;
+    QComboBox* searchRatingList() const override;
+    void runSearch() override;
+
+    void hideStatistics() override;
+    void showStatisticsFor(const QString& view) override;
+    void refreshOpenStatistics(const std::function<void()>& afterEach) override;
+    void selectStatisticsRow(int row) override;
+
+    void openInfoWindow(bool hardDisk, bool offerImport) override;
+    void offerExport(bool on) override;
+};

@@ -1,0 +1,123 @@
+#include "Startup.h"
+
+#include "Accessibility.h"
+#include "AppState.h"
+#include "AppWindows.h"
+#include "ArchiveSetup.h"
+#include "CommandLine.h"
+#include "ConnectedWindows.h"
+#include "Dialogs.h"
+#include "EngineRegistry.h"
+#include "ProgramKeys.h"
+#include "ProgramLauncher.h"
+#include "SingleInstanceGuard.h"
+#include "StatisticsWindows.h"
+#include "StripPicture.h"
+#include "TForm1.h"
+#include "TForm2.h"
+#include "TForm4.h"
+#include "TSuchPage.h"
+#include "ToolkitLanguage.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace {
+std::unique_ptr<SingleInstanceGuard> g_guard;
+ConnectedWindows g_links;
+} // namespace
+
+StartupOutcome startUp(const StartupOptions& options) {
+    resetState();
+    connectLinks(&g_links);
+    Accessibility::install();
+    // Only one copy of a program file runs at a time.
+    if (options.singleInstance) {
+        const QString name = QFileInfo(options.programPath).fileName();
+        g_guard = std::make_unique<SingleInstanceGuard>(name);
+        if (!g_guard->tryLock()) {
+            g_guard->askRunningCopyToActivate();
+            g_guard.reset();
+            return StartupOutcome::SecondCopy;
+        }
+    }
+
+    // The wait window, painted at once.
+    Form4 = new TForm4;
+    Form4->show();
+    Form4->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+    // The window titles are the whole captions, with no program name added after them.
+    QGuiApplication::setApplicationDisplayName(QString());
+    QCoreApplication::setApplicationName(QStringLiteral("Vantora"));
+
+    // The main window, then the mode, the folders and the engine the archive needs.
+    Form1 = new TForm1;
+    if (g_guard)
+        QObject::connect(g_guard.get(), &SingleInstanceGuard::activationRequested, Form1,
+                         &TForm1::activateFromSecondCopy);
+    Form1->FormCreate();
+    if (!ArchiveSetup::prepare(options)) {
+        destroyWindows();
+        return StartupOutcome::EngineMissing;
+    }
+
+    // The other windows, created once for the whole run.
+    SuchPage = new TSuchPage(Form1);
+    Form2 = new TForm2(Form1);
+    Form3 = new TForm3(Form1);
+    Form5 = new TForm5(Form1);
+    Form6 = new TForm6(Form1);
+    connectProgramKeys();
+    // Screen readers skip what is only decoration.
+    Accessibility::hideFromScreenReaders(Form1->Image4);
+    Accessibility::hideFromScreenReaders(Form2->Label4);
+
+    // The first showing reads the latest issues and shows the games view.
+    Form1->show();
+    return StartupOutcome::Running;
+}
+
+void shutDown() {
+    destroyWindows();
+    g_guard.reset();
+}
+
+int runVantora(int argc, char** argv) {
+    if (const std::optional<int> status = answerInformationSwitch(argc, argv))
+        return *status;
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(true);
+    if (!ToolkitLanguage::install())
+        fprintf(stderr, "vantora: the toolkit's German texts are not installed\n");
+    StartupOptions options;
+    options.programPath = QCoreApplication::applicationFilePath();
+    options.startDir = QDir::currentPath();
+    const StartupOutcome outcome = startUp(options);
+    // For measuring: end right after the first showing and report the peak memory.
+    if (qEnvironmentVariableIsSet("VANTORA_EXIT_AFTER_START")) {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("VmHWM"))
+                    fprintf(stderr, "%s\n", line.constData());
+        shutDown();
+        return outcome == StartupOutcome::Running ? 0 : 2;
+    }
+    if (outcome != StartupOutcome::Running) {
+        shutDown();
+        // 2 tells a starting script that the engine installer was started.
+        return outcome == StartupOutcome::EngineMissing ? 2 : 0;
+    }
+    const int rc = QApplication::exec();
+    shutDown();
+    return rc;
+}

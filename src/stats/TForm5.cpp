@@ -1,0 +1,3 @@
+#include "TForm5.h"
+
+TForm5::TForm5(QWidget* parent) : TCategoryStatForm(parent, CategoryWindowText::disc()) {}
