@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "CrossViewLine.h"
+#include "EngineError.h"
 #include "TitleMatches.h"
 #include "ViewQuery.h"
 #include "Views.h"
@@ -9,6 +10,18 @@
 CrossViewMenu::CrossViewMenu(QWidget* parent) : QMenu(parent) {
     setObjectName(QStringLiteral("CrossViewMenu"));
     setAccessibleName(QStringLiteral("Derselbe Titel in den anderen Ansichten"));
+}
+
+void CrossViewMenu::prepare(const QString& dataDir, OpenTables& openTables) {
+    for (const ViewDefinition& view : Views::all()) {
+        const QString path = dataDir + ViewQuery::dirSeparator() + view.tableFile;
+        try {
+            const std::shared_ptr<Connection> table = Connection::open(path);
+            openTables[path] = table;
+            table->prepareTitleIndex(table->fieldIndex(QStringLiteral("TITEL")));
+        } catch (const EngineError&) {
+        }
+    }
 }
 
 void CrossViewMenu::fill(const QString& currentView, const QString& dataDir, const QString& title,

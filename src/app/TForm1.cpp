@@ -5,6 +5,7 @@
 #include "BusyCursor.h"
 #include "CapitalsValidator.h"
 #include "ClickArea.h"
+#include "CrossViewMenu.h"
 #include "Dialogs.h"
 #include "EngineError.h"
 #include "IssueText.h"
@@ -26,6 +27,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace {
 
@@ -210,6 +212,9 @@ void TForm1::showEvent(QShowEvent* event) {
         return;
     m_shown = true;
     guarded([this] { FormShow(); });
+    // Once the first screen is up, the menu of a record's title gets its look-ups ready.
+    QTimer::singleShot(0, this,
+                       [this] { CrossViewMenu::prepare(State().DataDir, m_crossViewTables); });
     // The games view is shown: the wait window goes now. A deferred deletion would wait
     // for the event loop, which on some platforms leaves it mapped for the whole run.
     delete Form4;
