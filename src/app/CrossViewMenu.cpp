@@ -7,13 +7,20 @@
 #include "ViewQuery.h"
 #include "Views.h"
 
+#include <algorithm>
+
 CrossViewMenu::CrossViewMenu(QWidget* parent) : QMenu(parent) {
     setObjectName(QStringLiteral("CrossViewMenu"));
     setAccessibleName(QStringLiteral("Derselbe Titel in den anderen Ansichten"));
 }
 
-void CrossViewMenu::prepare(const QString& dataDir, OpenTables& openTables) {
-    for (const ViewDefinition& view : Views::all()) {
+void CrossViewMenu::prepare(const QString& dataDir, const QString& currentView,
+                            OpenTables& openTables) {
+    // The other views first: the menu of the view on screen looks into them.
+    QList<ViewDefinition> views = Views::all();
+    std::stable_partition(views.begin(), views.end(),
+                          [&](const ViewDefinition& v) { return v.name != currentView; });
+    for (const ViewDefinition& view : std::as_const(views)) {
         const QString path = dataDir + ViewQuery::dirSeparator() + view.tableFile;
         try {
             const std::shared_ptr<Connection> table = Connection::open(path);

@@ -214,7 +214,10 @@ void TForm1::showEvent(QShowEvent* event) {
     guarded([this] { FormShow(); });
     // Once the first screen is up, the menu of a record's title gets its look-ups ready.
     QTimer::singleShot(0, this,
-                       [this] { CrossViewMenu::prepare(State().DataDir, m_crossViewTables); });
+                       [this] {
+                           CrossViewMenu::prepare(State().DataDir, State().CurrentView,
+                                                  m_crossViewTables);
+                       });
     // The games view is shown: the wait window goes now. A deferred deletion would wait
     // for the event loop, which on some platforms leaves it mapped for the whole run.
     delete Form4;

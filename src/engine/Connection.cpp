@@ -240,8 +240,9 @@ Connection::TitleIndexBuild& Connection::startTitleIndex(int field, qint64 stamp
     build.result =
         std::async(std::launch::async, [file = QString::fromUtf8(sqlite3_db_filename(m_db, "main")),
                                         table = m_table, name = m_fields[field].name,
-                                        rowIdName = m_rowIdName, cancelled] {
-            return TitleIndex::build(file, table, name, rowIdName, *cancelled);
+                                        rowIdName = m_rowIdName, turn = TitleIndex::takeTurn(),
+                                        cancelled] {
+            return TitleIndex::build(file, table, name, rowIdName, turn, *cancelled);
         }).share();
     return build;
 }

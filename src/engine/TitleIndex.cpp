@@ -6,20 +6,32 @@
 
 #include <QFile>
 #include <algorithm>
+#include <condition_variable>
 #include <mutex>
+#include <set>
 #include <sqlite3.h>
-#include <thread>
-
-#ifdef Q_OS_LINUX
-#include <sys/resource.h>
-#endif
 
 namespace {
 
-// Builds wait for each other: one core stays free for the windows.
-std::mutex& buildLock() {
-    static std::mutex lock;
-    return lock;
+// Builds run one at a time, in the order they were asked for, so that one core stays free for
+// the windows and the table wanted first is ready first. A build given up while it waits gives
+// its turn away at once.
+struct Turns {
+    std::mutex lock;
+    std::condition_variable changed;
+    uint64_t next = 0, serving = 0;
+    std::set<uint64_t> abandoned;
+    void advance() {
+        ++serving;
+        while (abandoned.erase(serving))
+            ++serving;
+        changed.notify_all();
+    }
+};
+
+Turns& turns() {
+    static Turns t;
+    return t;
 }
 
 struct ReadConnection {
@@ -43,6 +55,11 @@ bool isAscii(const char* text, int length) {
 }
 
 } // namespace
+
+uint64_t TitleIndex::takeTurn() {
+    std::lock_guard<std::mutex> held(turns().lock);
+    return turns().next++;
+}
 
 uint32_t TitleIndex::hashOf(QByteArrayView upperText) {
     // FNV-1a: the same on every machine and run, so an index may be kept between runs.
@@ -73,19 +90,28 @@ void TitleIndex::add(uint32_t hash, qint64 rowid) {
 
 std::shared_ptr<const TitleIndex> TitleIndex::build(const QString& databaseFile,
                                                     const QString& table, const QString& field,
-                                                    const QString& rowIdName,
+                                                    const QString& rowIdName, uint64_t turn,
                                                     const std::atomic<bool>& cancelled) {
-    std::unique_lock<std::mutex> one(buildLock(), std::defer_lock);
-    // A build given up while it waits for another one ends at once.
-    while (!one.try_lock()) {
-        if (cancelled)
-            return nullptr;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    Turns& t = turns();
+    {
+        std::unique_lock<std::mutex> held(t.lock);
+        while (t.serving != turn) {
+            if (cancelled) {
+                t.abandoned.insert(turn);
+                return nullptr;
+            }
+            t.changed.wait_for(held, std::chrono::milliseconds(20));
+        }
     }
-#ifdef Q_OS_LINUX
-    // Only this thread yields to the windows (a thread's nice value is its own on Linux).
-    setpriority(PRIO_PROCESS, 0, 5);
-#endif
+    struct PassOn {
+        Turns& t;
+        ~PassOn() {
+            std::lock_guard<std::mutex> held(t.lock);
+            t.advance();
+        }
+    } passOn{t};
+    if (cancelled)
+        return nullptr;
     ReadConnection c;
     if (sqlite3_open_v2(QFile::encodeName(databaseFile).constData(), &c.db,
                         SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)

@@ -14,12 +14,15 @@
 // those rows alone.
 class TitleIndex {
 public:
+    // A place in the line of builds, taken when a build is asked for.
+    static uint64_t takeTurn();
     // Reads the field of every row through a connection of its own to `databaseFile`, so that
-    // it may run on another thread; one build runs at a time. Null when `cancelled` was set
-    // before it finished. Throws EngineError when the file cannot be read.
+    // it may run on another thread; one build runs at a time, when its `turn` has come. Null
+    // when `cancelled` was set before it finished. Throws EngineError when the file cannot be
+    // read.
     static std::shared_ptr<const TitleIndex> build(const QString& databaseFile,
                                                    const QString& table, const QString& field,
-                                                   const QString& rowIdName,
+                                                   const QString& rowIdName, uint64_t turn,
                                                    const std::atomic<bool>& cancelled);
 
     static uint32_t hashOf(QByteArrayView upperText);

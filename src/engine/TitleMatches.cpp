@@ -37,10 +37,15 @@ QList<TitleMatch> find(Connection& table, const QString& titleField, const QStri
     const auto name = [&](int field) {
         return LocalSqlTranslator::sqlIdentifier(table.fields()[field].name);
     };
+    // One statement for every candidate: a statement apiece would take the file's lock and
+    // check its header for each row.
+    QString ids;
+    for (qint64 rowid : candidates)
+        ids += (ids.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(rowid);
     const QString sql =
-        QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %5=?")
+        QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %5 IN (%6) ORDER BY %5")
             .arg(name(titleIndex), name(categoryIndex), name(issueIndex),
-                 LocalSqlTranslator::sqlIdentifier(table.tableName()), table.rowIdName());
+                 LocalSqlTranslator::sqlIdentifier(table.tableName()), table.rowIdName(), ids);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(table.handle(), sql.toUtf8().constData(), -1, &st, nullptr) !=
         SQLITE_OK) {
@@ -51,15 +56,14 @@ QList<TitleMatch> find(Connection& table, const QString& titleField, const QStri
         return QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, column)),
                           sqlite3_column_bytes(st, column));
     };
-    std::vector<Found> found; // in row id order, as the candidates come
-    for (qint64 rowid : candidates) {
-        sqlite3_bind_int64(st, 1, rowid);
-        if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL &&
-            Capitals::ofUtf8(text(0)) == wanted)
+    std::vector<Found> found; // in row id order
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        if (sqlite3_column_type(st, 0) != SQLITE_NULL && Capitals::ofUtf8(text(0)) == wanted)
             found.push_back({text(1), text(2), sqlite3_column_type(st, 2) == SQLITE_NULL});
-        sqlite3_reset(st);
-    }
     sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        table.raise(QStringLiteral("Die Tabelle kann nicht gelesen werden"));
     // Newest issue first (issue texts sort by time; an empty issue last), stored order within
     // one issue: the sort keeps the row id order among equals.
     std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
