@@ -74,10 +74,7 @@ QByteArray contentKey(const QString& databaseFile, const QString& table,
 bool restore(const QByteArray& key, TableImage& image) {
     if (key.isEmpty())
         return false;
-    QFile f(fileOf(key));
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    return image.readFrom(f);
+    return image.readFrom(fileOf(key));
 }
 
 void finishWrites() {
