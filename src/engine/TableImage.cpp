@@ -373,6 +373,20 @@ const std::vector<uint32_t>& TableImage::order(const SortSpec& spec) {
 }
 
 int64_t TableImage::firstInOrder(const SortSpec& spec, const std::vector<uint8_t>& marked) {
+    const bool all = !marked.empty() && marked.size() == rowCount() &&
+                     std::find(marked.begin(), marked.end(), 0) == marked.end();
+    if (all)
+        if (const auto it = m_firstOfAll.find(spec); it != m_firstOfAll.end())
+            return it->second;
+    const int64_t first = firstMarked(spec, marked);
+    if (all && first >= 0) {
+        m_firstOfAll.emplace(spec, uint32_t(first));
+        m_newParts = true;
+    }
+    return first;
+}
+
+int64_t TableImage::firstMarked(const SortSpec& spec, const std::vector<uint8_t>& marked) {
     std::vector<const Values*> keys;
     for (const auto& [field, desc] : spec)
         keys.push_back(&values(field));

@@ -56,6 +56,10 @@ public:
     // The slot of a row id, -1 when the table had no such row.
     int64_t slotOf(qint64 rowid) const;
 
+    // Whether a field's values are in memory or in the cache file the image was read from.
+    bool holds(int field) const {
+        return m_values.count(field) != 0 || m_stored.values.count(field) != 0;
+    }
     // Each throws EngineError when the file cannot be read.
     const Values& values(int field);
     // UPPER of each value as the engine computes it (NULL stays empty).
@@ -71,7 +75,8 @@ public:
     }
     // The first of the marked slots in the order of the sort, without building that order:
     // one pass comparing values, where the ranks of a title field would take a whole sort.
-    // -1 when no slot is marked.
+    // -1 when no slot is marked. The first of all slots is kept, in the cache file too: the
+    // latest issue a start looks up needs no values then.
     int64_t firstInOrder(const SortSpec& spec, const std::vector<uint8_t>& marked);
     // ORDER BY's comparison of two slots' values of one field: -1, 0 or 1.
     static int compareValues(const Values& v, uint32_t a, uint32_t b);
@@ -93,6 +98,7 @@ public:
         std::vector<std::pair<int, const Texts*>> upper;
         std::vector<std::pair<int, const std::vector<int32_t>*>> ranks;
         std::vector<std::pair<const SortSpec*, const std::vector<uint32_t>*>> orders;
+        std::map<SortSpec, uint32_t> firstOfAll;
         // Copied as they stand from the earlier file, when it is still the one of `storedId`.
         QString storedPath;
         quint64 storedId = 0;
@@ -126,6 +132,7 @@ private:
     bool takeStoredUpper(int field);
     bool takeStoredRanks(int field);
     bool takeStoredOrder(const SortSpec& spec);
+    int64_t firstMarked(const SortSpec& spec, const std::vector<uint8_t>& marked);
     sqlite3* m_db;
     QString m_table;
     QStringList m_fields;
@@ -144,4 +151,5 @@ private:
     std::map<int, std::vector<uint32_t>> m_upperIndex;
     std::map<int, std::vector<int32_t>> m_ranks;
     std::map<SortSpec, std::vector<uint32_t>> m_orders;
+    std::map<SortSpec, uint32_t> m_firstOfAll; // the first slot of each sort, every slot marked
 };

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr char kTag[8] = {'V', 'N', 'T', 'I', 'M', 'G', '2', char(sizeof(void*))};
+constexpr char kTag[8] = {'V', 'N', 'T', 'I', 'M', 'G', '3', char(sizeof(void*))};
 
 template <typename T> bool put(QIODevice& out, const T& value) {
     return out.write(reinterpret_cast<const char*>(&value), sizeof value) == sizeof value;
@@ -100,6 +100,7 @@ TableImage::Snapshot TableImage::snapshot() const {
         s.ranks.emplace_back(field, &r);
     for (const auto& [spec, o] : m_orders)
         s.orders.emplace_back(&spec, &o);
+    s.firstOfAll = m_firstOfAll;
     s.storedPath = m_stored.path;
     s.storedId = m_stored.id;
     for (const auto& [field, part] : m_stored.values)
@@ -146,6 +147,12 @@ bool copyStored(QFile* from, const std::vector<TableImage::StoredPart>& stored, 
 
 bool TableImage::writeTo(const Snapshot& parts, QIODevice& out) {
     const std::unique_ptr<QFile> from = openStoredFile(parts);
+    // The file the parts were to come from was replaced (by a write of this image begun
+    // earlier, holding them): that one is kept rather than written again without them.
+    if (!from && !parts.storedPath.isEmpty() &&
+        (parts.storedValues.size() + parts.storedUpper.size() + parts.storedRanks.size() +
+         parts.storedOrders.size()) != 0)
+        return false;
     const auto stored = [&](const std::vector<StoredPart>& list) {
         return from ? list.size() : size_t(0);
     };
@@ -174,6 +181,13 @@ bool TableImage::writeTo(const Snapshot& parts, QIODevice& out) {
         ok = ok && putVector(out, *o);
     }
     ok = ok && (!from || copyStored(from.get(), parts.storedOrders, out));
+    ok = ok && put(out, quint32(parts.firstOfAll.size()));
+    for (const auto& [spec, slot] : parts.firstOfAll) {
+        ok = ok && put(out, quint32(spec.size()));
+        for (const auto& [field, desc] : spec)
+            ok = ok && put(out, qint32(field)) && put(out, quint8(desc));
+        ok = ok && put(out, quint32(slot));
+    }
     return ok;
 }
 
@@ -253,6 +267,26 @@ bool TableImage::readFrom(const QString& path) {
             return false;
         stored.orders[spec] = {at, r.pos() - at};
     }
+    std::map<SortSpec, uint32_t> firstOfAll;
+    if (!r.get(count))
+        return false;
+    for (quint32 i = 0; i < count; ++i) {
+        quint32 keys = 0;
+        if (!r.get(keys) || keys > 16)
+            return false;
+        SortSpec spec;
+        for (quint32 k = 0; k < keys; ++k) {
+            qint32 field = -1;
+            quint8 desc = 0;
+            if (!r.get(field) || !validField(field) || !r.get(desc))
+                return false;
+            spec.emplace_back(field, desc != 0);
+        }
+        quint32 slot = 0;
+        if (!r.get(slot) || slot >= rows)
+            return false;
+        firstOfAll[spec] = slot;
+    }
     if (!r.atEnd())
         return false;
     if (dense) {
@@ -267,6 +301,7 @@ bool TableImage::readFrom(const QString& path) {
     stored.file = std::move(file);
     stored.path = path;
     m_stored = std::move(stored);
+    m_firstOfAll = std::move(firstOfAll);
     m_newParts = false;
     return true;
 }
