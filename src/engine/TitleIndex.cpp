@@ -11,10 +11,6 @@
 #include <set>
 #include <sqlite3.h>
 
-#ifdef Q_OS_LINUX
-#include <sys/resource.h>
-#endif
-
 namespace {
 
 // Builds run one at a time, in the order they were asked for, so that one core stays free for
@@ -116,10 +112,6 @@ std::shared_ptr<const TitleIndex> TitleIndex::build(const QString& databaseFile,
     } passOn{t};
     if (cancelled)
         return nullptr;
-#ifdef Q_OS_LINUX
-    // Work nobody waits for yet yields to the windows; a thread's nice value is its own here.
-    setpriority(PRIO_PROCESS, 0, 10);
-#endif
     ReadConnection c;
     if (sqlite3_open_v2(QFile::encodeName(databaseFile).constData(), &c.db,
                         SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
