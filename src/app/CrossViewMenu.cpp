@@ -26,6 +26,9 @@ void CrossViewMenu::prepare(const QString& dataDir, const QString& currentView,
             const std::shared_ptr<Connection> table = Connection::open(path);
             openTables[path] = table;
             table->prepareTitleIndex(table->fieldIndex(QStringLiteral("TITEL")));
+            // The menu reads a table not on screen through its index and a few rows.
+            if (view.name != currentView)
+                table->releaseImage();
         } catch (const EngineError&) {
         }
     }

@@ -229,6 +229,11 @@ void Connection::keepImage() {
         ImageCache::store(m_imageKey, m_image);
 }
 
+void Connection::releaseImage() {
+    keepImage();
+    m_image.reset();
+}
+
 Connection::TitleIndexBuild& Connection::startTitleIndex(int field, qint64 stamp) {
     TitleIndexBuild& build = m_titleIndexes[field];
     if (build.cancelled)

@@ -52,6 +52,9 @@ public:
     std::shared_ptr<TableImage> image(const std::vector<int>& fields = {});
     // Keeps what the image has built since it was read in the cache folder, for later starts.
     void keepImage();
+    // Lets go of the image once kept: a table held open for other reasons than its rows (the
+    // title index) need not hold them in memory too. The next image() reads it again.
+    void releaseImage();
 
     // The row ids of the table by the upper-cased text of `field` (see TitleIndex), as the
     // file stands now: waits for a build begun by prepareTitleIndex(), or builds it anew when
