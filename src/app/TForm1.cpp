@@ -213,11 +213,9 @@ void TForm1::showEvent(QShowEvent* event) {
     m_shown = true;
     guarded([this] { FormShow(); });
     // Once the first screen is up, the menu of a record's title gets its look-ups ready.
-    QTimer::singleShot(0, this,
-                       [this] {
-                           CrossViewMenu::prepare(State().DataDir, State().CurrentView,
-                                                  m_crossViewTables);
-                       });
+    QTimer::singleShot(0, this, [this] {
+        CrossViewMenu::prepare(State().DataDir, State().CurrentView, m_crossViewTables);
+    });
     // The games view is shown: the wait window goes now. A deferred deletion would wait
     // for the event loop, which on some platforms leaves it mapped for the whole run.
     delete Form4;
