@@ -73,7 +73,7 @@ bool makeArchive(const QString& data, long size) {
 }
 
 struct Ratios {
-    double startup = 0, startupWarm = 0, keystroke = 0, stats = 0, rss = 0;
+    double startup = 0, startupWarm = 0, keystroke = 0, stats = 0, rss = 0, menuMs = 0;
 };
 
 // Wall time of a process run to its end; its stderr goes to `err`.
@@ -224,6 +224,7 @@ void benchSize(long size, int runs, const QString& work, Ratios& worst) {
     }
     std::printf("%-30s rows=%-8ld first=%9.2f ms  later=%9.2f ms\n", "cross-view menu", size,
                 menuTimes.first(), median(menuTimes.mid(1)));
+    worst.menuMs = std::max(worst.menuMs, std::max(menuTimes.first(), median(menuTimes.mid(1))));
     menuTables.clear();
     QFile status(QStringLiteral("/proc/self/status"));
     status.open(QIODevice::ReadOnly);
@@ -320,7 +321,8 @@ int main(int argc, char** argv) {
     for (long size : sizes)
         benchSize(size, runs, work, worst);
     std::printf("ratio startup/floor=%.2f startup-warm/floor=%.2f keystroke/memory=%.2f "
-                "stats/memory=%.2f rss/file=%.2f\n",
-                worst.startup, worst.startupWarm, worst.keystroke, worst.stats, worst.rss);
+                "stats/memory=%.2f rss/file=%.2f menu=%.1fms\n",
+                worst.startup, worst.startupWarm, worst.keystroke, worst.stats, worst.rss,
+                worst.menuMs);
     return 0;
 }

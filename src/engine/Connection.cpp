@@ -7,6 +7,7 @@
 #include "PreparedStatement.h"
 #include "SqlFunctions.h"
 #include "TableImage.h"
+#include "TitleIndex.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,6 +49,10 @@ void requireRegularFile(const QString& path, const QString& rawPath) {
 } // namespace
 
 Connection::~Connection() {
+    // A build still running stops at its next check; its end is awaited before the file closes.
+    for (auto& [field, build] : m_titleIndexes)
+        *build.cancelled = true;
+    m_titleIndexes.clear();
     if (m_db)
         sqlite3_close_v2(m_db);
 }
@@ -216,4 +221,53 @@ std::shared_ptr<TableImage> Connection::image(const std::vector<int>& fields) {
 void Connection::keepImage() {
     if (m_image && m_image->hasNewParts())
         ImageCache::store(m_imageKey, m_image);
+}
+
+void Connection::releaseImage() {
+    keepImage();
+    m_image.reset();
+}
+
+Connection::TitleIndexBuild& Connection::startTitleIndex(int field, qint64 stamp) {
+    TitleIndexBuild& build = m_titleIndexes[field];
+    if (build.cancelled)
+        *build.cancelled = true;
+    build.stamp = stamp;
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    build.cancelled = cancelled;
+    // The thread reads through a connection of its own; it holds nothing of this one.
+    build.result =
+        std::async(std::launch::async, [file = QString::fromUtf8(sqlite3_db_filename(m_db, "main")),
+                                        table = m_table, name = m_fields[field].name,
+                                        rowIdName = m_rowIdName, turn = TitleIndex::takeTurn(),
+                                        cancelled] {
+            return TitleIndex::build(file, table, name, rowIdName, turn, *cancelled);
+        }).share();
+    return build;
+}
+
+void Connection::prepareTitleIndex(int field) {
+    if (field < 0 || field >= m_fields.size())
+        return;
+    const qint64 stamp = changeStamp();
+    const auto held = m_titleIndexes.find(field);
+    if (held == m_titleIndexes.end() || held->second.stamp != stamp)
+        startTitleIndex(field, stamp);
+}
+
+std::shared_ptr<const TitleIndex> Connection::titleIndex(int field) {
+    if (field < 0 || field >= m_fields.size())
+        throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
+    const qint64 stamp = changeStamp();
+    auto held = m_titleIndexes.find(field);
+    TitleIndexBuild& build = held != m_titleIndexes.end() && held->second.stamp == stamp
+                                 ? held->second
+                                 : startTitleIndex(field, stamp);
+    try {
+        return build.result.get();
+    } catch (const EngineError&) {
+        // Tried again at the next look-up: the file may have been busy.
+        m_titleIndexes.erase(field);
+        throw;
+    }
 }

@@ -3,10 +3,14 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <future>
+#include <map>
 #include <memory>
 #include <vector>
 
 class TableImage;
+class TitleIndex;
 
 struct sqlite3;
 
@@ -48,6 +52,16 @@ public:
     std::shared_ptr<TableImage> image(const std::vector<int>& fields = {});
     // Keeps what the image has built since it was read in the cache folder, for later starts.
     void keepImage();
+    // Lets go of the image once kept: a table held open for other reasons than its rows (the
+    // title index) need not hold them in memory too. The next image() reads it again.
+    void releaseImage();
+
+    // The row ids of the table by the upper-cased text of `field` (see TitleIndex), as the
+    // file stands now: waits for a build begun by prepareTitleIndex(), or builds it anew when
+    // the file changed since. Throws EngineError.
+    std::shared_ptr<const TitleIndex> titleIndex(int field);
+    // Begins building that index on a thread of its own, unless it is held or being built.
+    void prepareTitleIndex(int field);
 
     // Runs a statement without result; throws EngineError with SQLite's message.
     void exec(const char* sql);
@@ -69,4 +83,11 @@ private:
     qint64 m_imageStamp = -1;
     QByteArray m_imageKey;
     qint64 changeStamp();
+    struct TitleIndexBuild {
+        qint64 stamp = -1;
+        std::shared_ptr<std::atomic<bool>> cancelled;
+        std::shared_future<std::shared_ptr<const TitleIndex>> result;
+    };
+    std::map<int, TitleIndexBuild> m_titleIndexes;
+    TitleIndexBuild& startTitleIndex(int field, qint64 stamp);
 };

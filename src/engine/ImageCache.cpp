@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <future>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -22,7 +23,9 @@ constexpr qint64 kPage = 4096;
 // Writes that have not finished yet; the vector's end (at exit) waits for them.
 struct PendingWrites {
     std::mutex lock;
-    std::vector<std::future<void>> writes;
+    std::vector<std::shared_future<void>> writes;
+    // The last write begun of each file: a later one waits for it, so the newest parts win.
+    std::map<QString, std::shared_future<void>> lastOf;
     ~PendingWrites() { finish(); }
     void finish() {
         std::lock_guard<std::mutex> guard(lock);
@@ -30,6 +33,7 @@ struct PendingWrites {
             if (w.valid())
                 w.wait();
         writes.clear();
+        lastOf.clear();
     }
 };
 
@@ -74,10 +78,7 @@ QByteArray contentKey(const QString& databaseFile, const QString& table,
 bool restore(const QByteArray& key, TableImage& image) {
     if (key.isEmpty())
         return false;
-    QFile f(fileOf(key));
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    return image.readFrom(f);
+    return image.readFrom(fileOf(key));
 }
 
 void finishWrites() {
@@ -90,7 +91,13 @@ void store(const QByteArray& key, const std::shared_ptr<const TableImage>& image
     // Only the parts built so far, which never change once built, are written.
     auto snapshot = std::make_shared<TableImage::Snapshot>(image->snapshot());
     const QString path = fileOf(key);
-    auto write = [image, snapshot, path] {
+    std::lock_guard<std::mutex> guard(pending().lock);
+    const auto last = pending().lastOf.find(path);
+    const std::shared_future<void> previous =
+        last == pending().lastOf.end() ? std::shared_future<void>() : last->second;
+    auto write = [image, snapshot, path, previous] {
+        if (previous.valid())
+            previous.wait();
         QDir().mkpath(QFileInfo(path).absolutePath());
         QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly))
@@ -98,15 +105,14 @@ void store(const QByteArray& key, const std::shared_ptr<const TableImage>& image
         if (TableImage::writeTo(*snapshot, out))
             out.commit();
     };
-    std::lock_guard<std::mutex> guard(pending().lock);
+    const auto ready = [](const std::shared_future<void>& w) {
+        return !w.valid() || w.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    };
     auto& writes = pending().writes;
-    writes.erase(std::remove_if(writes.begin(), writes.end(),
-                                [](std::future<void>& w) {
-                                    return w.wait_for(std::chrono::seconds(0)) ==
-                                           std::future_status::ready;
-                                }),
-                 writes.end());
-    writes.push_back(std::async(std::launch::async, write));
+    writes.erase(std::remove_if(writes.begin(), writes.end(), ready), writes.end());
+    std::erase_if(pending().lastOf, [&](const auto& entry) { return ready(entry.second); });
+    writes.push_back(std::async(std::launch::async, write).share());
+    pending().lastOf[path] = writes.back();
 }
 
 } // namespace ImageCache

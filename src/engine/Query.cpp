@@ -31,6 +31,10 @@ void Query::close() {
     m_pendingFirst = -1;
     m_cachedFields.clear();
     m_cachedValues.clear();
+    // What the result built (sort orders, fields read, the first row) is kept for later starts
+    // once it is done with, in one write.
+    if (m_image && m_conn)
+        m_conn->keepImage();
     m_image.reset();
     m_rows.clear();
 }
@@ -121,7 +125,6 @@ void Query::open() {
         for (const QString& name : std::as_const(m_cachedNames))
             m_cachedFields.push_back(m_conn->fieldIndex(name));
         m_cachedValues.assign(m_cachedFields.size(), nullptr);
-        m_conn->keepImage();
     } catch (const EngineError&) {
         close();
         throw;
@@ -230,19 +233,23 @@ QByteArrayView Query::cachedBytes(int cachedField, int row) const {
     if (cachedField < 0 || size_t(cachedField) >= m_cachedFields.size() || row < 0 ||
         row >= recordCount())
         return {};
-    // Read into memory when a walk first asks for the field.
     const TableImage::Values*& values = m_cachedValues[size_t(cachedField)];
     if (!values) {
-        // Read when a walk first asks, all cached fields in one pass over the file.
-        m_image->load(m_cachedFields);
-        values = &m_image->values(m_cachedFields[size_t(cachedField)]);
+        // Read when a walk first asks, all cached fields in one pass over the file, unless the
+        // image holds this one already.
+        const int field = m_cachedFields[size_t(cachedField)];
+        if (!m_image->holds(field))
+            m_image->load(m_cachedFields);
+        values = &m_image->values(field);
     }
     return values->texts.at(slotAt(row));
 }
 
 QString Query::fieldByName(const QString& name) const {
+    // The first row of a result not yet in order (a latest-issue look-up) is read from the
+    // file alone, unless the image holds the field already.
     const int c = cachedFieldIndex(name);
-    if (c >= 0)
+    if (c >= 0 && (!m_pending || m_image->holds(m_cachedFields[size_t(c)])))
         return QString::fromUtf8(cachedBytes(c));
     const int f = fieldIndex(name);
     if (f < 0)

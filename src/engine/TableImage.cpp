@@ -10,6 +10,7 @@
 #include <future>
 #include <numeric>
 #include <sqlite3.h>
+#include <unordered_map>
 
 namespace {
 
@@ -65,23 +66,25 @@ TableImage::TableImage(sqlite3* db, const QString& table, const QStringList& fie
     : m_db(db), m_table(table), m_fields(fields), m_rowIdName(rowIdName) {}
 
 void TableImage::takeRowids(std::vector<qint64> rowids) {
-    m_rowids = std::move(rowids);
     m_rowidsRead = true;
-    m_dense = m_rowids.empty() || m_rowids.back() - m_rowids.front() + 1 == qint64(m_rowids.size());
-    m_slotOfSparse.clear();
-    if (!m_dense)
-        for (uint32_t at = 0; at < m_rowids.size(); ++at)
-            m_slotOfSparse.emplace(m_rowids[at], at);
+    m_rowCount = uint32_t(rowids.size());
+    m_dense = rowids.empty() || rowids.back() - rowids.front() + 1 == qint64(rowids.size());
+    m_firstRowid = rowids.empty() ? 0 : rowids.front();
+    m_rowids.clear();
+    if (!m_dense) {
+        m_rowids = std::move(rowids);
+        m_rowids.shrink_to_fit();
+    }
 }
 
 int64_t TableImage::slotOf(qint64 rowid) const {
     if (m_dense) {
-        if (m_rowids.empty() || rowid < m_rowids.front() || rowid > m_rowids.back())
+        if (rowid < m_firstRowid || rowid - m_firstRowid >= qint64(m_rowCount))
             return -1;
-        return rowid - m_rowids.front();
+        return rowid - m_firstRowid;
     }
-    const auto it = m_slotOfSparse.find(rowid);
-    return it == m_slotOfSparse.end() ? -1 : int64_t(it->second);
+    const auto it = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
+    return it == m_rowids.end() || *it != rowid ? -1 : int64_t(it - m_rowids.begin());
 }
 
 namespace {
@@ -122,9 +125,12 @@ void storeValue(TableImage::Values& v, uint32_t slot, sqlite3_stmt* st, int colu
 void TableImage::load(std::vector<int> fields) {
     std::sort(fields.begin(), fields.end());
     fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
-    fields.erase(
-        std::remove_if(fields.begin(), fields.end(), [&](int f) { return m_values.count(f) != 0; }),
-        fields.end());
+    // Fields the cache file holds are read from it when first asked for.
+    fields.erase(std::remove_if(fields.begin(), fields.end(),
+                                [&](int f) {
+                                    return m_values.count(f) != 0 || m_stored.values.count(f) != 0;
+                                }),
+                 fields.end());
     for (int f : fields)
         if (f < 0 || f >= m_fields.size())
             throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
@@ -142,14 +148,15 @@ void TableImage::load(std::vector<int> fields) {
     for (size_t k = 0; k < fields.size(); ++k)
         loaded.push_back(std::make_unique<Values>());
     const uint32_t n = rowCount();
+    std::vector<qint64> rowids;
     uint32_t slot = 0;
     int rc;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
         const qint64 id = sqlite3_column_int64(s.st, 0);
         if (readsRowids) {
-            slot = uint32_t(m_rowids.size());
-            m_rowids.push_back(id);
-        } else if (slot >= n || m_rowids[slot] != id) {
+            slot = uint32_t(rowids.size());
+            rowids.push_back(id);
+        } else if (slot >= n || rowid(slot) != id) {
             // Rows come in row id order, as the slots do; a row that came or went since
             // (another program writing in between) is skipped or reads as NULL.
             const int64_t found = slotOf(id);
@@ -162,11 +169,8 @@ void TableImage::load(std::vector<int> fields) {
         ++slot;
     }
     requireDone(m_db, rc);
-    if (readsRowids) {
-        std::vector<qint64> ids;
-        ids.swap(m_rowids);
-        takeRowids(std::move(ids));
-    }
+    if (readsRowids)
+        takeRowids(std::move(rowids));
     m_newParts = true;
     for (size_t k = 0; k < fields.size(); ++k) {
         Values& v = *loaded[k];
@@ -182,14 +186,14 @@ void TableImage::load(std::vector<int> fields) {
 }
 
 const TableImage::Values& TableImage::values(int field) {
-    if (auto it = m_values.find(field); it == m_values.end())
+    if (m_values.count(field) == 0 && !takeStoredValues(field))
         load({field});
     return *m_values.at(field);
 }
 
 const TableImage::Texts& TableImage::upperTexts(int field) {
-    if (auto it = m_upper.find(field); it != m_upper.end())
-        return *it->second;
+    if (auto it = m_upper.find(field); it != m_upper.end() || takeStoredUpper(field))
+        return *m_upper.at(field);
     const Values& v = values(field);
     auto up = std::make_unique<Texts>();
     up->ends.reserve(rowCount());
@@ -219,20 +223,24 @@ const TableImage::Texts& TableImage::upperTexts(int field) {
 }
 
 const std::vector<int32_t>& TableImage::ranks(int field) {
-    if (auto it = m_ranks.find(field); it != m_ranks.end())
-        return it->second;
+    if (auto it = m_ranks.find(field); it != m_ranks.end() || takeStoredRanks(field))
+        return m_ranks.at(field);
+    const Values& v = values(field);
     m_newParts = true;
-    return m_ranks.emplace(field, computeRanks(values(field))).first->second;
+    return m_ranks.emplace(field, computeRanks(v)).first->second;
 }
 
 void TableImage::prepareRanks(const std::vector<int>& fields) {
     std::vector<int> missing;
     for (int f : fields)
-        if (!m_ranks.count(f) && std::find(missing.begin(), missing.end(), f) == missing.end())
+        if (!m_ranks.count(f) && !takeStoredRanks(f) &&
+            std::find(missing.begin(), missing.end(), f) == missing.end())
             missing.push_back(f);
     if (missing.size() < 2)
         return;
     load(missing);
+    for (int f : missing)
+        values(f);
     // The fields are sorted side by side; each reads only its own values.
     std::vector<std::future<std::vector<int32_t>>> running;
     for (size_t k = 1; k < missing.size(); ++k)
@@ -336,8 +344,8 @@ std::vector<int32_t> TableImage::computeRanks(const Values& v) {
 }
 
 const std::vector<uint32_t>& TableImage::order(const SortSpec& spec) {
-    if (auto it = m_orders.find(spec); it != m_orders.end())
-        return it->second;
+    if (auto it = m_orders.find(spec); it != m_orders.end() || takeStoredOrder(spec))
+        return m_orders.at(spec);
     std::vector<int> keys;
     for (const auto& [field, desc] : spec)
         keys.push_back(field);
@@ -365,6 +373,20 @@ const std::vector<uint32_t>& TableImage::order(const SortSpec& spec) {
 }
 
 int64_t TableImage::firstInOrder(const SortSpec& spec, const std::vector<uint8_t>& marked) {
+    const bool all = !marked.empty() && marked.size() == rowCount() &&
+                     std::find(marked.begin(), marked.end(), 0) == marked.end();
+    if (all)
+        if (const auto it = m_firstOfAll.find(spec); it != m_firstOfAll.end())
+            return it->second;
+    const int64_t first = firstMarked(spec, marked);
+    if (all && first >= 0) {
+        m_firstOfAll.emplace(spec, uint32_t(first));
+        m_newParts = true;
+    }
+    return first;
+}
+
+int64_t TableImage::firstMarked(const SortSpec& spec, const std::vector<uint8_t>& marked) {
     std::vector<const Values*> keys;
     for (const auto& [field, desc] : spec)
         keys.push_back(&values(field));

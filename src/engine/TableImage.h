@@ -7,11 +7,11 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 struct sqlite3;
+class QFile;
 class QIODevice;
 
 // One table held in memory as it stood at one change of the file: the row ids in ascending
@@ -51,11 +51,15 @@ public:
     // Reads those of `fields` not held yet, in one pass over the file.
     void load(std::vector<int> fields);
 
-    uint32_t rowCount() const { return uint32_t(m_rowids.size()); }
-    qint64 rowid(uint32_t slot) const { return m_rowids[slot]; }
+    uint32_t rowCount() const { return m_rowCount; }
+    qint64 rowid(uint32_t slot) const { return m_dense ? m_firstRowid + slot : m_rowids[slot]; }
     // The slot of a row id, -1 when the table had no such row.
     int64_t slotOf(qint64 rowid) const;
 
+    // Whether a field's values are in memory or in the cache file the image was read from.
+    bool holds(int field) const {
+        return m_values.count(field) != 0 || m_stored.values.count(field) != 0;
+    }
     // Each throws EngineError when the file cannot be read.
     const Values& values(int field);
     // UPPER of each value as the engine computes it (NULL stays empty).
@@ -66,49 +70,86 @@ public:
     void prepareRanks(const std::vector<int>& fields);
     // Every slot in the order of the sort, equal keys by ascending row id.
     const std::vector<uint32_t>& order(const SortSpec& spec);
-    bool hasOrder(const SortSpec& spec) const { return m_orders.count(spec) != 0; }
+    bool hasOrder(const SortSpec& spec) const {
+        return m_orders.count(spec) != 0 || m_stored.orders.count(spec) != 0;
+    }
     // The first of the marked slots in the order of the sort, without building that order:
     // one pass comparing values, where the ranks of a title field would take a whole sort.
-    // -1 when no slot is marked.
+    // -1 when no slot is marked. The first of all slots is kept, in the cache file too: the
+    // latest issue a start looks up needs no values then.
     int64_t firstInOrder(const SortSpec& spec, const std::vector<uint8_t>& marked);
     // ORDER BY's comparison of two slots' values of one field: -1, 0 or 1.
     static int compareValues(const Values& v, uint32_t a, uint32_t b);
 
-    // What the image holds, by pointers to parts that never change once built: what the
-    // cache writes, on another thread, while the image goes on growing.
+    // Where a part stands in a cache file: its first byte and its length.
+    struct StoredPart {
+        qint64 offset = 0;
+        qint64 length = 0;
+    };
+    // What the image holds, by pointers to parts that never change once built, and the parts
+    // of the cache file it was read from that were not needed yet: what the cache writes, on
+    // another thread, while the image goes on growing.
     struct Snapshot {
-        const std::vector<qint64>* rowids = nullptr;
+        uint32_t rowCount = 0;
+        bool dense = false;
+        qint64 firstRowid = 0;
+        const std::vector<qint64>* rowids = nullptr; // when not dense
         std::vector<std::pair<int, const Values*>> values;
         std::vector<std::pair<int, const Texts*>> upper;
         std::vector<std::pair<int, const std::vector<int32_t>*>> ranks;
         std::vector<std::pair<const SortSpec*, const std::vector<uint32_t>*>> orders;
+        std::map<SortSpec, uint32_t> firstOfAll;
+        // Copied as they stand from the earlier file, when it is still the one of `storedId`.
+        QString storedPath;
+        quint64 storedId = 0;
+        std::vector<StoredPart> storedValues, storedUpper, storedRanks, storedOrders;
     };
     Snapshot snapshot() const;
     // Whether anything was built since the image was read or last taken a snapshot of.
     bool hasNewParts() const { return m_newParts; }
     static bool writeTo(const Snapshot& parts, QIODevice& out);
-    // Fills an image that holds nothing yet; false (and nothing held) when `data` does not fit.
-    bool readFrom(QIODevice& in);
+    // Takes an image that holds nothing yet from a cache file: the row ids now, every other part
+    // when it is first asked for. False (and nothing held) when the file does not fit; a part
+    // that turns out damaged when read is built anew.
+    bool readFrom(const QString& path);
 
     // Slots whose upper-cased field equals `upperText` exactly, ascending.
     std::vector<uint32_t> slotsWithUpperText(int field, QByteArrayView upperText);
 
 private:
     static std::vector<int32_t> computeRanks(const Values& values);
+    // Parts of the cache file the image was read from that are not held in memory yet.
+    struct Stored {
+        std::shared_ptr<QFile> file;
+        QString path;
+        quint64 id = 0;
+        std::map<int, StoredPart> values, upper, ranks;
+        std::map<SortSpec, StoredPart> orders;
+    };
+    Stored m_stored;
+    // Each reads a stored part into memory; false (and the part forgotten) when it is damaged.
+    bool takeStoredValues(int field);
+    bool takeStoredUpper(int field);
+    bool takeStoredRanks(int field);
+    bool takeStoredOrder(const SortSpec& spec);
+    int64_t firstMarked(const SortSpec& spec, const std::vector<uint8_t>& marked);
     sqlite3* m_db;
     QString m_table;
     QStringList m_fields;
     QString m_rowIdName;
+    // Row ids ascending; left empty when they run without a gap, as they mostly do.
     std::vector<qint64> m_rowids;
+    uint32_t m_rowCount = 0;
+    bool m_dense = true; // slot == rowid - m_firstRowid for every row
+    qint64 m_firstRowid = 0;
     bool m_rowidsRead = false;
     mutable bool m_newParts = false;
     void takeRowids(std::vector<qint64> rowids);
-    bool m_dense = false; // slot == rowid - m_rowids[0] for every row
-    std::unordered_map<qint64, uint32_t> m_slotOfSparse;
     std::map<int, std::unique_ptr<Values>> m_values;
     std::map<int, std::unique_ptr<Texts>> m_upper;
     // Slots ordered by the hash of their upper-cased text, for equality look-ups.
     std::map<int, std::vector<uint32_t>> m_upperIndex;
     std::map<int, std::vector<int32_t>> m_ranks;
     std::map<SortSpec, std::vector<uint32_t>> m_orders;
+    std::map<SortSpec, uint32_t> m_firstOfAll; // the first slot of each sort, every slot marked
 };

@@ -1,14 +1,20 @@
-// The image's parts as the cache file holds them: a tag, the row count and row ids, then
-// each part with what it belongs to. Numbers are stored as the machine holds them; the tag
-// tells a file of another layout.
+// The image's parts as the cache file holds them: a tag, a number telling this file from any
+// other, the row count and the row ids (only the first when they run without a gap), then each
+// part with what it belongs to. Numbers are stored as the machine holds them; the tag tells a
+// file of another layout. A later start reads the row ids and where each part stands, and a
+// part only when it is first asked for.
 #include "TableImage.h"
 
+#include <QFile>
 #include <QIODevice>
+#include <QRandomGenerator>
 #include <cstring>
+#include <limits>
+#include <memory>
 
 namespace {
 
-constexpr char kTag[8] = {'V', 'N', 'T', 'I', 'M', 'G', '1', char(sizeof(void*))};
+constexpr char kTag[8] = {'V', 'N', 'T', 'I', 'M', 'G', '3', char(sizeof(void*))};
 
 template <typename T> bool put(QIODevice& out, const T& value) {
     return out.write(reinterpret_cast<const char*>(&value), sizeof value) == sizeof value;
@@ -58,6 +64,21 @@ public:
         return bytes == 0 || m_in.read(t.bytes.data(), qint64(bytes)) == qint64(bytes);
     }
     bool atEnd() const { return left() == 0; }
+    qint64 pos() const { return m_in.pos(); }
+    bool seek(qint64 to) { return to >= 0 && to <= m_in.size() && m_in.seek(to); }
+    // Steps over a vector of `expected` elements (any count when `expected` is -1).
+    template <typename T> bool skipVector(qint64 expected) {
+        quint64 count = 0;
+        if (!get(count) || (expected >= 0 && count != quint64(expected)) ||
+            count > quint64(left()) / sizeof(T))
+            return false;
+        return seek(pos() + qint64(count * sizeof(T)));
+    }
+    bool skipTexts(quint64 rows) {
+        quint64 bytes = 0;
+        return skipVector<uint32_t>(qint64(rows)) && get(bytes) && bytes <= quint64(left()) &&
+               seek(pos() + qint64(bytes));
+    }
 
 private:
     QIODevice& m_in;
@@ -67,6 +88,9 @@ private:
 
 TableImage::Snapshot TableImage::snapshot() const {
     Snapshot s;
+    s.rowCount = m_rowCount;
+    s.dense = m_dense;
+    s.firstRowid = m_firstRowid;
     s.rowids = &m_rowids;
     for (const auto& [field, v] : m_values)
         s.values.emplace_back(field, v.get());
@@ -76,87 +100,174 @@ TableImage::Snapshot TableImage::snapshot() const {
         s.ranks.emplace_back(field, &r);
     for (const auto& [spec, o] : m_orders)
         s.orders.emplace_back(&spec, &o);
+    s.firstOfAll = m_firstOfAll;
+    s.storedPath = m_stored.path;
+    s.storedId = m_stored.id;
+    for (const auto& [field, part] : m_stored.values)
+        s.storedValues.push_back(part);
+    for (const auto& [field, part] : m_stored.upper)
+        s.storedUpper.push_back(part);
+    for (const auto& [field, part] : m_stored.ranks)
+        s.storedRanks.push_back(part);
+    for (const auto& [spec, part] : m_stored.orders)
+        s.storedOrders.push_back(part);
     m_newParts = false;
     return s;
 }
 
+namespace {
+
+// The file the snapshot's stored parts come from, when it is still the one they were read
+// from: a newer file of the same contents may have taken its place since.
+std::unique_ptr<QFile> openStoredFile(const TableImage::Snapshot& parts) {
+    if (parts.storedPath.isEmpty())
+        return nullptr;
+    auto in = std::make_unique<QFile>(parts.storedPath);
+    char tag[sizeof kTag];
+    quint64 id = 0;
+    if (!in->open(QIODevice::ReadOnly) || in->read(tag, sizeof tag) != sizeof tag ||
+        std::memcmp(tag, kTag, sizeof kTag) != 0 ||
+        in->read(reinterpret_cast<char*>(&id), sizeof id) != sizeof id || id != parts.storedId)
+        return nullptr;
+    return in;
+}
+
+bool copyStored(QFile* from, const std::vector<TableImage::StoredPart>& stored, QIODevice& out) {
+    for (const TableImage::StoredPart& part : stored) {
+        if (!from->seek(part.offset))
+            return false;
+        const QByteArray bytes = from->read(part.length);
+        if (bytes.size() != part.length || out.write(bytes) != part.length)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool TableImage::writeTo(const Snapshot& parts, QIODevice& out) {
-    bool ok = out.write(kTag, sizeof kTag) == sizeof kTag && putVector(out, *parts.rowids);
-    ok = ok && put(out, quint32(parts.values.size()));
+    const std::unique_ptr<QFile> from = openStoredFile(parts);
+    // The file the parts were to come from was replaced (by a write of this image begun
+    // earlier, holding them): that one is kept rather than written again without them.
+    if (!from && !parts.storedPath.isEmpty() &&
+        (parts.storedValues.size() + parts.storedUpper.size() + parts.storedRanks.size() +
+         parts.storedOrders.size()) != 0)
+        return false;
+    const auto stored = [&](const std::vector<StoredPart>& list) {
+        return from ? list.size() : size_t(0);
+    };
+    const quint64 id = QRandomGenerator::global()->generate64();
+    bool ok = out.write(kTag, sizeof kTag) == sizeof kTag && put(out, id) &&
+              put(out, quint64(parts.rowCount)) && put(out, quint8(parts.dense)) &&
+              put(out, qint64(parts.firstRowid)) && (parts.dense || putVector(out, *parts.rowids));
+    ok = ok && put(out, quint32(parts.values.size() + stored(parts.storedValues)));
     for (const auto& [field, v] : parts.values)
         ok = ok && put(out, qint32(field)) && putVector(out, v->types) && putTexts(out, v->texts) &&
              putVector(out, v->bits);
-    ok = ok && put(out, quint32(parts.upper.size()));
+    ok = ok && (!from || copyStored(from.get(), parts.storedValues, out));
+    ok = ok && put(out, quint32(parts.upper.size() + stored(parts.storedUpper)));
     for (const auto& [field, t] : parts.upper)
         ok = ok && put(out, qint32(field)) && putTexts(out, *t);
-    ok = ok && put(out, quint32(parts.ranks.size()));
+    ok = ok && (!from || copyStored(from.get(), parts.storedUpper, out));
+    ok = ok && put(out, quint32(parts.ranks.size() + stored(parts.storedRanks)));
     for (const auto& [field, r] : parts.ranks)
         ok = ok && put(out, qint32(field)) && putVector(out, *r);
-    ok = ok && put(out, quint32(parts.orders.size()));
+    ok = ok && (!from || copyStored(from.get(), parts.storedRanks, out));
+    ok = ok && put(out, quint32(parts.orders.size() + stored(parts.storedOrders)));
     for (const auto& [spec, o] : parts.orders) {
         ok = ok && put(out, quint32(spec->size()));
         for (const auto& [field, desc] : *spec)
             ok = ok && put(out, qint32(field)) && put(out, quint8(desc));
         ok = ok && putVector(out, *o);
     }
+    ok = ok && (!from || copyStored(from.get(), parts.storedOrders, out));
+    ok = ok && put(out, quint32(parts.firstOfAll.size()));
+    for (const auto& [spec, slot] : parts.firstOfAll) {
+        ok = ok && put(out, quint32(spec.size()));
+        for (const auto& [field, desc] : spec)
+            ok = ok && put(out, qint32(field)) && put(out, quint8(desc));
+        ok = ok && put(out, quint32(slot));
+    }
     return ok;
 }
 
-bool TableImage::readFrom(QIODevice& in) {
+bool TableImage::readFrom(const QString& path) {
+    auto file = std::make_shared<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly))
+        return false;
     char tag[sizeof kTag];
-    if (in.read(tag, sizeof tag) != sizeof tag || std::memcmp(tag, kTag, sizeof kTag) != 0)
+    if (file->read(tag, sizeof tag) != sizeof tag || std::memcmp(tag, kTag, sizeof kTag) != 0)
         return false;
-    Reader r(in);
-    std::vector<qint64> rowids;
+    Reader r(*file);
+    Stored stored;
     quint64 rows = 0;
-    if (!r.peekCount(rows) || rows > 0xFFFFFFF0u)
+    quint8 dense = 0;
+    qint64 first = 0;
+    if (!r.get(stored.id) || !r.get(rows) || rows > 0xFFFFFFF0u || !r.get(dense) || dense > 1 ||
+        !r.get(first) ||
+        (dense && rows && first > std::numeric_limits<qint64>::max() - qint64(rows)))
         return false;
-    if (!r.getVector(rowids, rows))
-        return false;
+    std::vector<qint64> rowids;
+    if (!dense) {
+        if (!r.getVector(rowids, rows))
+            return false;
+        for (size_t i = 1; i < rowids.size(); ++i)
+            if (rowids[i] <= rowids[i - 1])
+                return false;
+    }
     const auto validField = [&](qint32 f) { return f >= 0 && f < m_fields.size(); };
-    std::map<int, std::unique_ptr<Values>> values;
-    std::map<int, std::unique_ptr<Texts>> upper;
-    std::map<int, std::vector<int32_t>> ranks;
-    std::map<SortSpec, std::vector<uint32_t>> orders;
+    // Only where each part stands is read now.
     quint32 count = 0;
     if (!r.get(count))
         return false;
     for (quint32 i = 0; i < count; ++i) {
+        const qint64 at = r.pos();
         qint32 field = -1;
-        auto v = std::make_unique<Values>();
-        if (!r.get(field) || !validField(field) || !r.getVector(v->types, rows) ||
-            !r.getTexts(v->texts, rows))
-            return false;
         quint64 bitCount = 0;
-        if (!r.peekCount(bitCount) || (bitCount != 0 && bitCount != rows) ||
-            !r.getVector(v->bits, bitCount))
+        if (!r.get(field) || !validField(field) || !r.skipVector<uint8_t>(qint64(rows)) ||
+            !r.skipTexts(rows) || !r.peekCount(bitCount) || (bitCount != 0 && bitCount != rows) ||
+            !r.skipVector<int64_t>(qint64(bitCount)))
             return false;
-        for (uint8_t type : v->types)
-            if (type > Blob)
-                return false;
-        values.emplace(field, std::move(v));
+        stored.values[field] = {at, r.pos() - at};
     }
     if (!r.get(count))
         return false;
     for (quint32 i = 0; i < count; ++i) {
+        const qint64 at = r.pos();
         qint32 field = -1;
-        auto t = std::make_unique<Texts>();
-        if (!r.get(field) || !validField(field) || !r.getTexts(*t, rows))
+        if (!r.get(field) || !validField(field) || !r.skipTexts(rows))
             return false;
-        upper.emplace(field, std::move(t));
+        stored.upper[field] = {at, r.pos() - at};
     }
     if (!r.get(count))
         return false;
     for (quint32 i = 0; i < count; ++i) {
+        const qint64 at = r.pos();
         qint32 field = -1;
-        std::vector<int32_t> rank;
-        if (!r.get(field) || !validField(field) || !r.getVector(rank, rows))
+        if (!r.get(field) || !validField(field) || !r.skipVector<int32_t>(qint64(rows)))
             return false;
-        for (int32_t value : rank)
-            if (value < 0 || quint64(value) >= rows)
-                return false;
-        ranks.emplace(field, std::move(rank));
+        stored.ranks[field] = {at, r.pos() - at};
     }
+    if (!r.get(count))
+        return false;
+    for (quint32 i = 0; i < count; ++i) {
+        const qint64 at = r.pos();
+        quint32 keys = 0;
+        if (!r.get(keys) || keys > 16)
+            return false;
+        SortSpec spec;
+        for (quint32 k = 0; k < keys; ++k) {
+            qint32 field = -1;
+            quint8 desc = 0;
+            if (!r.get(field) || !validField(field) || !r.get(desc))
+                return false;
+            spec.emplace_back(field, desc != 0);
+        }
+        if (!r.skipVector<uint32_t>(qint64(rows)))
+            return false;
+        stored.orders[spec] = {at, r.pos() - at};
+    }
+    std::map<SortSpec, uint32_t> firstOfAll;
     if (!r.get(count))
         return false;
     for (quint32 i = 0; i < count; ++i) {
@@ -171,21 +282,109 @@ bool TableImage::readFrom(QIODevice& in) {
                 return false;
             spec.emplace_back(field, desc != 0);
         }
-        std::vector<uint32_t> order;
-        if (!r.getVector(order, rows))
+        quint32 slot = 0;
+        if (!r.get(slot) || slot >= rows)
             return false;
-        for (uint32_t slot : order)
-            if (slot >= rows)
-                return false;
-        orders.emplace(std::move(spec), std::move(order));
+        firstOfAll[spec] = slot;
     }
     if (!r.atEnd())
         return false;
-    takeRowids(std::move(rowids));
-    m_values = std::move(values);
-    m_upper = std::move(upper);
-    m_ranks = std::move(ranks);
-    m_orders = std::move(orders);
+    if (dense) {
+        m_rowidsRead = true;
+        m_rowCount = uint32_t(rows);
+        m_dense = true;
+        m_firstRowid = first;
+        m_rowids.clear();
+    } else {
+        takeRowids(std::move(rowids));
+    }
+    stored.file = std::move(file);
+    stored.path = path;
+    m_stored = std::move(stored);
+    m_firstOfAll = std::move(firstOfAll);
     m_newParts = false;
+    return true;
+}
+
+bool TableImage::takeStoredValues(int field) {
+    const auto it = m_stored.values.find(field);
+    if (it == m_stored.values.end())
+        return false;
+    const StoredPart part = it->second;
+    m_stored.values.erase(it);
+    Reader r(*m_stored.file);
+    qint32 stored = -1;
+    auto v = std::make_unique<Values>();
+    quint64 bitCount = 0;
+    if (!r.seek(part.offset) || !r.get(stored) || stored != field ||
+        !r.getVector(v->types, m_rowCount) || !r.getTexts(v->texts, m_rowCount) ||
+        !r.peekCount(bitCount) || (bitCount != 0 && bitCount != m_rowCount) ||
+        !r.getVector(v->bits, bitCount) || r.pos() != part.offset + part.length)
+        return false;
+    for (uint8_t type : v->types)
+        if (type > Blob)
+            return false;
+    m_values.emplace(field, std::move(v));
+    return true;
+}
+
+bool TableImage::takeStoredUpper(int field) {
+    const auto it = m_stored.upper.find(field);
+    if (it == m_stored.upper.end())
+        return false;
+    const StoredPart part = it->second;
+    m_stored.upper.erase(it);
+    Reader r(*m_stored.file);
+    qint32 stored = -1;
+    auto t = std::make_unique<Texts>();
+    if (!r.seek(part.offset) || !r.get(stored) || stored != field || !r.getTexts(*t, m_rowCount) ||
+        r.pos() != part.offset + part.length)
+        return false;
+    m_upper.emplace(field, std::move(t));
+    return true;
+}
+
+bool TableImage::takeStoredRanks(int field) {
+    const auto it = m_stored.ranks.find(field);
+    if (it == m_stored.ranks.end())
+        return false;
+    const StoredPart part = it->second;
+    m_stored.ranks.erase(it);
+    Reader r(*m_stored.file);
+    qint32 stored = -1;
+    std::vector<int32_t> rank;
+    if (!r.seek(part.offset) || !r.get(stored) || stored != field ||
+        !r.getVector(rank, m_rowCount) || r.pos() != part.offset + part.length)
+        return false;
+    for (int32_t value : rank)
+        if (value < 0 || uint32_t(value) >= m_rowCount)
+            return false;
+    m_ranks.emplace(field, std::move(rank));
+    return true;
+}
+
+bool TableImage::takeStoredOrder(const SortSpec& spec) {
+    const auto it = m_stored.orders.find(spec);
+    if (it == m_stored.orders.end())
+        return false;
+    const StoredPart part = it->second;
+    m_stored.orders.erase(it);
+    Reader r(*m_stored.file);
+    quint32 keys = 0;
+    if (!r.seek(part.offset) || !r.get(keys) || keys != spec.size())
+        return false;
+    for (const auto& [field, desc] : spec) {
+        qint32 f = -1;
+        quint8 d = 0;
+        if (!r.get(f) || f != field || !r.get(d) || (d != 0) != desc)
+            return false;
+    }
+    std::vector<uint32_t> order;
+    if (!r.getVector(order, m_rowCount) || r.pos() != part.offset + part.length)
+        return false;
+    for (uint32_t slot : order)
+        if (slot >= m_rowCount)
+            return false;
+    m_orders.emplace(spec, std::move(order));
     return true;
 }

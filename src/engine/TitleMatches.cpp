@@ -1,12 +1,25 @@
 #include "TitleMatches.h"
 
+#include "Capitals.h"
 #include "Connection.h"
-#include "SqlFunctions.h"
-#include "TableImage.h"
+#include "EngineError.h"
+#include "LocalSqlTranslator.h"
+#include "TitleIndex.h"
 
 #include <algorithm>
+#include <sqlite3.h>
 
 namespace TitleMatches {
+
+namespace {
+
+struct Found {
+    QByteArray category;
+    QByteArray issue;
+    bool issueNull = false;
+};
+
+} // namespace
 
 QList<TitleMatch> find(Connection& table, const QString& titleField, const QString& categoryField,
                        const QString& issueField, const QString& title) {
@@ -15,27 +28,53 @@ QList<TitleMatch> find(Connection& table, const QString& titleField, const QStri
     const int issueIndex = table.fieldIndex(issueField);
     if (titleIndex < 0 || categoryIndex < 0 || issueIndex < 0)
         return {};
-    // The table held in memory answers from its upper-cased titles, without a pass over the
-    // file; the wanted title is folded by the same rule.
-    const std::shared_ptr<TableImage> image = table.image({titleIndex, categoryIndex, issueIndex});
-    std::vector<uint32_t> found =
-        image->slotsWithUpperText(titleIndex, SqlFunctions::upperUtf8(title.toUtf8()));
-    const TableImage::Values& issues = image->values(issueIndex);
-    const TableImage::Values& categories = image->values(categoryIndex);
+    // The index names the few rows whose upper-cased title may be the wanted one; those rows
+    // alone are read and their titles folded by the same rule and compared.
+    const QByteArray wanted = Capitals::ofUtf8(title.toUtf8());
+    const std::vector<qint64> candidates = table.titleIndex(titleIndex)->candidates(wanted);
+    if (candidates.empty())
+        return {};
+    const auto name = [&](int field) {
+        return LocalSqlTranslator::sqlIdentifier(table.fields()[field].name);
+    };
+    // One statement for every candidate: a statement apiece would take the file's lock and
+    // check its header for each row.
+    QString ids;
+    for (qint64 rowid : candidates)
+        ids += (ids.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(rowid);
+    const QString sql =
+        QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %5 IN (%6) ORDER BY %5")
+            .arg(name(titleIndex), name(categoryIndex), name(issueIndex),
+                 LocalSqlTranslator::sqlIdentifier(table.tableName()), table.rowIdName(), ids);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(table.handle(), sql.toUtf8().constData(), -1, &st, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_finalize(st);
+        table.raise(QStringLiteral("Die Tabelle kann nicht gelesen werden"));
+    }
+    const auto text = [st](int column) {
+        return QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, column)),
+                          sqlite3_column_bytes(st, column));
+    };
+    std::vector<Found> found; // in row id order
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        if (sqlite3_column_type(st, 0) != SQLITE_NULL && Capitals::ofUtf8(text(0)) == wanted)
+            found.push_back({text(1), text(2), sqlite3_column_type(st, 2) == SQLITE_NULL});
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        table.raise(QStringLiteral("Die Tabelle kann nicht gelesen werden"));
     // Newest issue first (issue texts sort by time; an empty issue last), stored order within
-    // one issue: the slots come ascending, and the sort keeps that order among equals.
-    std::stable_sort(found.begin(), found.end(), [&](uint32_t a, uint32_t b) {
-        const bool nullA = issues.types[a] == TableImage::Null;
-        const bool nullB = issues.types[b] == TableImage::Null;
-        if (nullA != nullB)
-            return nullB;
-        return issues.texts.at(a) > issues.texts.at(b);
+    // one issue: the sort keeps the row id order among equals.
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        if (a.issueNull != b.issueNull)
+            return b.issueNull;
+        return a.issue > b.issue;
     });
     QList<TitleMatch> matches;
     matches.reserve(qsizetype(found.size()));
-    for (uint32_t slot : found)
-        matches.append({QString::fromUtf8(categories.texts.at(slot)),
-                        QString::fromUtf8(issues.texts.at(slot))});
+    for (const Found& f : found)
+        matches.append({QString::fromUtf8(f.category), QString::fromUtf8(f.issue)});
     return matches;
 }
 

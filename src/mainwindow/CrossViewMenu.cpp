@@ -2,13 +2,36 @@
 
 #include "Connection.h"
 #include "CrossViewLine.h"
+#include "EngineError.h"
 #include "TitleMatches.h"
 #include "ViewQuery.h"
 #include "Views.h"
 
+#include <algorithm>
+
 CrossViewMenu::CrossViewMenu(QWidget* parent) : QMenu(parent) {
     setObjectName(QStringLiteral("CrossViewMenu"));
     setAccessibleName(QStringLiteral("Derselbe Titel in den anderen Ansichten"));
+}
+
+void CrossViewMenu::prepare(const QString& dataDir, const QString& currentView,
+                            OpenTables& openTables) {
+    // The other views first: the menu of the view on screen looks into them.
+    QList<ViewDefinition> views = Views::all();
+    std::stable_partition(views.begin(), views.end(),
+                          [&](const ViewDefinition& v) { return v.name != currentView; });
+    for (const ViewDefinition& view : std::as_const(views)) {
+        const QString path = dataDir + ViewQuery::dirSeparator() + view.tableFile;
+        try {
+            const std::shared_ptr<Connection> table = Connection::open(path);
+            openTables[path] = table;
+            table->prepareTitleIndex(table->fieldIndex(QStringLiteral("TITEL")));
+            // The menu reads a table not on screen through its index and a few rows.
+            if (view.name != currentView)
+                table->releaseImage();
+        } catch (const EngineError&) {
+        }
+    }
 }
 
 void CrossViewMenu::fill(const QString& currentView, const QString& dataDir, const QString& title,

@@ -33,6 +33,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTimer>
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form1"));
@@ -206,6 +207,10 @@ void TForm1::showEvent(QShowEvent* event) {
         return;
     m_shown = true;
     guarded([this] { FormShow(); });
+    // Once the first screen is up, the menu of a record's title gets its look-ups ready.
+    QTimer::singleShot(0, this, [this] {
+        CrossViewMenu::prepare(State().DataDir, State().CurrentView, m_crossViewTables);
+    });
     // The games view is shown: the wait window goes now.
     Links().closeWaitWindow();
 }

@@ -1,0 +1,162 @@
+#include "TitleIndex.h"
+
+#include "Capitals.h"
+#include "EngineError.h"
+#include "LocalSqlTranslator.h"
+
+#include <QFile>
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <sqlite3.h>
+
+namespace {
+
+// Builds run one at a time, in the order they were asked for, so that one core stays free for
+// the windows and the table wanted first is ready first. A build given up while it waits gives
+// its turn away at once.
+struct Turns {
+    std::mutex lock;
+    std::condition_variable changed;
+    uint64_t next = 0, serving = 0;
+    std::set<uint64_t> abandoned;
+    void advance() {
+        ++serving;
+        while (abandoned.erase(serving))
+            ++serving;
+        changed.notify_all();
+    }
+};
+
+Turns& turns() {
+    static Turns t;
+    return t;
+}
+
+struct ReadConnection {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* st = nullptr;
+    ~ReadConnection() {
+        sqlite3_finalize(st);
+        sqlite3_close_v2(db);
+    }
+    [[noreturn]] void fail() const {
+        throw EngineError(QStringLiteral("Die Tabelle kann nicht gelesen werden: \"%1\"")
+                              .arg(QString::fromUtf8(db ? sqlite3_errmsg(db) : "")));
+    }
+};
+
+bool isAscii(const char* text, int length) {
+    for (int i = 0; i < length; ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
+uint64_t TitleIndex::takeTurn() {
+    std::lock_guard<std::mutex> held(turns().lock);
+    return turns().next++;
+}
+
+uint32_t TitleIndex::hashOf(QByteArrayView upperText) {
+    // FNV-1a: the same on every machine and run, so an index may be kept between runs.
+    uint64_t h = 0xcbf29ce484222325ull;
+    for (char c : upperText) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 0x100000001b3ull;
+    }
+    return uint32_t(h ^ (h >> 32));
+}
+
+void TitleIndex::add(uint32_t hash, qint64 rowid) {
+    const bool fits = rowid >= 0 && rowid <= qint64(UINT32_MAX);
+    if (!fits && m_wideRowids.empty() && !m_keys.empty()) {
+        // From now on the low half is a place in m_wideRowids.
+        for (size_t at = 0; at < m_keys.size(); ++at) {
+            m_wideRowids.push_back(qint64(m_keys[at] & UINT32_MAX));
+            m_keys[at] = (m_keys[at] & ~uint64_t(UINT32_MAX)) | at;
+        }
+    }
+    if (!m_wideRowids.empty() || !fits) {
+        m_keys.push_back(uint64_t(hash) << 32 | m_wideRowids.size());
+        m_wideRowids.push_back(rowid);
+    } else {
+        m_keys.push_back(uint64_t(hash) << 32 | uint64_t(rowid));
+    }
+}
+
+std::shared_ptr<const TitleIndex> TitleIndex::build(const QString& databaseFile,
+                                                    const QString& table, const QString& field,
+                                                    const QString& rowIdName, uint64_t turn,
+                                                    const std::atomic<bool>& cancelled) {
+    Turns& t = turns();
+    {
+        std::unique_lock<std::mutex> held(t.lock);
+        while (t.serving != turn) {
+            if (cancelled) {
+                t.abandoned.insert(turn);
+                return nullptr;
+            }
+            t.changed.wait_for(held, std::chrono::milliseconds(20));
+        }
+    }
+    struct PassOn {
+        Turns& t;
+        ~PassOn() {
+            std::lock_guard<std::mutex> held(t.lock);
+            t.advance();
+        }
+    } passOn{t};
+    if (cancelled)
+        return nullptr;
+    ReadConnection c;
+    if (sqlite3_open_v2(QFile::encodeName(databaseFile).constData(), &c.db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+        c.fail();
+    sqlite3_busy_timeout(c.db, 2000);
+    const QString sql = QStringLiteral("SELECT %1, %2 FROM %3")
+                            .arg(rowIdName, LocalSqlTranslator::sqlIdentifier(field),
+                                 LocalSqlTranslator::sqlIdentifier(table));
+    if (sqlite3_prepare_v2(c.db, sql.toUtf8().constData(), -1, &c.st, nullptr) != SQLITE_OK)
+        c.fail();
+    auto index = std::make_shared<TitleIndex>();
+    QByteArray upper;
+    int rc;
+    for (uint32_t row = 1; (rc = sqlite3_step(c.st)) == SQLITE_ROW; ++row) {
+        if (row % 4096 == 0 && cancelled)
+            return nullptr;
+        if (sqlite3_column_type(c.st, 1) == SQLITE_NULL)
+            continue;
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(c.st, 1));
+        const int length = sqlite3_column_bytes(c.st, 1);
+        if (isAscii(text, length)) {
+            upper.resize(length);
+            for (int i = 0; i < length; ++i)
+                upper[i] = (text[i] >= 'a' && text[i] <= 'z') ? char(text[i] - 32) : text[i];
+        } else {
+            upper = Capitals::ofUtf8(QByteArrayView(text, length));
+        }
+        index->add(hashOf(upper), sqlite3_column_int64(c.st, 0));
+    }
+    if (rc != SQLITE_DONE)
+        c.fail();
+    std::sort(index->m_keys.begin(), index->m_keys.end());
+    index->m_keys.shrink_to_fit();
+    index->m_wideRowids.shrink_to_fit();
+    return index;
+}
+
+std::vector<qint64> TitleIndex::candidates(QByteArrayView upperText) const {
+    const uint64_t hash = hashOf(upperText);
+    auto first = std::lower_bound(m_keys.begin(), m_keys.end(), hash << 32);
+    std::vector<qint64> rowids;
+    for (; first != m_keys.end() && (*first >> 32) == hash; ++first) {
+        const uint64_t low = *first & UINT32_MAX;
+        rowids.push_back(m_wideRowids.empty() ? qint64(low) : m_wideRowids[low]);
+    }
+    std::sort(rowids.begin(), rowids.end());
+    return rowids;
+}
