@@ -1,5 +1,6 @@
 #include "DataGrid.h"
 
+#include "ArtPalette.h"
 #include "DataSource.h"
 #include "Dialogs.h"
 #include "ErrorGuard.h"
@@ -145,7 +146,7 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
         "QHeaderView::section { background-color: #9999BA; color: #010041; "
         "border: 1px solid #6F6F90; padding: 0 2px; }"
         "QTableCornerButton::section { background-color: #9999BA; border: 1px solid #6F6F90; }"));
-    setColours(QColor(0xF5, 0xF5, 0xF5), QColor(0x01, 0x00, 0x41));
+    setColours(ArtPalette::nearWhite, ArtPalette::darkBlue);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGrid::titleClicked);
     // A click on a heading sorts; it does not move the selection to that column.
     disconnect(horizontalHeader(), SIGNAL(sectionPressed(int)), this, SLOT(selectColumn(int)));
@@ -170,8 +171,8 @@ void DataGrid::setColours(const QColor& background, const QColor& text) {
     QPalette p = palette();
     p.setColor(QPalette::Base, background);
     p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Highlight, QColor(0x01, 0x00, 0x41));
-    p.setColor(QPalette::HighlightedText, QColor(0xF5, 0xF5, 0xF5));
+    p.setColor(QPalette::Highlight, ArtPalette::darkBlue);
+    p.setColor(QPalette::HighlightedText, ArtPalette::nearWhite);
     setPalette(p);
     viewport()->setPalette(p);
 }
