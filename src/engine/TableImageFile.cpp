@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QIODevice>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -306,55 +307,58 @@ bool TableImage::readFrom(const QString& path) {
     return true;
 }
 
-bool TableImage::takeStoredValues(int field) {
-    const auto it = m_stored.values.find(field);
-    if (it == m_stored.values.end())
+namespace {
+
+// Reads one stored part with `read`, which must take exactly the part's bytes. A part is tried
+// once: whether it fits or not, it is forgotten, and one that does not fit is built anew.
+template <typename Parts, typename Key, typename Read>
+bool takeStoredPart(Parts& parts, const Key& key, QIODevice& file, Read read) {
+    const auto it = parts.find(key);
+    if (it == parts.end())
         return false;
-    const StoredPart part = it->second;
-    m_stored.values.erase(it);
-    Reader r(*m_stored.file);
+    const auto part = it->second;
+    parts.erase(it);
+    Reader r(file);
+    return r.seek(part.offset) && read(r) && r.pos() == part.offset + part.length;
+}
+
+// The field number a part of one field begins with.
+bool takeField(Reader& r, int field) {
     qint32 stored = -1;
+    return r.get(stored) && stored == field;
+}
+
+} // namespace
+
+bool TableImage::takeStoredValues(int field) {
     auto v = std::make_unique<Values>();
-    quint64 bitCount = 0;
-    if (!r.seek(part.offset) || !r.get(stored) || stored != field ||
-        !r.getVector(v->types, m_rowCount) || !r.getTexts(v->texts, m_rowCount) ||
-        !r.peekCount(bitCount) || (bitCount != 0 && bitCount != m_rowCount) ||
-        !r.getVector(v->bits, bitCount) || r.pos() != part.offset + part.length)
+    const bool read = takeStoredPart(m_stored.values, field, *m_stored.file, [&](Reader& r) {
+        quint64 bitCount = 0;
+        return takeField(r, field) && r.getVector(v->types, m_rowCount) &&
+               r.getTexts(v->texts, m_rowCount) && r.peekCount(bitCount) &&
+               (bitCount == 0 || bitCount == m_rowCount) && r.getVector(v->bits, bitCount);
+    });
+    if (!read || std::any_of(v->types.begin(), v->types.end(), [](uint8_t t) { return t > Blob; }))
         return false;
-    for (uint8_t type : v->types)
-        if (type > Blob)
-            return false;
     m_values.emplace(field, std::move(v));
     return true;
 }
 
 bool TableImage::takeStoredUpper(int field) {
-    const auto it = m_stored.upper.find(field);
-    if (it == m_stored.upper.end())
-        return false;
-    const StoredPart part = it->second;
-    m_stored.upper.erase(it);
-    Reader r(*m_stored.file);
-    qint32 stored = -1;
     auto t = std::make_unique<Texts>();
-    if (!r.seek(part.offset) || !r.get(stored) || stored != field || !r.getTexts(*t, m_rowCount) ||
-        r.pos() != part.offset + part.length)
+    if (!takeStoredPart(m_stored.upper, field, *m_stored.file, [&](Reader& r) {
+            return takeField(r, field) && r.getTexts(*t, m_rowCount);
+        }))
         return false;
     m_upper.emplace(field, std::move(t));
     return true;
 }
 
 bool TableImage::takeStoredRanks(int field) {
-    const auto it = m_stored.ranks.find(field);
-    if (it == m_stored.ranks.end())
-        return false;
-    const StoredPart part = it->second;
-    m_stored.ranks.erase(it);
-    Reader r(*m_stored.file);
-    qint32 stored = -1;
     std::vector<int32_t> rank;
-    if (!r.seek(part.offset) || !r.get(stored) || stored != field ||
-        !r.getVector(rank, m_rowCount) || r.pos() != part.offset + part.length)
+    if (!takeStoredPart(m_stored.ranks, field, *m_stored.file, [&](Reader& r) {
+            return takeField(r, field) && r.getVector(rank, m_rowCount);
+        }))
         return false;
     for (int32_t value : rank)
         if (value < 0 || uint32_t(value) >= m_rowCount)
@@ -364,23 +368,18 @@ bool TableImage::takeStoredRanks(int field) {
 }
 
 bool TableImage::takeStoredOrder(const SortSpec& spec) {
-    const auto it = m_stored.orders.find(spec);
-    if (it == m_stored.orders.end())
-        return false;
-    const StoredPart part = it->second;
-    m_stored.orders.erase(it);
-    Reader r(*m_stored.file);
-    quint32 keys = 0;
-    if (!r.seek(part.offset) || !r.get(keys) || keys != spec.size())
-        return false;
-    for (const auto& [field, desc] : spec) {
-        qint32 f = -1;
-        quint8 d = 0;
-        if (!r.get(f) || f != field || !r.get(d) || (d != 0) != desc)
-            return false;
-    }
     std::vector<uint32_t> order;
-    if (!r.getVector(order, m_rowCount) || r.pos() != part.offset + part.length)
+    if (!takeStoredPart(m_stored.orders, spec, *m_stored.file, [&](Reader& r) {
+            quint32 keys = 0;
+            if (!r.get(keys) || keys != spec.size())
+                return false;
+            for (const auto& [field, desc] : spec) {
+                quint8 d = 0;
+                if (!takeField(r, field) || !r.get(d) || (d != 0) != desc)
+                    return false;
+            }
+            return r.getVector(order, m_rowCount);
+        }))
         return false;
     for (uint32_t slot : order)
         if (slot >= m_rowCount)
