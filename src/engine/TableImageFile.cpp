@@ -312,13 +312,13 @@ namespace {
 // Reads one stored part with `read`, which must take exactly the part's bytes. A part is tried
 // once: whether it fits or not, it is forgotten, and one that does not fit is built anew.
 template <typename Parts, typename Key, typename Read>
-bool takeStoredPart(Parts& parts, const Key& key, QIODevice& file, Read read) {
+bool takeStoredPart(Parts& parts, const Key& key, const std::shared_ptr<QFile>& file, Read read) {
     const auto it = parts.find(key);
     if (it == parts.end())
         return false;
     const auto part = it->second;
     parts.erase(it);
-    Reader r(file);
+    Reader r(*file);
     return r.seek(part.offset) && read(r) && r.pos() == part.offset + part.length;
 }
 
@@ -332,7 +332,7 @@ bool takeField(Reader& r, int field) {
 
 bool TableImage::takeStoredValues(int field) {
     auto v = std::make_unique<Values>();
-    const bool read = takeStoredPart(m_stored.values, field, *m_stored.file, [&](Reader& r) {
+    const bool read = takeStoredPart(m_stored.values, field, m_stored.file, [&](Reader& r) {
         quint64 bitCount = 0;
         return takeField(r, field) && r.getVector(v->types, m_rowCount) &&
                r.getTexts(v->texts, m_rowCount) && r.peekCount(bitCount) &&
@@ -346,7 +346,7 @@ bool TableImage::takeStoredValues(int field) {
 
 bool TableImage::takeStoredUpper(int field) {
     auto t = std::make_unique<Texts>();
-    if (!takeStoredPart(m_stored.upper, field, *m_stored.file, [&](Reader& r) {
+    if (!takeStoredPart(m_stored.upper, field, m_stored.file, [&](Reader& r) {
             return takeField(r, field) && r.getTexts(*t, m_rowCount);
         }))
         return false;
@@ -356,7 +356,7 @@ bool TableImage::takeStoredUpper(int field) {
 
 bool TableImage::takeStoredRanks(int field) {
     std::vector<int32_t> rank;
-    if (!takeStoredPart(m_stored.ranks, field, *m_stored.file, [&](Reader& r) {
+    if (!takeStoredPart(m_stored.ranks, field, m_stored.file, [&](Reader& r) {
             return takeField(r, field) && r.getVector(rank, m_rowCount);
         }))
         return false;
@@ -369,7 +369,7 @@ bool TableImage::takeStoredRanks(int field) {
 
 bool TableImage::takeStoredOrder(const SortSpec& spec) {
     std::vector<uint32_t> order;
-    if (!takeStoredPart(m_stored.orders, spec, *m_stored.file, [&](Reader& r) {
+    if (!takeStoredPart(m_stored.orders, spec, m_stored.file, [&](Reader& r) {
             quint32 keys = 0;
             if (!r.get(keys) || keys != spec.size())
                 return false;
