@@ -2,6 +2,7 @@
 
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
+#include "PreparedStatement.h"
 #include "SqlFunctions.h"
 
 #include <QHash>
@@ -14,26 +15,9 @@
 
 namespace {
 
-// A prepared statement that is finalized however the scope is left.
-struct Statement {
-    sqlite3_stmt* st = nullptr;
-    Statement(sqlite3* db, const QString& sql) {
-        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
-            const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
-            sqlite3_finalize(st);
-            throw EngineError(
-                QStringLiteral("Die Tabelle kann nicht gelesen werden: \"%1\"").arg(msg));
-        }
-    }
-    ~Statement() { sqlite3_finalize(st); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-};
-
-void requireDone(sqlite3* db, int rc) {
-    if (rc != SQLITE_DONE)
-        throw EngineError(QStringLiteral("Die Tabelle kann nicht gelesen werden: \"%1\"")
-                              .arg(QString::fromUtf8(sqlite3_errmsg(db))));
+[[noreturn]] void cannotRead(sqlite3* db) {
+    throw EngineError(QStringLiteral("Die Tabelle kann nicht gelesen werden: \"%1\"")
+                          .arg(QString::fromUtf8(sqlite3_errmsg(db))));
 }
 
 // Numbers compare by value whatever their storage class, as SQLite compares them.
@@ -143,7 +127,9 @@ void TableImage::load(std::vector<int> fields) {
         sql += QStringLiteral(", ") + LocalSqlTranslator::sqlIdentifier(m_fields[f]);
     sql += QStringLiteral(" FROM %1 ORDER BY %2")
                .arg(LocalSqlTranslator::sqlIdentifier(m_table), m_rowIdName);
-    Statement s(m_db, sql);
+    const PreparedStatement s(m_db, sql);
+    if (!s)
+        cannotRead(m_db);
     std::vector<std::unique_ptr<Values>> loaded;
     for (size_t k = 0; k < fields.size(); ++k)
         loaded.push_back(std::make_unique<Values>());
@@ -151,8 +137,8 @@ void TableImage::load(std::vector<int> fields) {
     std::vector<qint64> rowids;
     uint32_t slot = 0;
     int rc;
-    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
-        const qint64 id = sqlite3_column_int64(s.st, 0);
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        const qint64 id = sqlite3_column_int64(s, 0);
         if (readsRowids) {
             slot = uint32_t(rowids.size());
             rowids.push_back(id);
@@ -165,10 +151,11 @@ void TableImage::load(std::vector<int> fields) {
             slot = uint32_t(found);
         }
         for (size_t k = 0; k < fields.size(); ++k)
-            storeValue(*loaded[k], slot, s.st, int(k) + 1);
+            storeValue(*loaded[k], slot, s, int(k) + 1);
         ++slot;
     }
-    requireDone(m_db, rc);
+    if (rc != SQLITE_DONE)
+        cannotRead(m_db);
     if (readsRowids)
         takeRowids(std::move(rowids));
     m_newParts = true;

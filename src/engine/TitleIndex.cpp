@@ -3,6 +3,7 @@
 #include "Capitals.h"
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
+#include "PreparedStatement.h"
 
 #include <QFile>
 #include <algorithm>
@@ -36,9 +37,9 @@ Turns& turns() {
 
 struct ReadConnection {
     sqlite3* db = nullptr;
-    sqlite3_stmt* st = nullptr;
+    PreparedStatement st; // finalized before the connection closes
     ~ReadConnection() {
-        sqlite3_finalize(st);
+        st.finalize();
         sqlite3_close_v2(db);
     }
     [[noreturn]] void fail() const {
@@ -46,13 +47,6 @@ struct ReadConnection {
                               .arg(QString::fromUtf8(db ? sqlite3_errmsg(db) : "")));
     }
 };
-
-bool isAscii(const char* text, int length) {
-    for (int i = 0; i < length; ++i)
-        if (static_cast<unsigned char>(text[i]) >= 0x80)
-            return false;
-    return true;
-}
 
 } // namespace
 
@@ -120,10 +114,10 @@ std::shared_ptr<const TitleIndex> TitleIndex::build(const QString& databaseFile,
     const QString sql = QStringLiteral("SELECT %1, %2 FROM %3")
                             .arg(rowIdName, LocalSqlTranslator::sqlIdentifier(field),
                                  LocalSqlTranslator::sqlIdentifier(table));
-    if (sqlite3_prepare_v2(c.db, sql.toUtf8().constData(), -1, &c.st, nullptr) != SQLITE_OK)
+    c.st = PreparedStatement(c.db, sql);
+    if (!c.st)
         c.fail();
     auto index = std::make_shared<TitleIndex>();
-    QByteArray upper;
     int rc;
     for (uint32_t row = 1; (rc = sqlite3_step(c.st)) == SQLITE_ROW; ++row) {
         if (row % 4096 == 0 && cancelled)
@@ -132,14 +126,8 @@ std::shared_ptr<const TitleIndex> TitleIndex::build(const QString& databaseFile,
             continue;
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(c.st, 1));
         const int length = sqlite3_column_bytes(c.st, 1);
-        if (isAscii(text, length)) {
-            upper.resize(length);
-            for (int i = 0; i < length; ++i)
-                upper[i] = (text[i] >= 'a' && text[i] <= 'z') ? char(text[i] - 32) : text[i];
-        } else {
-            upper = Capitals::ofUtf8(QByteArrayView(text, length));
-        }
-        index->add(hashOf(upper), sqlite3_column_int64(c.st, 0));
+        index->add(hashOf(Capitals::ofUtf8(QByteArrayView(text, length))),
+                   sqlite3_column_int64(c.st, 0));
     }
     if (rc != SQLITE_DONE)
         c.fail();

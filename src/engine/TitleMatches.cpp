@@ -4,6 +4,7 @@
 #include "Connection.h"
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
+#include "PreparedStatement.h"
 #include "TitleIndex.h"
 
 #include <algorithm>
@@ -46,13 +47,10 @@ QList<TitleMatch> find(Connection& table, const QString& titleField, const QStri
         QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %5 IN (%6) ORDER BY %5")
             .arg(name(titleIndex), name(categoryIndex), name(issueIndex),
                  LocalSqlTranslator::sqlIdentifier(table.tableName()), table.rowIdName(), ids);
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(table.handle(), sql.toUtf8().constData(), -1, &st, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_finalize(st);
+    PreparedStatement st(table.handle(), sql);
+    if (!st)
         table.raise(QStringLiteral("Die Tabelle kann nicht gelesen werden"));
-    }
-    const auto text = [st](int column) {
+    const auto text = [&st](int column) {
         return QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, column)),
                           sqlite3_column_bytes(st, column));
     };
@@ -61,7 +59,7 @@ QList<TitleMatch> find(Connection& table, const QString& titleField, const QStri
     while ((rc = sqlite3_step(st)) == SQLITE_ROW)
         if (sqlite3_column_type(st, 0) != SQLITE_NULL && Capitals::ofUtf8(text(0)) == wanted)
             found.push_back({text(1), text(2), sqlite3_column_type(st, 2) == SQLITE_NULL});
-    sqlite3_finalize(st);
+    st.finalize();
     if (rc != SQLITE_DONE)
         table.raise(QStringLiteral("Die Tabelle kann nicht gelesen werden"));
     // Newest issue first (issue texts sort by time; an empty issue last), stored order within
