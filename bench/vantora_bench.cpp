@@ -55,9 +55,13 @@ void line(const char* figure, long size, double ours, double floor, double memor
     std::fflush(stdout);
 }
 
+// The highest of the peak-memory lines in `status`.
 qint64 peakResidentKb(const QString& status) {
-    const qsizetype at = status.indexOf(QStringLiteral("VmHWM:"));
-    return at < 0 ? 0 : status.mid(at + 6).trimmed().split(u' ').first().toLongLong();
+    qint64 peak = 0;
+    for (qsizetype at = status.indexOf(QStringLiteral("VmHWM:")); at >= 0;
+         at = status.indexOf(QStringLiteral("VmHWM:"), at + 1))
+        peak = std::max(peak, status.mid(at + 6).trimmed().split(u' ').first().toLongLong());
+    return peak;
 }
 
 bool makeArchive(const QString& data, long size) {
@@ -76,7 +80,9 @@ struct Ratios {
     double startup = 0, startupWarm = 0, keystroke = 0, stats = 0, rss = 0, menuMs = 0;
 };
 
-// Wall time of a process run to its end; its stderr goes to `err`.
+// Wall time of a process run to its end, or, for the program, to the end of its first
+// showing: the first peak-memory line it writes once the first screen is painted. Its stderr
+// goes to `err`.
 double runProcess(const QString& program, const QStringList& args, const QString& dir,
                   const QString& work, QString* err = nullptr) {
     QProcess p;
@@ -88,14 +94,23 @@ double runProcess(const QString& program, const QStringList& args, const QString
     env.insert(QStringLiteral("XDG_CACHE_HOME"), work + QStringLiteral("/cache"));
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(dir);
+    p.setReadChannel(QProcess::StandardError);
     QElapsedTimer t;
     t.start();
     p.start(program, args);
+    QByteArray output;
+    double shown = -1;
+    while (p.state() != QProcess::NotRunning || p.bytesAvailable()) {
+        p.waitForReadyRead(100);
+        output += p.readAll();
+        if (shown < 0 && output.contains("VmHWM"))
+            shown = ms(t);
+    }
     p.waitForFinished(1800000);
     const double elapsed = ms(t);
     if (err)
-        *err = QString::fromUtf8(p.readAllStandardError());
-    return elapsed;
+        *err = QString::fromUtf8(output);
+    return shown >= 0 ? shown : elapsed;
 }
 
 // Types into the title box until the grid has painted, as one keystroke.

@@ -132,6 +132,16 @@ bool sortFieldForHeading(const QString& heading, QString& field) {
     return true;
 }
 
+QStringList headingSortFields(const ViewDefinition& view) {
+    QStringList fields;
+    for (const ColumnLayout& column : view.columns) {
+        QString field;
+        if (sortFieldForHeading(column.heading, field) && !fields.contains(field))
+            fields << field;
+    }
+    return fields;
+}
+
 bool sortsDescendingFirst(const QString& field) {
     return field == QLatin1String("COUNTER") || field == QLatin1String("AUSGABE") ||
            field == QLatin1String("WERTUNG");

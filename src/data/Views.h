@@ -59,6 +59,9 @@ QStringList walkedFields(const QString& tableFile);
 // Heading to sort field; returns false (and leaves `field` alone) for an unknown heading.
 bool sortFieldForHeading(const QString& heading, QString& field);
 
+// The fields a click on one of the view's headings sorts by, each once.
+QStringList headingSortFields(const ViewDefinition& view);
+
 // Fields whose first click sorts descending.
 bool sortsDescendingFirst(const QString& field);
 

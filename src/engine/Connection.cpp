@@ -1,14 +1,17 @@
 #include "Connection.h"
 
+#include "BuildTurns.h"
 #include "EngineError.h"
 #include "ImageCache.h"
 #include "LocalSqlTranslator.h"
 #include "ParadoxReader.h"
 #include "PreparedStatement.h"
+#include "SortBuild.h"
 #include "SqlFunctions.h"
 #include "TableImage.h"
 #include "TitleIndex.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -52,7 +55,10 @@ Connection::~Connection() {
     // A build still running stops at its next check; its end is awaited before the file closes.
     for (auto& [field, build] : m_titleIndexes)
         *build.cancelled = true;
+    for (SortRun& run : m_sortRuns)
+        *run.cancelled = true;
     m_titleIndexes.clear();
+    m_sortRuns.clear();
     if (m_db)
         sqlite3_close_v2(m_db);
 }
@@ -239,7 +245,7 @@ Connection::TitleIndexBuild& Connection::startTitleIndex(int field, qint64 stamp
     build.result =
         std::async(std::launch::async, [file = QString::fromUtf8(sqlite3_db_filename(m_db, "main")),
                                         table = m_table, name = m_fields[field].name,
-                                        rowIdName = m_rowIdName, turn = TitleIndex::takeTurn(),
+                                        rowIdName = m_rowIdName, turn = BuildTurns::take(),
                                         cancelled] {
             return TitleIndex::build(file, table, name, rowIdName, turn, *cancelled);
         }).share();
@@ -269,5 +275,130 @@ std::shared_ptr<const TitleIndex> Connection::titleIndex(int field) {
         // Tried again at the next look-up: the file may have been busy.
         m_titleIndexes.erase(field);
         throw;
+    }
+}
+
+bool Connection::SortRun::brings(const TableImage::SortSpec& spec) const {
+    if (std::find(orders.begin(), orders.end(), spec) != orders.end())
+        return true;
+    return std::all_of(spec.begin(), spec.end(), [&](const auto& key) {
+        return std::find(rankFields.begin(), rankFields.end(), key.first) != rankFields.end();
+    });
+}
+
+void Connection::prepareSorts(const std::vector<int>& rankFields,
+                              const std::vector<TableImage::SortSpec>& orders) {
+    const std::shared_ptr<TableImage> current = image();
+    if (m_imageKey.isEmpty())
+        return; // a file in WAL mode cannot be told unchanged: built when needed
+    const auto running = [&](auto&& brought) {
+        return std::any_of(m_sortRuns.begin(), m_sortRuns.end(), [&](const SortRun& run) {
+            return run.stamp == m_imageStamp && brought(run);
+        });
+    };
+    SortRun run;
+    for (int field : rankFields)
+        if (field >= 0 && field < m_fields.size() && !current->hasRanks(field) &&
+            std::find(run.rankFields.begin(), run.rankFields.end(), field) ==
+                run.rankFields.end() &&
+            !running([&](const SortRun& r) {
+                return std::find(r.rankFields.begin(), r.rankFields.end(), field) !=
+                       r.rankFields.end();
+            }))
+            run.rankFields.push_back(field);
+    for (const TableImage::SortSpec& spec : orders)
+        if (!current->hasOrder(spec) && !running([&](const SortRun& r) { return r.brings(spec); }))
+            run.orders.push_back(spec);
+    if (run.rankFields.empty() && run.orders.empty())
+        return;
+    run.stamp = m_imageStamp;
+    run.contentKey = m_imageKey;
+    run.cancelled = std::make_shared<std::atomic<bool>>(false);
+    SortBuild::Request request;
+    request.databaseFile = QString::fromUtf8(sqlite3_db_filename(m_db, "main"));
+    request.table = m_table;
+    for (const Field& f : std::as_const(m_fields))
+        request.fields << f.name;
+    request.rowIdName = m_rowIdName;
+    request.contentKey = m_imageKey;
+    request.rankFields = run.rankFields;
+    request.orders = run.orders;
+    run.result =
+        std::async(std::launch::async, [request, turn = BuildTurns::take(),
+                                        cancelled = run.cancelled, self = weak_from_this()] {
+            std::shared_ptr<TableImage> built = SortBuild::run(request, turn, *cancelled);
+            // Taken in on the windows' thread once it is free.
+            if (QCoreApplication* app = QCoreApplication::instance())
+                QMetaObject::invokeMethod(
+                    app,
+                    [self] {
+                        if (const std::shared_ptr<Connection> c = self.lock()) {
+                            try {
+                                c->adoptSorts();
+                            } catch (const EngineError&) {
+                                // The file cannot be read now: built when needed.
+                            }
+                        }
+                    },
+                    Qt::QueuedConnection);
+            return built;
+        }).share();
+    m_sortRuns.push_back(std::move(run));
+}
+
+void Connection::adoptSorts() {
+    std::vector<SortRun> finished;
+    for (auto it = m_sortRuns.begin(); it != m_sortRuns.end();) {
+        if (it->result.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+            finished.push_back(std::move(*it));
+            it = m_sortRuns.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (finished.empty())
+        return;
+    const qint64 stamp = changeStamp();
+    const bool held = m_image && m_imageStamp == stamp;
+    for (SortRun& run : finished) {
+        std::shared_ptr<TableImage> built;
+        try {
+            built = run.result.get();
+        } catch (...) {
+            continue; // built when first needed instead
+        }
+        if (!built || run.stamp != stamp)
+            continue;
+        // A table not held for its rows (only for the menu) is taken up for as long as the
+        // parts are kept.
+        const std::shared_ptr<TableImage> current = image();
+        if (m_imageKey == run.contentKey)
+            current->adopt(*built);
+    }
+    if (held)
+        keepImage();
+    else if (m_image)
+        releaseImage();
+}
+
+bool Connection::awaitSorts(const TableImage::SortSpec& spec) {
+    const auto run = std::find_if(m_sortRuns.begin(), m_sortRuns.end(), [&](const SortRun& r) {
+        return r.stamp == m_imageStamp && r.brings(spec);
+    });
+    if (run == m_sortRuns.end())
+        return false;
+    run->result.wait();
+    adoptSorts();
+    return true;
+}
+
+void Connection::finishSorts() {
+    for (const std::weak_ptr<Connection>& weak : std::as_const(registry())) {
+        const std::shared_ptr<Connection> c = weak.lock();
+        if (!c)
+            continue;
+        for (const SortRun& run : c->m_sortRuns)
+            run.result.wait();
+        c->adoptSorts();
     }
 }

@@ -9,14 +9,15 @@
 #include <memory>
 #include <vector>
 
-class TableImage;
+#include "TableImage.h"
+
 class TitleIndex;
 
 struct sqlite3;
 
 // One open table file: an SQLite database holding exactly one table named after the
 // file without its extension. Shared by the Query and the Table that work on the file.
-class Connection {
+class Connection : public std::enable_shared_from_this<Connection> {
 public:
     struct Field {
         QString name; // as stored, e.g. "Rubrik"
@@ -63,6 +64,20 @@ public:
     // Begins building that index on a thread of its own, unless it is held or being built.
     void prepareTitleIndex(int field);
 
+    // Begins building, on a thread of its own, the ranks of `rankFields` and the `orders` that
+    // the image lacks (in memory or in the cache file) and no running build brings. What is
+    // built is taken into the image and kept in the cache folder once the windows' thread is
+    // free (adoptSorts), or when it is first needed (awaitSorts).
+    void prepareSorts(const std::vector<int>& rankFields,
+                      const std::vector<TableImage::SortSpec>& orders);
+    // Waits for a running build that brings the order of `spec`, or the ranks of all its
+    // fields, and takes it in. False when no such build runs.
+    bool awaitSorts(const TableImage::SortSpec& spec);
+    // Takes in what finished builds brought, for the file as it stands now.
+    void adoptSorts();
+    // Waits for every open table's running builds and takes them in.
+    static void finishSorts();
+
     // Runs a statement without result; throws EngineError with SQLite's message.
     void exec(const char* sql);
     [[noreturn]] void raise(const QString& context) const;
@@ -89,5 +104,15 @@ private:
         std::shared_future<std::shared_ptr<const TitleIndex>> result;
     };
     std::map<int, TitleIndexBuild> m_titleIndexes;
+    struct SortRun {
+        qint64 stamp = -1;
+        QByteArray contentKey;
+        std::vector<int> rankFields;
+        std::vector<TableImage::SortSpec> orders;
+        std::shared_ptr<std::atomic<bool>> cancelled;
+        std::shared_future<std::shared_ptr<TableImage>> result;
+        bool brings(const TableImage::SortSpec& spec) const;
+    };
+    std::vector<SortRun> m_sortRuns;
     TitleIndexBuild& startTitleIndex(int field, qint64 stamp);
 };

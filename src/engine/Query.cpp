@@ -12,6 +12,11 @@
 
 #include <sqlite3.h>
 
+namespace {
+// More than any screen shows at once.
+constexpr uint32_t kHeadRows = 200;
+} // namespace
+
 Query::Query() = default;
 
 Query::~Query() {
@@ -29,6 +34,7 @@ void Query::close() {
     m_pending = false;
     m_pendingHits = 0;
     m_pendingFirst = -1;
+    std::vector<uint32_t>().swap(m_head);
     m_cachedFields.clear();
     m_cachedValues.clear();
     // What the result built (sort orders, fields read, the first row) is kept for later starts
@@ -104,18 +110,25 @@ void Query::open() {
         return;
     prepare();
     try {
-        // Everything this result reads comes in from one pass over the file.
-        std::vector<int> fields = m_filter ? m_filter->fields() : std::vector<int>();
-        for (const auto& [field, desc] : m_sortFields)
-            fields.push_back(field);
-        m_image = m_conn->image(fields);
+        // The fields the conditions read come in from one pass over the file; the sort's
+        // fields only when its order has to be built here.
+        m_image = m_conn->image(m_filter ? m_filter->fields() : std::vector<int>());
         if (m_filter) {
             m_pendingMatch = m_filter->matches(*m_image);
             for (uint8_t m : m_pendingMatch)
                 m_pendingHits += m;
             m_pending = true;
-            if (m_image->hasOrder(m_sortFields))
+            // A result over every row whose order is not at hand (a latest-issue look-up, the
+            // first screen of a first start) reads its first rows from SQLite's sort; any
+            // other is put in order now.
+            const bool orderAtHand =
+                m_image->hasOrder(m_sortFields) ||
+                std::all_of(m_sortFields.begin(), m_sortFields.end(),
+                            [&](const auto& key) { return m_image->hasRanks(key.first); });
+            if (orderAtHand || m_pendingHits != m_image->rowCount())
                 fillRows();
+            else if (!m_image->knowsFirstOfAll(m_sortFields))
+                m_head = m_image->headOfAll(m_sortFields, kHeadRows);
         } else {
             stepThroughSqlite();
             if (!m_sortFields.empty())
@@ -136,6 +149,9 @@ void Query::open() {
 void Query::fillRows() const {
     if (!m_pending)
         return;
+    // A build begun on a thread of its own is waited for rather than done twice.
+    if (!m_image->hasOrder(m_sortFields))
+        m_conn->awaitSorts(m_sortFields);
     // Walking the sort's precomputed order keeps the matching rows already sorted.
     const std::vector<uint32_t>& order = m_image->order(m_sortFields);
     m_slots.reserve(m_pendingHits);
@@ -146,6 +162,16 @@ void Query::fillRows() const {
     m_pending = false;
 }
 
+void Query::prepareOrder() {
+    if (!m_pending || m_head.empty())
+        return;
+    try {
+        m_conn->prepareSorts({}, {m_sortFields});
+    } catch (const EngineError&) {
+        // Then the order is built when a row past the first ones is read.
+    }
+}
+
 uint32_t Query::slotAt(int row) const {
     if (row < 0 || size_t(row) >= size_t(recordCount()))
         throw std::out_of_range("Query row");
@@ -154,6 +180,8 @@ uint32_t Query::slotAt(int row) const {
             m_pendingFirst = m_image->firstInOrder(m_sortFields, m_pendingMatch);
         return uint32_t(m_pendingFirst);
     }
+    if (m_pending && size_t(row) < m_head.size())
+        return m_head[size_t(row)];
     fillRows();
     return m_slots[size_t(row)];
 }
@@ -270,9 +298,18 @@ const QStringList* Query::fetchRow(int row) const {
         if (!m_rowStmt)
             m_conn->raise(QStringLiteral("Die Zeile kann nicht gelesen werden"));
     }
-    sqlite3_bind_int64(m_rowStmt, 1, rowId(row));
+    qint64 id = 0;
+    bool placed = true;
+    try {
+        id = rowId(row);
+    } catch (const EngineError&) {
+        // Rows past the first ones are put in order when first read: a file that cannot be
+        // read by then shows them empty.
+        placed = false;
+    }
+    sqlite3_bind_int64(m_rowStmt, 1, id);
     auto* values = new QStringList;
-    if (sqlite3_step(m_rowStmt) == SQLITE_ROW) {
+    if (placed && sqlite3_step(m_rowStmt) == SQLITE_ROW) {
         const int n = sqlite3_column_count(m_rowStmt);
         values->reserve(n);
         for (int c = 0; c < n; ++c) {

@@ -42,10 +42,14 @@ public:
     bool isOpen() const { return m_open; }
 
     int recordCount() const { return int(m_pending ? m_pendingHits : m_slots.size()); }
-    // Puts every row of the result in order now. An open result whose sort order was not
-    // built yet puts them in order only when a row past the first is read: a look-up of the
-    // first row (the latest issue) then needs no whole sort.
+    // Puts every row of the result in order now. A result over every row whose order is not at
+    // hand puts them in order only when a row past the first ones is read: a look-up of the
+    // first row (the latest issue) then needs no whole sort, and a first start shows the
+    // first screen while the order is built.
     void fillRows() const;
+    // Begins building that order on a thread of its own, for a result whose rows past the
+    // first ones will be read.
+    void prepareOrder();
     QStringList fieldNames() const;
     int fieldCount() const;
     int fieldIndex(const QString& name) const; // case-insensitive, -1 when missing
@@ -97,6 +101,9 @@ private:
     mutable bool m_pending = false;
     size_t m_pendingHits = 0;
     mutable int64_t m_pendingFirst = -1;
+    // The first rows of a result over every row whose sort order is not at hand, as SQLite's
+    // sort gives them: what a first start shows while the order is built.
+    std::vector<uint32_t> m_head;
     uint32_t slotAt(int row) const;
     std::vector<int> m_cachedFields; // field index of each cached name
     mutable std::vector<const TableImage::Values*> m_cachedValues;

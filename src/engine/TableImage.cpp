@@ -8,7 +8,6 @@
 #include <QHash>
 #include <algorithm>
 #include <cstring>
-#include <future>
 #include <numeric>
 #include <sqlite3.h>
 #include <unordered_map>
@@ -172,6 +171,141 @@ void TableImage::load(std::vector<int> fields) {
     }
 }
 
+namespace {
+
+// One field's distinct values as a pass reads them, and which of them each slot holds. They are
+// found again through an open-addressing table of entry + 1 (0: free) that grows with them.
+class DistinctValues {
+public:
+    TableImage::Values distinct;
+    std::vector<uint32_t> of;
+
+    explicit DistinctValues(uint32_t rows) : of(rows, UINT32_MAX), m_places(1024, 0) {}
+
+    void add(uint32_t slot, sqlite3_stmt* st, int column) {
+        const int type = sqlite3_column_type(st, column);
+        const uint8_t ours = type == SQLITE_INTEGER ? TableImage::Integer
+                             : type == SQLITE_FLOAT ? TableImage::Real
+                             : type == SQLITE_BLOB  ? TableImage::Blob
+                             : type == SQLITE_TEXT  ? TableImage::Text
+                                                    : TableImage::Null;
+        int64_t bits = 0;
+        QByteArrayView text;
+        if (type == SQLITE_INTEGER) {
+            bits = sqlite3_column_int64(st, column);
+        } else if (type == SQLITE_FLOAT) {
+            const double d = sqlite3_column_double(st, column);
+            std::memcpy(&bits, &d, sizeof d);
+        } else if (type != SQLITE_NULL) {
+            const void* data = type == SQLITE_BLOB ? sqlite3_column_blob(st, column)
+                                                   : sqlite3_column_text(st, column);
+            if (data)
+                text = QByteArrayView(static_cast<const char*>(data),
+                                      sqlite3_column_bytes(st, column));
+        }
+        size_t place = hashOf(ours, bits, text) & (m_places.size() - 1);
+        for (; m_places[place]; place = (place + 1) & (m_places.size() - 1)) {
+            const uint32_t entry = m_places[place] - 1;
+            if (distinct.types[entry] == ours &&
+                (isNumber(ours) ? distinct.bits[entry] == bits
+                                : distinct.texts.at(entry) == text)) {
+                of[slot] = entry;
+                return;
+            }
+        }
+        const uint32_t entry = uint32_t(distinct.types.size());
+        storeValue(distinct, entry, st, column);
+        m_places[place] = entry + 1;
+        of[slot] = entry;
+        if (2 * distinct.types.size() > m_places.size())
+            grow();
+    }
+    void finish() { std::vector<uint32_t>().swap(m_places); }
+
+private:
+    std::vector<uint32_t> m_places;
+    static bool isNumber(uint8_t type) {
+        return type == TableImage::Integer || type == TableImage::Real;
+    }
+    static size_t hashOf(uint8_t type, int64_t bits, QByteArrayView text) {
+        return isNumber(type) ? qHash(bits, type) : qHash(text, type);
+    }
+    void grow() {
+        std::vector<uint32_t> places(m_places.size() * 2, 0);
+        for (uint32_t entry = 0; entry < distinct.types.size(); ++entry) {
+            const uint8_t type = distinct.types[entry];
+            size_t place = hashOf(type, isNumber(type) ? distinct.bits[entry] : 0,
+                                  isNumber(type) ? QByteArrayView() : distinct.texts.at(entry)) &
+                           (places.size() - 1);
+            while (places[place])
+                place = (place + 1) & (places.size() - 1);
+            places[place] = entry + 1;
+        }
+        m_places.swap(places);
+    }
+};
+
+} // namespace
+
+void TableImage::loadRanks(std::vector<int> fields) {
+    std::sort(fields.begin(), fields.end());
+    fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
+    fields.erase(std::remove_if(fields.begin(), fields.end(), [&](int f) { return hasRanks(f); }),
+                 fields.end());
+    for (int f : fields)
+        if (f < 0 || f >= m_fields.size())
+            throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
+    if (fields.empty())
+        return;
+    if (!m_rowidsRead)
+        load({});
+    QString sql = QStringLiteral("SELECT ") + m_rowIdName;
+    for (int f : fields)
+        sql += QStringLiteral(", ") + LocalSqlTranslator::sqlIdentifier(m_fields[f]);
+    sql += QStringLiteral(" FROM %1").arg(LocalSqlTranslator::sqlIdentifier(m_table));
+    const PreparedStatement s(m_db, sql);
+    if (!s)
+        cannotRead(m_db);
+    std::vector<DistinctValues> read(fields.size(), DistinctValues(rowCount()));
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        // A row another program added since the row ids were read is left out.
+        const int64_t slot = slotOf(sqlite3_column_int64(s, 0));
+        if (slot < 0)
+            continue;
+        for (size_t k = 0; k < fields.size(); ++k)
+            read[k].add(uint32_t(slot), s, int(k) + 1);
+    }
+    if (rc != SQLITE_DONE)
+        cannotRead(m_db);
+    for (size_t k = 0; k < fields.size(); ++k) {
+        DistinctValues& d = read[k];
+        d.finish();
+        // A row gone since reads as NULL, as load() has it.
+        const uint32_t null = uint32_t(d.distinct.types.size());
+        bool nullAdded = false;
+        for (uint32_t& entry : d.of)
+            if (entry == UINT32_MAX) {
+                if (!nullAdded) {
+                    d.distinct.types.push_back(Null);
+                    d.distinct.texts.append("", 0);
+                    if (!d.distinct.bits.empty())
+                        d.distinct.bits.push_back(0);
+                    nullAdded = true;
+                }
+                entry = null;
+            }
+        if (!d.distinct.bits.empty())
+            d.distinct.bits.resize(d.distinct.types.size(), 0);
+        const std::vector<int32_t> rankOfDistinct = computeRanks(d.distinct);
+        std::vector<int32_t> ranks(rowCount());
+        for (uint32_t slot = 0; slot < rowCount(); ++slot)
+            ranks[slot] = rankOfDistinct[d.of[slot]];
+        m_ranks.emplace(fields[k], std::move(ranks));
+        m_newParts = true;
+    }
+}
+
 const TableImage::Values& TableImage::values(int field) {
     if (m_values.count(field) == 0 && !takeStoredValues(field))
         load({field});
@@ -212,31 +346,23 @@ const TableImage::Texts& TableImage::upperTexts(int field) {
 const std::vector<int32_t>& TableImage::ranks(int field) {
     if (auto it = m_ranks.find(field); it != m_ranks.end() || takeStoredRanks(field))
         return m_ranks.at(field);
+    // Values held already are sorted as they are; others need not be held for it.
+    if (!holds(field)) {
+        loadRanks({field});
+        return m_ranks.at(field);
+    }
     const Values& v = values(field);
     m_newParts = true;
     return m_ranks.emplace(field, computeRanks(v)).first->second;
 }
 
 void TableImage::prepareRanks(const std::vector<int>& fields) {
-    std::vector<int> missing;
+    std::vector<int> unread;
     for (int f : fields)
-        if (!m_ranks.count(f) && !takeStoredRanks(f) &&
-            std::find(missing.begin(), missing.end(), f) == missing.end())
-            missing.push_back(f);
-    if (missing.size() < 2)
-        return;
-    load(missing);
-    for (int f : missing)
-        values(f);
-    // The fields are sorted side by side; each reads only its own values.
-    std::vector<std::future<std::vector<int32_t>>> running;
-    for (size_t k = 1; k < missing.size(); ++k)
-        running.push_back(std::async(std::launch::async, &TableImage::computeRanks,
-                                     std::cref(*m_values.at(missing[k]))));
-    m_ranks.emplace(missing[0], computeRanks(*m_values.at(missing[0])));
-    for (size_t k = 1; k < missing.size(); ++k)
-        m_ranks.emplace(missing[k], running[k - 1].get());
-    m_newParts = true;
+        if (!m_ranks.count(f) && !takeStoredRanks(f) && !holds(f))
+            unread.push_back(f);
+    // One pass over the file for all of them.
+    loadRanks(unread);
 }
 
 int TableImage::compareValues(const Values& v, uint32_t a, uint32_t b) {
@@ -365,7 +491,18 @@ int64_t TableImage::firstInOrder(const SortSpec& spec, const std::vector<uint8_t
     if (all)
         if (const auto it = m_firstOfAll.find(spec); it != m_firstOfAll.end())
             return it->second;
-    const int64_t first = firstMarked(spec, marked);
+    // Over every row SQLite's sort finds the first without the values in memory, which a
+    // latest-issue look-up would otherwise read whole.
+    const bool valuesHeld =
+        std::all_of(spec.begin(), spec.end(), [&](const auto& key) { return holds(key.first); });
+    int64_t first = -1;
+    if (all && !valuesHeld) {
+        const std::vector<uint32_t> head = headOfAll(spec, 1);
+        if (!head.empty())
+            first = head.front();
+    }
+    if (first < 0)
+        first = firstMarked(spec, marked);
     if (all && first >= 0) {
         m_firstOfAll.emplace(spec, uint32_t(first));
         m_newParts = true;
@@ -403,6 +540,51 @@ int64_t TableImage::firstMarked(const SortSpec& spec, const std::vector<uint8_t>
         }
     }
     return best;
+}
+
+std::vector<uint32_t> TableImage::headOfAll(const SortSpec& spec, uint32_t count) {
+    QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY ")
+                      .arg(m_rowIdName, LocalSqlTranslator::sqlIdentifier(m_table));
+    for (const auto& [field, desc] : spec) {
+        if (field < 0 || field >= m_fields.size())
+            throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
+        sql += LocalSqlTranslator::sqlIdentifier(m_fields[field]) + QStringLiteral(" COLLATE ") +
+               QLatin1String(SqlFunctions::kCollation) +
+               (desc ? QStringLiteral(" DESC, ") : QStringLiteral(", "));
+    }
+    sql += m_rowIdName + QStringLiteral(" LIMIT ") + QString::number(count);
+    const PreparedStatement s(m_db, sql);
+    if (!s)
+        cannotRead(m_db);
+    std::vector<uint32_t> head;
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+        if (const int64_t slot = slotOf(sqlite3_column_int64(s, 0)); slot >= 0)
+            head.push_back(uint32_t(slot));
+    if (rc != SQLITE_DONE)
+        cannotRead(m_db);
+    if (!head.empty() && m_firstOfAll.emplace(spec, head.front()).second)
+        m_newParts = true;
+    return head;
+}
+
+bool TableImage::adopt(TableImage& built) {
+    const bool sameRows = built.m_rowCount == m_rowCount && built.m_dense == m_dense &&
+                          (m_dense ? built.m_firstRowid == m_firstRowid || m_rowCount == 0
+                                   : built.m_rowids == m_rowids);
+    if (!sameRows)
+        return false;
+    for (auto& [field, ranks] : built.m_ranks)
+        if (!m_ranks.count(field) && !m_stored.ranks.count(field)) {
+            m_ranks.emplace(field, std::move(ranks));
+            m_newParts = true;
+        }
+    for (auto& [spec, order] : built.m_orders)
+        if (!hasOrder(spec)) {
+            m_orders.emplace(spec, std::move(order));
+            m_newParts = true;
+        }
+    return true;
 }
 
 std::vector<uint32_t> TableImage::slotsWithUpperText(int field, QByteArrayView upperText) {

@@ -66,7 +66,14 @@ public:
     const Texts& upperTexts(int field);
     // Equal values share a rank; ranks follow ORDER BY <field> COLLATE the engine's collation.
     const std::vector<int32_t>& ranks(int field);
-    // Builds the ranks of several fields at once, on threads of their own.
+    // Reads the ranks of those of `fields` not held yet, in one pass over the file, keeping
+    // only each field's distinct values while it reads: a field of a million rows with a few
+    // hundred values takes four bytes a row, not its texts.
+    void loadRanks(std::vector<int> fields);
+    bool hasRanks(int field) const {
+        return m_ranks.count(field) != 0 || m_stored.ranks.count(field) != 0;
+    }
+    // Builds the ranks of several fields at once, those whose values are not held in one pass.
     void prepareRanks(const std::vector<int>& fields);
     // Every slot in the order of the sort, equal keys by ascending row id.
     const std::vector<uint32_t>& order(const SortSpec& spec);
@@ -78,6 +85,12 @@ public:
     // -1 when no slot is marked. The first of all slots is kept, in the cache file too: the
     // latest issue a start looks up needs no values then.
     int64_t firstInOrder(const SortSpec& spec, const std::vector<uint8_t>& marked);
+    // The first `count` slots of the sort over every row, as SQLite's own sort with the engine's
+    // collation gives them, equal keys by ascending row id: what the first screen shows before
+    // the whole order is built, read without holding any values. A row added since the image
+    // was taken is left out. The first is kept as the sort's first of all slots.
+    std::vector<uint32_t> headOfAll(const SortSpec& spec, uint32_t count);
+    bool knowsFirstOfAll(const SortSpec& spec) const { return m_firstOfAll.count(spec) != 0; }
     // ORDER BY's comparison of two slots' values of one field: -1, 0 or 1.
     static int compareValues(const Values& v, uint32_t a, uint32_t b);
 
@@ -112,6 +125,10 @@ public:
     // when it is first asked for. False (and nothing held) when the file does not fit; a part
     // that turns out damaged when read is built anew.
     bool readFrom(const QString& path);
+
+    // Takes the ranks and orders another image of the same rows built (SortBuild) that this
+    // one has not got; false, taking nothing, when the rows differ.
+    bool adopt(TableImage& built);
 
     // Slots whose upper-cased field equals `upperText` exactly, ascending.
     std::vector<uint32_t> slotsWithUpperText(int field, QByteArrayView upperText);

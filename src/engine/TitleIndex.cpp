@@ -1,5 +1,6 @@
 #include "TitleIndex.h"
 
+#include "BuildTurns.h"
 #include "Capitals.h"
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
@@ -7,33 +8,9 @@
 
 #include <QFile>
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
-#include <set>
 #include <sqlite3.h>
 
 namespace {
-
-// Builds run one at a time, in the order they were asked for, so that one core stays free for
-// the windows and the table wanted first is ready first. A build given up while it waits gives
-// its turn away at once.
-struct Turns {
-    std::mutex lock;
-    std::condition_variable changed;
-    uint64_t next = 0, serving = 0;
-    std::set<uint64_t> abandoned;
-    void advance() {
-        ++serving;
-        while (abandoned.erase(serving))
-            ++serving;
-        changed.notify_all();
-    }
-};
-
-Turns& turns() {
-    static Turns t;
-    return t;
-}
 
 struct ReadConnection {
     sqlite3* db = nullptr;
@@ -49,11 +26,6 @@ struct ReadConnection {
 };
 
 } // namespace
-
-uint64_t TitleIndex::takeTurn() {
-    std::lock_guard<std::mutex> held(turns().lock);
-    return turns().next++;
-}
 
 uint32_t TitleIndex::hashOf(QByteArrayView upperText) {
     // FNV-1a: the same on every machine and run, so an index may be kept between runs.
@@ -86,25 +58,8 @@ std::shared_ptr<const TitleIndex> TitleIndex::build(const QString& databaseFile,
                                                     const QString& table, const QString& field,
                                                     const QString& rowIdName, uint64_t turn,
                                                     const std::atomic<bool>& cancelled) {
-    Turns& t = turns();
-    {
-        std::unique_lock<std::mutex> held(t.lock);
-        while (t.serving != turn) {
-            if (cancelled) {
-                t.abandoned.insert(turn);
-                return nullptr;
-            }
-            t.changed.wait_for(held, std::chrono::milliseconds(20));
-        }
-    }
-    struct PassOn {
-        Turns& t;
-        ~PassOn() {
-            std::lock_guard<std::mutex> held(t.lock);
-            t.advance();
-        }
-    } passOn{t};
-    if (cancelled)
+    const BuildTurns::Turn held(turn, cancelled);
+    if (!held.held())
         return nullptr;
     ReadConnection c;
     if (sqlite3_open_v2(QFile::encodeName(databaseFile).constData(), &c.db,

@@ -14,10 +14,8 @@
 // those rows alone.
 class TitleIndex {
 public:
-    // A place in the line of builds, taken when a build is asked for.
-    static uint64_t takeTurn();
     // Reads the field of every row through a connection of its own to `databaseFile`, so that
-    // it may run on another thread; one build runs at a time, when its `turn` has come. Null
+    // it may run on another thread, when its `turn` (BuildTurns) has come. Null
     // when `cancelled` was set before it finished. Throws EngineError when the file cannot be
     // read.
     static std::shared_ptr<const TitleIndex> build(const QString& databaseFile,

@@ -11,6 +11,7 @@
 #include "EditMode.h"
 #include "EngineError.h"
 #include "ErrorGuard.h"
+#include "HeadingSorts.h"
 #include "IssueText.h"
 #include "Picture.h"
 #include "StripPicture.h"
@@ -207,9 +208,11 @@ void TForm1::showEvent(QShowEvent* event) {
         return;
     m_shown = true;
     guarded([this] { FormShow(); });
-    // Once the first screen is up, the menu of a record's title gets its look-ups ready.
+    // Once the first screen is up, the menu of a record's title gets its look-ups ready, and
+    // the headings their sorts.
     QTimer::singleShot(0, this, [this] {
         CrossViewMenu::prepare(State().DataDir, State().CurrentView, m_crossViewTables);
+        HeadingSorts::prepare(State().DataDir, m_crossViewTables);
     });
     // The games view is shown: the wait window goes now.
     Links().closeWaitWindow();
@@ -274,8 +277,8 @@ void TForm1::FormShow() {
     s.SortField = QStringLiteral("TITEL");
     s.SortDirection.clear();
     DoSQL(s.ViewTableFile);
-    // The look-ups above read only each first row; the games view is shown whole.
-    Query1.fillRows();
+    // The first rows show at once; the rest are put in order meanwhile.
+    Query1.prepareOrder();
     FormatTable(s.CurrentView);
 }
 
@@ -391,6 +394,8 @@ void TForm1::DBGrid1TitleClick(int column) {
         return;
     m_viewQuery->sortByHeading(column);
     DoSQL(s.ViewTableFile);
+    // The first rows show at once; the rest are put in order meanwhile.
+    Query1.prepareOrder();
     FormatTable(s.CurrentView);
 }
 

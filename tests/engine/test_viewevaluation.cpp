@@ -1,3 +1,4 @@
+#include "BuildTurns.h"
 #include "Capitals.h"
 #include "Connection.h"
 #include "EngineError.h"
@@ -183,6 +184,8 @@ private slots:
     void sameRowsAsSqlite_data();
     void sameRowsAsSqlite();
     void cacheFilesFollowTheContents();
+    void sortsBuiltAsideMatchSqlite_data();
+    void sortsBuiltAsideMatchSqlite();
     void exactUpperTitles();
     void fieldNamedRowidKeepsRecordsApart();
     void tableWithoutRowIdsIsRefused_data();
@@ -314,6 +317,51 @@ void ViewEvaluationTest::cacheFilesFollowTheContents() {
     runSql(paths[1], QStringLiteral("UPDATE Odd SET WERTUNG = 99 WHERE TITEL = 'Arger'"));
     QCOMPARE(rowsOf(paths[1]), sqliteRowids(paths[1], reference));
     QCOMPARE(cacheFiles().size(), before.size() + 2);
+}
+
+void ViewEvaluationTest::sortsBuiltAsideMatchSqlite_data() {
+    QTest::addColumn<QString>("change");
+    QTest::newRow("file unchanged") << QString();
+    QTest::newRow("changed by another program while the build waits")
+        << QStringLiteral("UPDATE Odd SET TITEL = 'Zuletzt', WERTUNG = 7 WHERE ART = 'Demo'");
+}
+
+void ViewEvaluationTest::sortsBuiltAsideMatchSqlite() {
+    // Ranks built on a thread of their own are taken in only for the contents they were read
+    // from; either way every heading sort gives SQLite's rows.
+    QFETCH(QString, change);
+    const QString dir = m_root.path() + QStringLiteral("/aside-") + QString::number(change.size());
+    QVERIFY(QDir().mkpath(dir));
+    const QString path = dir + QStringLiteral("/Odd.DB");
+    TestSupport::makeTable(path, QStringLiteral("Odd"), kOddSchema, kOddRows);
+    // Contents no other test has, so nothing comes from the cache.
+    runSql(
+        path,
+        QStringLiteral("UPDATE Odd SET ZAHL = %1 WHERE TITEL = 'straße'").arg(4 + change.size()));
+    const std::shared_ptr<Connection> conn = Connection::open(path);
+    const std::vector<int> fields{0, 1, 2, 3, 4};
+    {
+        // Holding the line of builds keeps this one waiting until the change is made.
+        const std::atomic<bool> never{false};
+        const BuildTurns::Turn held(BuildTurns::take(), never);
+        QVERIFY(held.held());
+        conn->prepareSorts(fields, {});
+        if (!change.isEmpty())
+            runSql(path, change);
+    }
+    QVERIFY(conn->awaitSorts({{0, false}}));
+    for (int f : fields)
+        QCOMPARE(conn->image()->hasRanks(f), change.isEmpty());
+    for (const QString& field : {"TITEL", "ART", "WERTUNG", "AUSGABE", "ZAHL"})
+        for (const char* direction : {"", " DESC"}) {
+            const QString order = field + QLatin1String(direction) +
+                                  (field == QLatin1String("TITEL") ? "" : ", TITEL");
+            QCOMPARE(engineRowids({EngineFixture::selectFrom(path), "ORDER BY " + order}),
+                     sqliteRowids(path, QStringLiteral("SELECT rowid FROM Odd ORDER BY %1 "
+                                                       "COLLATE VANTORA%2, TITEL COLLATE "
+                                                       "VANTORA, rowid")
+                                            .arg(field, QLatin1String(direction))));
+        }
 }
 
 void ViewEvaluationTest::exactUpperTitles() {

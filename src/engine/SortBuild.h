@@ -1,0 +1,35 @@
+#pragma once
+
+#include "TableImage.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+// Sort ranks and orders of a table built on a thread of their own, through a connection of
+// their own, for an image that will ask for them later: a click on a heading or the rows of a
+// first start then find them ready instead of reading and sorting the whole table.
+namespace SortBuild {
+
+struct Request {
+    QString databaseFile;
+    QString table;
+    QStringList fields;
+    QString rowIdName;
+    // The content key of the image the parts are for (ImageCache::contentKey); the build is
+    // dropped when the file holds other contents by the time it is read.
+    QByteArray contentKey;
+    std::vector<int> rankFields;
+    std::vector<TableImage::SortSpec> orders;
+};
+
+// The parts asked for, in an image of their own that holds no values, for TableImage::adopt.
+// Runs when `turn` (BuildTurns) has come. Null when `cancelled` was set, when the file changed,
+// or when it cannot be read: what was asked for is then built when first needed.
+std::shared_ptr<TableImage> run(const Request& request, uint64_t turn,
+                                const std::atomic<bool>& cancelled);
+
+} // namespace SortBuild
