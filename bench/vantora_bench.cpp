@@ -7,6 +7,7 @@
 #include "AppWindows.h"
 #include "CrossViewMenu.h"
 #include "EngineRegistry.h"
+#include "LargeAllocations.h"
 #include "MemoryLoop.h"
 #include "PlainSqlite.h"
 #include "ProgramLauncher.h"
@@ -307,6 +308,8 @@ int main(int argc, char** argv) {
         return PlainSqlite::startupFloor(QString::fromLocal8Bit(argv[2]),
                                          qstrcmp(argv[1], "--first-screen-floor") == 0);
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The windows run in this process as they do in the program's own.
+    LargeAllocations::returnWhenFreed();
     QApplication app(argc, argv);
     QList<long> sizes = {100000, 1000000};
     int runs = 5;

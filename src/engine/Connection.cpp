@@ -359,7 +359,9 @@ void Connection::adoptSorts() {
     if (finished.empty())
         return;
     const qint64 stamp = changeStamp();
-    const bool held = m_image && m_imageStamp == stamp;
+    // An image no result reads is let go of once its parts are kept: they are read back from
+    // the cache file when first needed.
+    const bool inUse = m_image && m_imageStamp == stamp && m_image.use_count() > 1;
     for (SortRun& run : finished) {
         std::shared_ptr<TableImage> built;
         try {
@@ -369,13 +371,11 @@ void Connection::adoptSorts() {
         }
         if (!built || run.stamp != stamp)
             continue;
-        // A table not held for its rows (only for the menu) is taken up for as long as the
-        // parts are kept.
         const std::shared_ptr<TableImage> current = image();
         if (m_imageKey == run.contentKey)
             current->adopt(*built);
     }
-    if (held)
+    if (inUse)
         keepImage();
     else if (m_image)
         releaseImage();

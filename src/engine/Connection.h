@@ -73,7 +73,8 @@ public:
     // Waits for a running build that brings the order of `spec`, or the ranks of all its
     // fields, and takes it in. False when no such build runs.
     bool awaitSorts(const TableImage::SortSpec& spec);
-    // Takes in what finished builds brought, for the file as it stands now.
+    // Takes in what finished builds brought, for the file as it stands now, and keeps it in the
+    // cache folder; an image no result reads is let go of then.
     void adoptSorts();
     // Waits for every open table's running builds and takes them in.
     static void finishSorts();

@@ -98,6 +98,7 @@ void store(const QByteArray& key, const std::shared_ptr<const TableImage>& image
     auto write = [image, snapshot, path, previous] {
         if (previous.valid())
             previous.wait();
+        image->addEarlierParts(*snapshot, path);
         QDir().mkpath(QFileInfo(path).absolutePath());
         QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly))

@@ -118,14 +118,17 @@ void Query::open() {
             for (uint8_t m : m_pendingMatch)
                 m_pendingHits += m;
             m_pending = true;
-            // A result over every row whose order is not at hand (a latest-issue look-up, the
-            // first screen of a first start) reads its first rows from SQLite's sort; any
-            // other is put in order now.
+            // A result over every row whose order is not held is put in order only when a row
+            // past the first is read, the first known from an earlier start or read with the
+            // next ones from SQLite's sort when the ranks are not at hand either (a latest-issue
+            // look-up, the first screen of a first start). Any other is put in order now.
             const bool orderAtHand =
                 m_image->hasOrder(m_sortFields) ||
                 std::all_of(m_sortFields.begin(), m_sortFields.end(),
                             [&](const auto& key) { return m_image->hasRanks(key.first); });
-            if (orderAtHand || m_pendingHits != m_image->rowCount())
+            const bool all = m_pendingHits == m_image->rowCount();
+            if (m_image->hasOrder(m_sortFields) ||
+                (!(all && m_image->knowsFirstOfAll(m_sortFields)) && (orderAtHand || !all)))
                 fillRows();
             else if (!m_image->knowsFirstOfAll(m_sortFields))
                 m_head = m_image->headOfAll(m_sortFields, kHeadRows);

@@ -121,6 +121,10 @@ public:
     // Whether anything was built since the image was read or last taken a snapshot of.
     bool hasNewParts() const { return m_newParts; }
     static bool writeTo(const Snapshot& parts, QIODevice& out);
+    // Adds to a snapshot of an image that was not read from a cache file the parts it lacks
+    // that the file at `path` holds for the same rows: what an earlier image of the same
+    // contents kept there is kept on, not written over.
+    void addEarlierParts(Snapshot& parts, const QString& path) const;
     // Takes an image that holds nothing yet from a cache file: the row ids now, every other part
     // when it is first asked for. False (and nothing held) when the file does not fit; a part
     // that turns out damaged when read is built anew.

@@ -192,6 +192,37 @@ bool TableImage::writeTo(const Snapshot& parts, QIODevice& out) {
     return ok;
 }
 
+void TableImage::addEarlierParts(Snapshot& parts, const QString& path) const {
+    if (!parts.storedPath.isEmpty())
+        return;
+    TableImage earlier(nullptr, m_table, m_fields, m_rowIdName);
+    if (!earlier.readFrom(path) || earlier.m_rowCount != parts.rowCount ||
+        earlier.m_dense != parts.dense ||
+        (parts.dense ? earlier.m_firstRowid != parts.firstRowid && parts.rowCount != 0
+                     : earlier.m_rowids != *parts.rowids))
+        return;
+    const auto lacks = [](const auto& list, const auto& key) {
+        return std::none_of(list.begin(), list.end(),
+                            [&](const auto& entry) { return entry.first == key; });
+    };
+    for (const auto& [field, part] : earlier.m_stored.values)
+        if (lacks(parts.values, field))
+            parts.storedValues.push_back(part);
+    for (const auto& [field, part] : earlier.m_stored.upper)
+        if (lacks(parts.upper, field))
+            parts.storedUpper.push_back(part);
+    for (const auto& [field, part] : earlier.m_stored.ranks)
+        if (lacks(parts.ranks, field))
+            parts.storedRanks.push_back(part);
+    for (const auto& [spec, part] : earlier.m_stored.orders)
+        if (std::none_of(parts.orders.begin(), parts.orders.end(),
+                         [&](const auto& entry) { return *entry.first == spec; }))
+            parts.storedOrders.push_back(part);
+    parts.firstOfAll.insert(earlier.m_firstOfAll.begin(), earlier.m_firstOfAll.end());
+    parts.storedPath = path;
+    parts.storedId = earlier.m_stored.id;
+}
+
 bool TableImage::readFrom(const QString& path) {
     auto file = std::make_shared<QFile>(path);
     if (!file->open(QIODevice::ReadOnly))

@@ -9,6 +9,7 @@
 #include "Connection.h"
 #include "Dialogs.h"
 #include "EngineRegistry.h"
+#include "LargeAllocations.h"
 #include "ProgramKeys.h"
 #include "ProgramLauncher.h"
 #include "SingleInstanceGuard.h"
@@ -95,6 +96,7 @@ void shutDown() {
 int runVantora(int argc, char** argv) {
     if (const std::optional<int> status = answerInformationSwitch(argc, argv))
         return *status;
+    LargeAllocations::returnWhenFreed();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(true);
     if (!ToolkitLanguage::install())

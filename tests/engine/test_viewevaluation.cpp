@@ -350,6 +350,7 @@ void ViewEvaluationTest::sortsBuiltAsideMatchSqlite() {
             runSql(path, change);
     }
     QVERIFY(conn->awaitSorts({{0, false}}));
+    ImageCache::finishWrites();
     for (int f : fields)
         QCOMPARE(conn->image()->hasRanks(f), change.isEmpty());
     for (const QString& field : {"TITEL", "ART", "WERTUNG", "AUSGABE", "ZAHL"})
