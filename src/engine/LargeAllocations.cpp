@@ -1,13 +1,13 @@
 #include "LargeAllocations.h"
 
-#if defined(__GLIBC__)
+#if __has_include(<malloc.h>)
 #include <malloc.h>
 #endif
 
 namespace LargeAllocations {
 
 void returnWhenFreed() {
-#if defined(__GLIBC__)
+#ifdef M_MMAP_THRESHOLD
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #endif
 }
