@@ -312,32 +312,66 @@ const TableImage::Values& TableImage::values(int field) {
     return *m_values.at(field);
 }
 
+namespace {
+
+// Appends UPPER of a text as the engine computes it; ASCII, by far the most, without a copy.
+void appendUpper(TableImage::Texts& up, QByteArrayView text) {
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii) {
+        const QByteArray folded = SqlFunctions::upperUtf8(text);
+        up.append(folded.constData(), size_t(folded.size()));
+        return;
+    }
+    const size_t at = up.bytes.size();
+    up.bytes.append(text.data(), size_t(text.size()));
+    for (size_t i = at; i < up.bytes.size(); ++i)
+        if (up.bytes[i] >= 'a' && up.bytes[i] <= 'z')
+            up.bytes[i] = char(up.bytes[i] - 32);
+    up.ends.push_back(uint32_t(up.bytes.size()));
+}
+
+} // namespace
+
 const TableImage::Texts& TableImage::upperTexts(int field) {
     if (auto it = m_upper.find(field); it != m_upper.end() || takeStoredUpper(field))
         return *m_upper.at(field);
-    const Values& v = values(field);
     auto up = std::make_unique<Texts>();
     up->ends.reserve(rowCount());
-    up->bytes.reserve(v.texts.bytes.size());
-    for (uint32_t slot = 0; slot < rowCount(); ++slot) {
-        const QByteArrayView text = v.texts.at(slot);
-        bool ascii = true;
-        for (char c : text)
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                ascii = false;
-                break;
-            }
-        if (ascii) {
-            const size_t at = up->bytes.size();
-            up->bytes.append(text.data(), size_t(text.size()));
-            for (size_t i = at; i < up->bytes.size(); ++i)
-                if (up->bytes[i] >= 'a' && up->bytes[i] <= 'z')
-                    up->bytes[i] = char(up->bytes[i] - 32);
-            up->ends.push_back(uint32_t(up->bytes.size()));
-        } else {
-            const QByteArray folded = SqlFunctions::upperUtf8(text);
-            up->append(folded.constData(), size_t(folded.size()));
+    if (holds(field)) {
+        const Values& v = values(field);
+        up->bytes.reserve(v.texts.bytes.size());
+        for (uint32_t slot = 0; slot < rowCount(); ++slot)
+            appendUpper(*up, v.texts.at(slot));
+    } else {
+        // Upper-cased as the file is read, so the field's own texts need not be held.
+        if (field < 0 || field >= m_fields.size())
+            throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
+        if (!m_rowidsRead)
+            load({});
+        const PreparedStatement s(m_db, QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1")
+                                            .arg(m_rowIdName,
+                                                 LocalSqlTranslator::sqlIdentifier(m_fields[field]),
+                                                 LocalSqlTranslator::sqlIdentifier(m_table)));
+        if (!s)
+            cannotRead(m_db);
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            // A row another program added since is left out; one it deleted reads as NULL.
+            const int64_t slot = slotOf(sqlite3_column_int64(s, 0));
+            if (slot < 0)
+                continue;
+            while (up->ends.size() < size_t(slot))
+                up->append("", 0);
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
+            appendUpper(*up,
+                        text ? QByteArrayView(text, sqlite3_column_bytes(s, 1)) : QByteArrayView());
         }
+        if (rc != SQLITE_DONE)
+            cannotRead(m_db);
+        while (up->ends.size() < rowCount())
+            up->append("", 0);
+        up->bytes.shrink_to_fit();
     }
     m_newParts = true;
     return *m_upper.emplace(field, std::move(up)).first->second;

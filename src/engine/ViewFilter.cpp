@@ -132,7 +132,8 @@ std::optional<ViewFilter> ViewFilter::parse(const QString& whereTail, const Conn
 std::vector<int> ViewFilter::fields() const {
     std::vector<int> out;
     for (const Condition& c : m_conditions)
-        out.push_back(c.field);
+        if (c.kind != Condition::UpperLike || likeMatches(c.pattern, {}))
+            out.push_back(c.field);
     return out;
 }
 
@@ -140,23 +141,31 @@ std::vector<uint8_t> ViewFilter::matches(TableImage& image) const {
     const uint32_t n = image.rowCount();
     std::vector<uint8_t> mask(n, 1);
     for (const Condition& c : m_conditions) {
-        const TableImage::Values& values = image.values(c.field);
-        const std::vector<uint8_t>& types = values.types;
         switch (c.kind) {
         case Condition::UpperLike: {
+            // A NULL's upper-cased text is empty: only a pattern that matches an empty text
+            // needs to tell it from one.
             const TableImage::Texts& upper = image.upperTexts(c.field);
+            const std::vector<uint8_t>* nullable =
+                likeMatches(c.pattern, {}) ? &image.values(c.field).types : nullptr;
             for (uint32_t s = 0; s < n; ++s)
                 if (mask[s])
-                    mask[s] = types[s] != TableImage::Null && likeMatches(c.pattern, upper.at(s));
+                    mask[s] = (!nullable || (*nullable)[s] != TableImage::Null) &&
+                              likeMatches(c.pattern, upper.at(s));
             break;
         }
-        case Condition::Like:
+        case Condition::Like: {
+            const TableImage::Values& values = image.values(c.field);
+            const std::vector<uint8_t>& types = values.types;
             for (uint32_t s = 0; s < n; ++s)
                 if (mask[s])
                     mask[s] =
                         types[s] != TableImage::Null && likeMatches(c.pattern, values.texts.at(s));
             break;
-        case Condition::AtLeast:
+        }
+        case Condition::AtLeast: {
+            const TableImage::Values& values = image.values(c.field);
+            const std::vector<uint8_t>& types = values.types;
             for (uint32_t s = 0; s < n; ++s) {
                 if (!mask[s])
                     continue;
@@ -175,6 +184,7 @@ std::vector<uint8_t> ViewFilter::matches(TableImage& image) const {
                 }
             }
             break;
+        }
         }
     }
     return mask;
