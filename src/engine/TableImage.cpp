@@ -167,7 +167,9 @@ void TableImage::load(std::vector<int> fields) {
         }
         if (!v.bits.empty())
             v.bits.resize(rowCount(), 0);
-        v.texts.bytes.shrink_to_fit();
+        // The texts' spare room is left as it is: its pages were never written and mostly take
+        // no memory, while a copy to fit held the field twice for a moment, which at a million
+        // rows was the peak of the whole run.
         m_values.emplace(fields[k], std::move(loaded[k]));
     }
 }
