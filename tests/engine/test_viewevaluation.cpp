@@ -183,6 +183,7 @@ private slots:
     void sameRowsAsSqlite_data();
     void sameRowsAsSqlite();
     void cacheFilesFollowTheContents();
+    void largeStoredPartsCarryOver();
     void exactUpperTitles();
     void fieldNamedRowidKeepsRecordsApart();
     void tableWithoutRowIdsIsRefused_data();
@@ -314,6 +315,43 @@ void ViewEvaluationTest::cacheFilesFollowTheContents() {
     runSql(paths[1], QStringLiteral("UPDATE Odd SET WERTUNG = 99 WHERE TITEL = 'Arger'"));
     QCOMPARE(rowsOf(paths[1]), sqliteRowids(paths[1], reference));
     QCOMPARE(cacheFiles().size(), before.size() + 2);
+}
+
+void ViewEvaluationTest::largeStoredPartsCarryOver() {
+    // A later cache file copies the parts of the earlier one not read since: a field of
+    // several megabytes, not a whole number of them, arrives byte for byte.
+    TestSupport::Rows rows;
+    for (int i = 0; i < 30011; ++i)
+        rows << QStringList{QStringLiteral("Titel %1 ").arg(i).repeated(9 + i % 5),
+                            QString::number(i % 97)};
+    const QString path = m_root.path() + QStringLiteral("/Large.DB");
+    TestSupport::makeTable(path, QStringLiteral("Large"), QStringLiteral("TITEL TEXT, N INTEGER"),
+                           rows);
+    sqlite3* db = nullptr;
+    QCOMPARE(
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr),
+        SQLITE_OK);
+    const QStringList fields{QStringLiteral("TITEL"), QStringLiteral("N")};
+    const auto write = [](const TableImage& image, const QString& file) {
+        QFile out(file);
+        return out.open(QIODevice::WriteOnly) && TableImage::writeTo(image.snapshot(), out);
+    };
+    TableImage first(db, QStringLiteral("Large"), fields, QStringLiteral("rowid"));
+    first.load({0});
+    QVERIFY(first.values(0).texts.bytes.size() > 3u << 20);
+    QVERIFY(write(first, m_root.path() + QStringLiteral("/first.image")));
+    TableImage second(db, QStringLiteral("Large"), fields, QStringLiteral("rowid"));
+    QVERIFY(second.readFrom(m_root.path() + QStringLiteral("/first.image")));
+    second.load({1});
+    QVERIFY(write(second, m_root.path() + QStringLiteral("/second.image")));
+    sqlite3_close(db);
+
+    // Without a file to fall back on, a damaged part could not be built anew.
+    TableImage later(nullptr, QStringLiteral("Large"), fields, QStringLiteral("rowid"));
+    QVERIFY(later.readFrom(m_root.path() + QStringLiteral("/second.image")));
+    QVERIFY(later.values(0).texts.bytes == first.values(0).texts.bytes);
+    QVERIFY(later.values(0).texts.ends == first.values(0).texts.ends);
+    QVERIFY(later.values(1).bits == second.values(1).bits);
 }
 
 void ViewEvaluationTest::exactUpperTitles() {
