@@ -80,8 +80,10 @@ void storeValue(TableImage::Values& v, uint32_t slot, sqlite3_stmt* st, int colu
     }
     const int type = sqlite3_column_type(st, column);
     if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-        if (v.bits.size() <= slot)
+        if (v.bits.size() <= slot) {
+            v.bits.reserve(std::max<size_t>(v.types.capacity(), slot + 1));
             v.bits.resize(slot + 1, 0);
+        }
         if (type == SQLITE_INTEGER) {
             v.bits[slot] = sqlite3_column_int64(st, column);
         } else {
@@ -130,10 +132,15 @@ void TableImage::load(std::vector<int> fields) {
     const PreparedStatement s(m_db, sql);
     if (!s)
         cannotRead(m_db);
-    std::vector<std::unique_ptr<Values>> loaded;
-    for (size_t k = 0; k < fields.size(); ++k)
-        loaded.push_back(std::make_unique<Values>());
     const uint32_t n = rowCount();
+    // With the row ids known, each field's per-row vectors are taken at their size at once,
+    // where growing by doubling held the old and the new block for a moment.
+    std::vector<std::unique_ptr<Values>> loaded;
+    for (size_t k = 0; k < fields.size(); ++k) {
+        loaded.push_back(std::make_unique<Values>());
+        loaded.back()->types.reserve(n);
+        loaded.back()->texts.ends.reserve(n);
+    }
     std::vector<qint64> rowids;
     uint32_t slot = 0;
     int rc;
