@@ -270,10 +270,16 @@ std::vector<int32_t> TableImage::computeRanks(const Values& v) {
     {
         // Texts are found again through an open-addressing table of slot + 1 (0: free),
         // four bytes a place, where a map of a million titles would take ten times as much.
-        size_t places = 16;
-        while (places < 2 * size_t(n))
-            places *= 2;
+        // It grows with the distinct texts found, kept at most half full: a field of a few
+        // hundred makers needs a few kilobytes, not a place for every row.
+        size_t places = 16, held = 0;
         std::vector<uint32_t> texts(places, 0);
+        const auto insert = [&](uint32_t slot) {
+            size_t place = qHash(v.texts.at(slot), 0) & (places - 1);
+            while (texts[place])
+                place = (place + 1) & (places - 1);
+            texts[place] = slot + 1;
+        };
         std::unordered_map<int64_t, uint32_t> numbers[2]; // integers, reals by bits
         bool hasNull = false;
         uint32_t nullIndex = 0;
@@ -304,8 +310,16 @@ std::vector<int32_t> TableImage::computeRanks(const Values& v) {
                         break;
                     }
                 }
-                if (fresh)
+                if (fresh && 2 * ++held > places) {
+                    places *= 2;
+                    std::vector<uint32_t>(places, 0).swap(texts);
+                    for (uint32_t first : firstOf)
+                        if (v.types[first] == Text || v.types[first] == Blob)
+                            insert(first);
+                    insert(slot);
+                } else if (fresh) {
                     texts[place] = slot + 1;
+                }
             }
             if (fresh)
                 firstOf.push_back(slot);
