@@ -79,8 +79,10 @@ void storeValue(TableImage::Values& v, uint32_t slot, sqlite3_stmt* st, int colu
     }
     const int type = sqlite3_column_type(st, column);
     if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-        if (v.bits.size() <= slot)
+        if (v.bits.size() <= slot) {
+            v.bits.reserve(std::max<size_t>(v.types.capacity(), slot + 1));
             v.bits.resize(slot + 1, 0);
+        }
         if (type == SQLITE_INTEGER) {
             v.bits[slot] = sqlite3_column_int64(st, column);
         } else {
@@ -129,10 +131,15 @@ void TableImage::load(std::vector<int> fields) {
     const PreparedStatement s(m_db, sql);
     if (!s)
         cannotRead(m_db);
-    std::vector<std::unique_ptr<Values>> loaded;
-    for (size_t k = 0; k < fields.size(); ++k)
-        loaded.push_back(std::make_unique<Values>());
     const uint32_t n = rowCount();
+    // With the row ids known, each field's per-row vectors are taken at their size at once,
+    // where growing by doubling held the old and the new block for a moment.
+    std::vector<std::unique_ptr<Values>> loaded;
+    for (size_t k = 0; k < fields.size(); ++k) {
+        loaded.push_back(std::make_unique<Values>());
+        loaded.back()->types.reserve(n);
+        loaded.back()->texts.ends.reserve(n);
+    }
     std::vector<qint64> rowids;
     uint32_t slot = 0;
     int rc;
@@ -166,7 +173,9 @@ void TableImage::load(std::vector<int> fields) {
         }
         if (!v.bits.empty())
             v.bits.resize(rowCount(), 0);
-        v.texts.bytes.shrink_to_fit();
+        // The texts' spare room is left as it is: its pages were never written and mostly take
+        // no memory, while a copy to fit held the field twice for a moment, which at a million
+        // rows was the peak of the whole run.
         m_values.emplace(fields[k], std::move(loaded[k]));
     }
 }
@@ -421,10 +430,16 @@ std::vector<int32_t> TableImage::computeRanks(const Values& v) {
     {
         // Texts are found again through an open-addressing table of slot + 1 (0: free),
         // four bytes a place, where a map of a million titles would take ten times as much.
-        size_t places = 16;
-        while (places < 2 * size_t(n))
-            places *= 2;
+        // It grows with the distinct texts found, kept at most half full: a field of a few
+        // hundred makers needs a few kilobytes, not a place for every row.
+        size_t places = 16, held = 0;
         std::vector<uint32_t> texts(places, 0);
+        const auto insert = [&](uint32_t slot) {
+            size_t place = qHash(v.texts.at(slot), 0) & (places - 1);
+            while (texts[place])
+                place = (place + 1) & (places - 1);
+            texts[place] = slot + 1;
+        };
         std::unordered_map<int64_t, uint32_t> numbers[2]; // integers, reals by bits
         bool hasNull = false;
         uint32_t nullIndex = 0;
@@ -455,8 +470,16 @@ std::vector<int32_t> TableImage::computeRanks(const Values& v) {
                         break;
                     }
                 }
-                if (fresh)
+                if (fresh && 2 * ++held > places) {
+                    places *= 2;
+                    std::vector<uint32_t>(places, 0).swap(texts);
+                    for (uint32_t first : firstOf)
+                        if (v.types[first] == Text || v.types[first] == Blob)
+                            insert(first);
+                    insert(slot);
+                } else if (fresh) {
                     texts[place] = slot + 1;
+                }
             }
             if (fresh)
                 firstOf.push_back(slot);

@@ -134,12 +134,19 @@ std::unique_ptr<QFile> openStoredFile(const TableImage::Snapshot& parts) {
 }
 
 bool copyStored(QFile* from, const std::vector<TableImage::StoredPart>& stored, QIODevice& out) {
+    // In pieces: a part may be a whole field of a million rows.
+    constexpr qint64 kPiece = qint64(1) << 20;
+    QByteArray piece(kPiece, Qt::Uninitialized);
     for (const TableImage::StoredPart& part : stored) {
         if (!from->seek(part.offset))
             return false;
-        const QByteArray bytes = from->read(part.length);
-        if (bytes.size() != part.length || out.write(bytes) != part.length)
-            return false;
+        for (qint64 left = part.length; left > 0;) {
+            const qint64 length = std::min(left, kPiece);
+            if (from->read(piece.data(), length) != length ||
+                out.write(piece.constData(), length) != length)
+                return false;
+            left -= length;
+        }
     }
     return true;
 }

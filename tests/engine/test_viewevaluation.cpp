@@ -186,6 +186,7 @@ private slots:
     void cacheFilesFollowTheContents();
     void sortsBuiltAsideMatchSqlite_data();
     void sortsBuiltAsideMatchSqlite();
+    void largeStoredPartsCarryOver();
     void exactUpperTitles();
     void fieldNamedRowidKeepsRecordsApart();
     void tableWithoutRowIdsIsRefused_data();
@@ -363,6 +364,43 @@ void ViewEvaluationTest::sortsBuiltAsideMatchSqlite() {
                                                        "VANTORA, rowid")
                                             .arg(field, QLatin1String(direction))));
         }
+}
+
+void ViewEvaluationTest::largeStoredPartsCarryOver() {
+    // A later cache file copies the parts of the earlier one not read since: a field of
+    // several megabytes, not a whole number of them, arrives byte for byte.
+    TestSupport::Rows rows;
+    for (int i = 0; i < 30011; ++i)
+        rows << QStringList{QStringLiteral("Titel %1 ").arg(i).repeated(9 + i % 5),
+                            QString::number(i % 97)};
+    const QString path = m_root.path() + QStringLiteral("/Large.DB");
+    TestSupport::makeTable(path, QStringLiteral("Large"), QStringLiteral("TITEL TEXT, N INTEGER"),
+                           rows);
+    sqlite3* db = nullptr;
+    QCOMPARE(
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr),
+        SQLITE_OK);
+    const QStringList fields{QStringLiteral("TITEL"), QStringLiteral("N")};
+    const auto write = [](const TableImage& image, const QString& file) {
+        QFile out(file);
+        return out.open(QIODevice::WriteOnly) && TableImage::writeTo(image.snapshot(), out);
+    };
+    TableImage first(db, QStringLiteral("Large"), fields, QStringLiteral("rowid"));
+    first.load({0});
+    QVERIFY(first.values(0).texts.bytes.size() > 3u << 20);
+    QVERIFY(write(first, m_root.path() + QStringLiteral("/first.image")));
+    TableImage second(db, QStringLiteral("Large"), fields, QStringLiteral("rowid"));
+    QVERIFY(second.readFrom(m_root.path() + QStringLiteral("/first.image")));
+    second.load({1});
+    QVERIFY(write(second, m_root.path() + QStringLiteral("/second.image")));
+    sqlite3_close(db);
+
+    // Without a file to fall back on, a damaged part could not be built anew.
+    TableImage later(nullptr, QStringLiteral("Large"), fields, QStringLiteral("rowid"));
+    QVERIFY(later.readFrom(m_root.path() + QStringLiteral("/second.image")));
+    QVERIFY(later.values(0).texts.bytes == first.values(0).texts.bytes);
+    QVERIFY(later.values(0).texts.ends == first.values(0).texts.ends);
+    QVERIFY(later.values(1).bits == second.values(1).bits);
 }
 
 void ViewEvaluationTest::exactUpperTitles() {
