@@ -7,8 +7,11 @@
 namespace LargeAllocations {
 
 void returnWhenFreed() {
-#ifdef M_MMAP_THRESHOLD
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#if defined(M_MMAP_THRESHOLD) && defined(M_TRIM_THRESHOLD) && defined(M_ARENA_MAX)
+    // A million row ids or ranks (4 MB) still come from the heap.
+    mallopt(M_MMAP_THRESHOLD, (4 << 20) + 1);
+    mallopt(M_TRIM_THRESHOLD, 16 << 20);
+    mallopt(M_ARENA_MAX, 2);
 #endif
 }
 

@@ -35,6 +35,8 @@ void Query::close() {
     m_pendingHits = 0;
     m_pendingFirst = -1;
     std::vector<uint32_t>().swap(m_head);
+    m_headFromSqlite = false;
+    m_headRead = false;
     m_cachedFields.clear();
     m_cachedValues.clear();
     // What the result built (sort orders, fields read, the first row) is kept for later starts
@@ -119,19 +121,16 @@ void Query::open() {
                 m_pendingHits += m;
             m_pending = true;
             // A result over every row whose order is not held is put in order only when a row
-            // past the first is read, the first known from an earlier start or read with the
-            // next ones from SQLite's sort when the ranks are not at hand either (a latest-issue
-            // look-up, the first screen of a first start). Any other is put in order now.
-            const bool orderAtHand =
-                m_image->hasOrder(m_sortFields) ||
-                std::all_of(m_sortFields.begin(), m_sortFields.end(),
-                            [&](const auto& key) { return m_image->hasRanks(key.first); });
+            // past the first is read (a latest-issue look-up reads the first alone). Without the
+            // ranks at hand either, as on a first start, the first rows come from SQLite's
+            // sort. Any other result is put in order now.
             const bool all = m_pendingHits == m_image->rowCount();
-            if (m_image->hasOrder(m_sortFields) ||
-                (!(all && m_image->knowsFirstOfAll(m_sortFields)) && (orderAtHand || !all)))
+            m_headFromSqlite =
+                all && !m_image->knowsFirstOfAll(m_sortFields) &&
+                !std::all_of(m_sortFields.begin(), m_sortFields.end(),
+                             [&](const auto& key) { return m_image->hasRanks(key.first); });
+            if (m_image->hasOrder(m_sortFields) || !all)
                 fillRows();
-            else if (!m_image->knowsFirstOfAll(m_sortFields))
-                m_head = m_image->headOfAll(m_sortFields, kHeadRows);
         } else {
             stepThroughSqlite();
             if (!m_sortFields.empty())
@@ -166,7 +165,7 @@ void Query::fillRows() const {
 }
 
 void Query::prepareOrder() {
-    if (!m_pending || m_head.empty())
+    if (!m_pending || !m_headFromSqlite)
         return;
     try {
         m_conn->prepareSorts({}, {m_sortFields});
@@ -178,13 +177,19 @@ void Query::prepareOrder() {
 uint32_t Query::slotAt(int row) const {
     if (row < 0 || size_t(row) >= size_t(recordCount()))
         throw std::out_of_range("Query row");
+    if (m_pending && m_headFromSqlite && size_t(row) < kHeadRows) {
+        if (!m_headRead) {
+            m_headRead = true;
+            m_head = m_image->headOfAll(m_sortFields, kHeadRows);
+        }
+        if (size_t(row) < m_head.size())
+            return m_head[size_t(row)];
+    }
     if (m_pending && row == 0) {
         if (m_pendingFirst < 0)
             m_pendingFirst = m_image->firstInOrder(m_sortFields, m_pendingMatch);
         return uint32_t(m_pendingFirst);
     }
-    if (m_pending && size_t(row) < m_head.size())
-        return m_head[size_t(row)];
     fillRows();
     return m_slots[size_t(row)];
 }

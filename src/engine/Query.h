@@ -103,7 +103,9 @@ private:
     mutable int64_t m_pendingFirst = -1;
     // The first rows of a result over every row whose sort order is not at hand, as SQLite's
     // sort gives them: what a first start shows while the order is built.
-    std::vector<uint32_t> m_head;
+    bool m_headFromSqlite = false;
+    mutable std::vector<uint32_t> m_head;
+    mutable bool m_headRead = false;
     uint32_t slotAt(int row) const;
     std::vector<int> m_cachedFields; // field index of each cached name
     mutable std::vector<const TableImage::Values*> m_cachedValues;

@@ -60,6 +60,29 @@ void TableImage::takeRowids(std::vector<qint64> rowids) {
     }
 }
 
+bool TableImage::readDenseRowids() {
+    // Counting visits the pages without reading their rows, and the ends of the row ids are at
+    // the ends of the tree; one statement reads all three from the same state of the file.
+    const QString sql = QStringLiteral("SELECT (SELECT count(*) FROM %1), (SELECT min(%2) FROM "
+                                       "%1), (SELECT max(%2) FROM %1)")
+                            .arg(LocalSqlTranslator::sqlIdentifier(m_table), m_rowIdName);
+    const PreparedStatement s(m_db, sql);
+    if (!s || sqlite3_step(s) != SQLITE_ROW)
+        cannotRead(m_db);
+    const qint64 count = sqlite3_column_int64(s, 0);
+    const qint64 first = sqlite3_column_int64(s, 1), last = sqlite3_column_int64(s, 2);
+    const bool dense = count == 0 || (last - first >= 0 && last - first + 1 == count);
+    if (!dense || count > qint64(UINT32_MAX - 1))
+        return false;
+    m_rowidsRead = true;
+    m_rowCount = uint32_t(count);
+    m_dense = true;
+    m_firstRowid = count == 0 ? 0 : first;
+    m_rowids.clear();
+    m_newParts = true;
+    return true;
+}
+
 int64_t TableImage::slotOf(qint64 rowid) const {
     if (m_dense) {
         if (rowid < m_firstRowid || rowid - m_firstRowid >= qint64(m_rowCount))
@@ -121,6 +144,8 @@ void TableImage::load(std::vector<int> fields) {
             throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
     const bool readsRowids = !m_rowidsRead;
     if (!readsRowids && fields.empty())
+        return;
+    if (readsRowids && fields.empty() && readDenseRowids())
         return;
     // One pass over the file for the row ids and every field asked for.
     QString sql = QStringLiteral("SELECT ") + m_rowIdName;
@@ -187,9 +212,10 @@ namespace {
 class DistinctValues {
 public:
     TableImage::Values distinct;
-    std::vector<uint32_t> of;
+    // The distinct value each slot holds, -1 before it is read; its rank in the end.
+    std::vector<int32_t> of;
 
-    explicit DistinctValues(uint32_t rows) : of(rows, UINT32_MAX), m_places(1024, 0) {}
+    explicit DistinctValues(uint32_t rows) : of(rows, -1), m_places(1024, 0) {}
 
     void add(uint32_t slot, sqlite3_stmt* st, int column) {
         const int type = sqlite3_column_type(st, column);
@@ -218,14 +244,14 @@ public:
             if (distinct.types[entry] == ours &&
                 (isNumber(ours) ? distinct.bits[entry] == bits
                                 : distinct.texts.at(entry) == text)) {
-                of[slot] = entry;
+                of[slot] = int32_t(entry);
                 return;
             }
         }
         const uint32_t entry = uint32_t(distinct.types.size());
         storeValue(distinct, entry, st, column);
         m_places[place] = entry + 1;
-        of[slot] = entry;
+        of[slot] = int32_t(entry);
         if (2 * distinct.types.size() > m_places.size())
             grow();
     }
@@ -291,10 +317,10 @@ void TableImage::loadRanks(std::vector<int> fields) {
         DistinctValues& d = read[k];
         d.finish();
         // A row gone since reads as NULL, as load() has it.
-        const uint32_t null = uint32_t(d.distinct.types.size());
+        const int32_t null = int32_t(d.distinct.types.size());
         bool nullAdded = false;
-        for (uint32_t& entry : d.of)
-            if (entry == UINT32_MAX) {
+        for (int32_t& entry : d.of)
+            if (entry < 0) {
                 if (!nullAdded) {
                     d.distinct.types.push_back(Null);
                     d.distinct.texts.append("", 0);
@@ -307,10 +333,11 @@ void TableImage::loadRanks(std::vector<int> fields) {
         if (!d.distinct.bits.empty())
             d.distinct.bits.resize(d.distinct.types.size(), 0);
         const std::vector<int32_t> rankOfDistinct = computeRanks(d.distinct);
-        std::vector<int32_t> ranks(rowCount());
-        for (uint32_t slot = 0; slot < rowCount(); ++slot)
-            ranks[slot] = rankOfDistinct[d.of[slot]];
-        m_ranks.emplace(fields[k], std::move(ranks));
+        // In place: a second list of a million ranks would be held beside it.
+        for (int32_t& entry : d.of)
+            entry = rankOfDistinct[size_t(entry)];
+        m_ranks.emplace(fields[k], std::move(d.of));
+        d.distinct = {};
         m_newParts = true;
     }
 }
@@ -548,12 +575,17 @@ int64_t TableImage::firstInOrder(const SortSpec& spec, const std::vector<uint8_t
     if (all)
         if (const auto it = m_firstOfAll.find(spec); it != m_firstOfAll.end())
             return it->second;
-    // Over every row SQLite's sort finds the first without the values in memory, which a
-    // latest-issue look-up would otherwise read whole.
+    // One pass over the ranks when they are at hand; over every row SQLite's sort finds the
+    // first without the values in memory, which a latest-issue look-up would otherwise read
+    // whole.
     const bool valuesHeld =
         std::all_of(spec.begin(), spec.end(), [&](const auto& key) { return holds(key.first); });
+    const bool ranksHeld =
+        std::all_of(spec.begin(), spec.end(), [&](const auto& key) { return hasRanks(key.first); });
     int64_t first = -1;
-    if (all && !valuesHeld) {
+    if (ranksHeld) {
+        first = firstByRanks(spec, marked);
+    } else if (all && !valuesHeld) {
         const std::vector<uint32_t> head = headOfAll(spec, 1);
         if (!head.empty())
             first = head.front();
@@ -567,12 +599,14 @@ int64_t TableImage::firstInOrder(const SortSpec& spec, const std::vector<uint8_t
     return first;
 }
 
-int64_t TableImage::firstMarked(const SortSpec& spec, const std::vector<uint8_t>& marked) {
-    std::vector<const Values*> keys;
-    for (const auto& [field, desc] : spec)
-        keys.push_back(&values(field));
+namespace {
+
+// The first marked slot by `compare(key, a, b)` (-1, 0 or 1) over the keys of the sort. Slots
+// ascend, so a later slot with equal keys never replaces the one found first.
+template <typename Compare>
+int64_t firstMarkedBy(const TableImage::SortSpec& spec, const std::vector<uint8_t>& marked,
+                      Compare compare) {
     int64_t best = -1;
-    // Slots ascend, so a later slot with equal keys never replaces the one found first.
     for (uint32_t slot = 0; slot < marked.size(); ++slot) {
         if (!marked[slot])
             continue;
@@ -581,14 +615,7 @@ int64_t TableImage::firstMarked(const SortSpec& spec, const std::vector<uint8_t>
             continue;
         }
         for (size_t k = 0; k < spec.size(); ++k) {
-            const Values& v = *keys[k];
-            const uint32_t b = uint32_t(best);
-            // Equal bytes of one type are equal values; most slots of a latest-issue look-up
-            // end here without the collation.
-            if (v.types[slot] == v.types[b] && v.texts.at(slot) == v.texts.at(b) &&
-                (v.bits.empty() || v.bits[slot] == v.bits[b]))
-                continue;
-            const int c = compareValues(v, slot, b);
+            const int c = compare(k, slot, uint32_t(best));
             if (c == 0)
                 continue;
             if ((c < 0) != spec[k].second)
@@ -597,6 +624,33 @@ int64_t TableImage::firstMarked(const SortSpec& spec, const std::vector<uint8_t>
         }
     }
     return best;
+}
+
+} // namespace
+
+int64_t TableImage::firstByRanks(const SortSpec& spec, const std::vector<uint8_t>& marked) {
+    std::vector<const std::vector<int32_t>*> keys;
+    for (const auto& [field, desc] : spec)
+        keys.push_back(&ranks(field));
+    return firstMarkedBy(spec, marked, [&](size_t k, uint32_t a, uint32_t b) {
+        const int32_t x = (*keys[k])[a], y = (*keys[k])[b];
+        return x < y ? -1 : (x > y ? 1 : 0);
+    });
+}
+
+int64_t TableImage::firstMarked(const SortSpec& spec, const std::vector<uint8_t>& marked) {
+    std::vector<const Values*> keys;
+    for (const auto& [field, desc] : spec)
+        keys.push_back(&values(field));
+    return firstMarkedBy(spec, marked, [&](size_t k, uint32_t a, uint32_t b) {
+        const Values& v = *keys[k];
+        // Equal bytes of one type are equal values; most slots of a latest-issue look-up end
+        // here without the collation.
+        if (v.types[a] == v.types[b] && v.texts.at(a) == v.texts.at(b) &&
+            (v.bits.empty() || v.bits[a] == v.bits[b]))
+            return 0;
+        return compareValues(v, a, b);
+    });
 }
 
 std::vector<uint32_t> TableImage::headOfAll(const SortSpec& spec, uint32_t count) {

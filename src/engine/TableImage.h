@@ -81,8 +81,8 @@ public:
         return m_orders.count(spec) != 0 || m_stored.orders.count(spec) != 0;
     }
     // The first of the marked slots in the order of the sort, without building that order:
-    // one pass comparing values, where the ranks of a title field would take a whole sort.
-    // -1 when no slot is marked. The first of all slots is kept, in the cache file too: the
+    // one pass over the ranks or the values, where ranks not built yet would take a whole
+    // sort. -1 when no slot is marked. The first of all slots is kept, in the cache file too: the
     // latest issue a start looks up needs no values then.
     int64_t firstInOrder(const SortSpec& spec, const std::vector<uint8_t>& marked);
     // The first `count` slots of the sort over every row, as SQLite's own sort with the engine's
@@ -154,6 +154,7 @@ private:
     bool takeStoredRanks(int field);
     bool takeStoredOrder(const SortSpec& spec);
     int64_t firstMarked(const SortSpec& spec, const std::vector<uint8_t>& marked);
+    int64_t firstByRanks(const SortSpec& spec, const std::vector<uint8_t>& marked);
     sqlite3* m_db;
     QString m_table;
     QStringList m_fields;
@@ -166,6 +167,9 @@ private:
     bool m_rowidsRead = false;
     mutable bool m_newParts = false;
     void takeRowids(std::vector<qint64> rowids);
+    // Row ids that run without a gap are known from their count and their ends alone: false,
+    // knowing nothing, when there is a gap.
+    bool readDenseRowids();
     std::map<int, std::unique_ptr<Values>> m_values;
     std::map<int, std::unique_ptr<Texts>> m_upper;
     // Slots ordered by the hash of their upper-cased text, for equality look-ups.

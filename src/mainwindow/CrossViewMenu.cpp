@@ -16,19 +16,18 @@ CrossViewMenu::CrossViewMenu(QWidget* parent) : QMenu(parent) {
 
 void CrossViewMenu::prepare(const QString& dataDir, const QString& currentView,
                             OpenTables& openTables) {
-    // The other views first: the menu of the view on screen looks into them.
-    QList<ViewDefinition> views = Views::all();
-    std::stable_partition(views.begin(), views.end(),
-                          [&](const ViewDefinition& v) { return v.name != currentView; });
-    for (const ViewDefinition& view : std::as_const(views)) {
+    for (const ViewDefinition& view : Views::all()) {
         const QString path = dataDir + ViewQuery::dirSeparator() + view.tableFile;
         try {
             const std::shared_ptr<Connection> table = Connection::open(path);
             openTables[path] = table;
+            // The menu of the view on screen looks into the others alone; the table on screen
+            // is indexed once another view is shown.
+            if (view.name == currentView)
+                continue;
             table->prepareTitleIndex(table->fieldIndex(QStringLiteral("TITEL")));
             // The menu reads a table not on screen through its index and a few rows.
-            if (view.name != currentView)
-                table->releaseImage();
+            table->releaseImage();
         } catch (const EngineError&) {
         }
     }

@@ -18,10 +18,10 @@ public:
     // and indexed on the first opening, serve every later one.
     using OpenTables = QHash<QString, std::shared_ptr<Connection>>;
 
-    // Opens the three views' tables in `dataDir` into `openTables` and begins indexing their
-    // titles on a thread of its own, the views other than `currentView` first, so that the
-    // first opening need not wait for it. A table that cannot be opened is left to the
-    // opening, which reports it.
+    // Opens the three views' tables in `dataDir` into `openTables` and begins indexing the
+    // titles of those other than `currentView` on a thread of its own, so that the first
+    // opening need not wait for it. Called again when another view is shown. A table that
+    // cannot be opened is left to the opening, which reports it.
     static void prepare(const QString& dataDir, const QString& currentView, OpenTables& openTables);
 
     // Fills the menu for `title`, a record's title in `currentView`, from the other views'

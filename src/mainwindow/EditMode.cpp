@@ -5,12 +5,12 @@
 #include "Dialogs.h"
 #include "EditCodes.h"
 #include "ErrorGuard.h"
+#include "FieldChecks.h"
 #include "TForm1.h"
 #include "Views.h"
 #include "WindowLinks.h"
 #include "grid/DataGrid.h"
 #include "grid/DataSource.h"
-#include "FieldChecks.h"
 
 EditMode::EditMode(TForm1& window) : m_window(window) {}
 

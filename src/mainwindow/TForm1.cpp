@@ -210,10 +210,7 @@ void TForm1::showEvent(QShowEvent* event) {
     guarded([this] { FormShow(); });
     // Once the first screen is up, the menu of a record's title gets its look-ups ready, and
     // the headings their sorts.
-    QTimer::singleShot(0, this, [this] {
-        CrossViewMenu::prepare(State().DataDir, State().CurrentView, m_crossViewTables);
-        HeadingSorts::prepare(State().DataDir, m_crossViewTables);
-    });
+    QTimer::singleShot(0, this, [this] { prepareLookups(); });
     // The games view is shown: the wait window goes now.
     Links().closeWaitWindow();
 }
@@ -282,19 +279,27 @@ void TForm1::FormShow() {
     FormatTable(s.CurrentView);
 }
 
+void TForm1::prepareLookups() {
+    CrossViewMenu::prepare(State().DataDir, State().CurrentView, m_crossViewTables);
+    HeadingSorts::prepare(State().DataDir, m_crossViewTables);
+}
+
 void TForm1::Image1Click() {
     InitTable(Views::kGames);
     FormatTable(State().CurrentView);
+    prepareLookups();
 }
 
 void TForm1::Image2Click() {
     InitTable(Views::kDisc);
     FormatTable(State().CurrentView);
+    prepareLookups();
 }
 
 void TForm1::Image3Click() {
     InitTable(Views::kTips);
     FormatTable(State().CurrentView);
+    prepareLookups();
 }
 
 void TForm1::Image6Click() {

@@ -116,6 +116,9 @@ protected:
 
 private:
     void buildControls();
+    // Gets the cross-view menu's title look-ups and the heading sorts ready on threads of
+    // their own, for the view on screen.
+    void prepareLookups();
     // Once a window manager has framed the window: the outer size becomes 640 x 487.
     void fitOuterSize();
     // In edit mode: stores the pending record and closes Table1; false when it was closed.
