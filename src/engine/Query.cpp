@@ -37,6 +37,7 @@ void Query::close() {
     std::vector<uint32_t>().swap(m_head);
     m_headFromSqlite = false;
     m_headRead = false;
+    m_walkedRow = -1;
     m_cachedFields.clear();
     m_cachedValues.clear();
     // What the result built (sort orders, fields read, the first row) is kept for later starts
@@ -278,7 +279,12 @@ QByteArrayView Query::cachedBytes(int cachedField, int row) const {
             m_image->load(m_cachedFields);
         values = &m_image->values(field);
     }
-    return values->texts.at(slotAt(row));
+    // A walk reads several fields of one row after another: its slot is looked up once.
+    if (row != m_walkedRow) {
+        m_walkedSlot = slotAt(row);
+        m_walkedRow = row;
+    }
+    return values->texts.at(m_walkedSlot);
 }
 
 QString Query::fieldByName(const QString& name) const {

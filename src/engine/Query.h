@@ -109,6 +109,8 @@ private:
     uint32_t slotAt(int row) const;
     std::vector<int> m_cachedFields; // field index of each cached name
     mutable std::vector<const TableImage::Values*> m_cachedValues;
+    mutable int m_walkedRow = -1; // the row cachedBytes() last read, and its slot
+    mutable uint32_t m_walkedSlot = 0;
     // ORDER BY done by the engine over precomputed value ranks (fields by index, descending).
     std::vector<std::pair<int, bool>> m_sortFields;
     // The WHERE part when the engine evaluates it itself.
