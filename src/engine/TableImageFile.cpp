@@ -221,10 +221,10 @@ void TableImage::addEarlierParts(Snapshot& parts, const QString& path) const {
     for (const auto& [field, part] : earlier.m_stored.ranks)
         if (lacks(parts.ranks, field))
             parts.storedRanks.push_back(part);
-    for (const auto& [spec, part] : earlier.m_stored.orders)
+    for (const auto& stored : earlier.m_stored.orders)
         if (std::none_of(parts.orders.begin(), parts.orders.end(),
-                         [&](const auto& entry) { return *entry.first == spec; }))
-            parts.storedOrders.push_back(part);
+                         [&](const auto& entry) { return *entry.first == stored.first; }))
+            parts.storedOrders.push_back(stored.second);
     parts.firstOfAll.insert(earlier.m_firstOfAll.begin(), earlier.m_firstOfAll.end());
     parts.storedPath = path;
     parts.storedId = earlier.m_stored.id;
