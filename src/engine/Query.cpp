@@ -30,14 +30,13 @@ void Query::close() {
     m_open = false;
     m_row = 0;
     std::vector<uint32_t>().swap(m_slots);
-    std::vector<uint8_t>().swap(m_pendingMatch);
+    std::vector<uint8_t>().swap(m_marks);
     m_pending = false;
     m_pendingHits = 0;
     m_pendingFirst = -1;
     std::vector<uint32_t>().swap(m_head);
     m_headFromSqlite = false;
     m_headRead = false;
-    m_walkedRow = -1;
     m_cachedFields.clear();
     m_cachedValues.clear();
     // What the result built (sort orders, fields read, the first row) is kept for later starts
@@ -117,8 +116,8 @@ void Query::open() {
         // fields only when its order has to be built here.
         m_image = m_conn->image(m_filter ? m_filter->fields() : std::vector<int>());
         if (m_filter) {
-            m_pendingMatch = m_filter->matches(*m_image);
-            for (uint8_t m : m_pendingMatch)
+            m_marks = m_filter->matches(*m_image);
+            for (uint8_t m : m_marks)
                 m_pendingHits += m;
             m_pending = true;
             // A result over every row whose order is not held is put in order only when a row
@@ -159,9 +158,8 @@ void Query::fillRows() const {
     const std::vector<uint32_t>& order = m_image->order(m_sortFields);
     m_slots.reserve(m_pendingHits);
     for (uint32_t slot : order)
-        if (m_pendingMatch[slot])
+        if (m_marks[slot])
             m_slots.push_back(slot);
-    std::vector<uint8_t>().swap(m_pendingMatch);
     m_pending = false;
 }
 
@@ -188,7 +186,7 @@ uint32_t Query::slotAt(int row) const {
     }
     if (m_pending && row == 0) {
         if (m_pendingFirst < 0)
-            m_pendingFirst = m_image->firstInOrder(m_sortFields, m_pendingMatch);
+            m_pendingFirst = m_image->firstInOrder(m_sortFields, m_marks);
         return uint32_t(m_pendingFirst);
     }
     fillRows();
@@ -223,20 +221,13 @@ void Query::sortResult() {
     });
 }
 
-std::vector<int> Query::rowsInStoredOrder() const {
-    std::vector<int> rows;
-    fillRows();
-    if (!m_open || m_slots.empty())
-        return rows;
-    // Row number + 1 by slot; 0 where the slot is not in the result.
-    std::vector<uint32_t> rowOfSlot(m_image->rowCount(), 0);
-    for (size_t row = 0; row < m_slots.size(); ++row)
-        rowOfSlot[m_slots[row]] = uint32_t(row + 1);
-    rows.reserve(m_slots.size());
-    for (uint32_t r : rowOfSlot)
-        if (r)
-            rows.push_back(int(r - 1));
-    return rows;
+const std::vector<uint8_t>& Query::resultMarks() const {
+    if (m_open && m_marks.empty() && !m_slots.empty()) {
+        m_marks.assign(m_image->rowCount(), 0);
+        for (uint32_t slot : m_slots)
+            m_marks[slot] = 1;
+    }
+    return m_marks;
 }
 
 qint64 Query::rowId(int row) const {
@@ -266,32 +257,33 @@ int Query::cachedFieldIndex(const QString& name) const {
     return -1;
 }
 
-QByteArrayView Query::cachedBytes(int cachedField, int row) const {
-    if (cachedField < 0 || size_t(cachedField) >= m_cachedFields.size() || row < 0 ||
-        row >= recordCount())
-        return {};
-    const TableImage::Values*& values = m_cachedValues[size_t(cachedField)];
-    if (!values) {
+const TableImage::Coded* Query::cachedCoded(int cachedField) const {
+    if (!m_open || cachedField < 0 || size_t(cachedField) >= m_cachedFields.size())
+        return nullptr;
+    const TableImage::Coded*& coded = m_cachedValues[size_t(cachedField)];
+    if (!coded) {
         // Read when a walk first asks, all cached fields in one pass over the file, unless the
         // image holds this one already.
         const int field = m_cachedFields[size_t(cachedField)];
-        if (!m_image->holds(field))
-            m_image->load(m_cachedFields);
-        values = &m_image->values(field);
+        if (!m_image->hasCoded(field))
+            m_image->loadCoded(m_cachedFields);
+        coded = &m_image->coded(field);
     }
-    // A walk reads several fields of one row after another: its slot is looked up once.
-    if (row != m_walkedRow) {
-        m_walkedSlot = slotAt(row);
-        m_walkedRow = row;
-    }
-    return values->texts.at(m_walkedSlot);
+    return coded;
+}
+
+QByteArrayView Query::cachedBytes(int cachedField, int row) const {
+    const TableImage::Coded* c = cachedCoded(cachedField);
+    if (!c || row < 0 || row >= recordCount())
+        return {};
+    return c->distinct.texts.at(uint32_t(c->codes[slotAt(row)]));
 }
 
 QString Query::fieldByName(const QString& name) const {
     // The first row of a result not yet in order (a latest-issue look-up) is read from the
     // file alone, unless the image holds the field already.
     const int c = cachedFieldIndex(name);
-    if (c >= 0 && (!m_pending || m_image->holds(m_cachedFields[size_t(c)])))
+    if (c >= 0 && (!m_pending || m_image->hasCoded(m_cachedFields[size_t(c)])))
         return QString::fromUtf8(cachedBytes(c));
     const int f = fieldIndex(name);
     if (f < 0)
@@ -304,14 +296,6 @@ const QStringList* Query::fetchRow(int row) const {
         return nullptr;
     if (const QStringList* hit = m_rows.object(row))
         return hit;
-    if (!m_rowStmt) {
-        const QString sql =
-            QStringLiteral("SELECT * FROM %1 WHERE %2=?")
-                .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), m_conn->rowIdName());
-        m_rowStmt = PreparedStatement(m_conn->handle(), sql);
-        if (!m_rowStmt)
-            m_conn->raise(QStringLiteral("Die Zeile kann nicht gelesen werden"));
-    }
     qint64 id = 0;
     bool placed = true;
     try {
@@ -321,24 +305,41 @@ const QStringList* Query::fetchRow(int row) const {
         // read by then shows them empty.
         placed = false;
     }
-    sqlite3_bind_int64(m_rowStmt, 1, id);
-    auto* values = new QStringList;
-    if (placed && sqlite3_step(m_rowStmt) == SQLITE_ROW) {
+    m_rows.insert(row, new QStringList(readRow(id, placed)));
+    return m_rows.object(row);
+}
+
+QStringList Query::readRow(qint64 rowid, bool present) const {
+    if (!m_rowStmt) {
+        const QString sql =
+            QStringLiteral("SELECT * FROM %1 WHERE %2=?")
+                .arg(LocalSqlTranslator::sqlIdentifier(m_conn->tableName()), m_conn->rowIdName());
+        m_rowStmt = PreparedStatement(m_conn->handle(), sql);
+        if (!m_rowStmt)
+            m_conn->raise(QStringLiteral("Die Zeile kann nicht gelesen werden"));
+    }
+    sqlite3_bind_int64(m_rowStmt, 1, rowid);
+    QStringList values;
+    if (present && sqlite3_step(m_rowStmt) == SQLITE_ROW) {
         const int n = sqlite3_column_count(m_rowStmt);
-        values->reserve(n);
+        values.reserve(n);
         for (int c = 0; c < n; ++c) {
             const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(m_rowStmt, c));
-            values->append(t ? QString::fromUtf8(t, sqlite3_column_bytes(m_rowStmt, c))
-                             : QString());
+            values.append(t ? QString::fromUtf8(t, sqlite3_column_bytes(m_rowStmt, c)) : QString());
         }
     } else {
         // The row went away under us (another program deleted it): show it empty.
         for (int c = 0; c < fieldCount(); ++c)
-            values->append(QString());
+            values.append(QString());
     }
     sqlite3_reset(m_rowStmt);
-    m_rows.insert(row, values);
-    return m_rows.object(row);
+    return values;
+}
+
+QString Query::valueAtSlot(uint32_t slot, int field) const {
+    if (!m_open || slot >= m_image->rowCount())
+        return {};
+    return readRow(m_image->rowid(slot), true).value(field);
 }
 
 QString Query::value(int row, int field) const {

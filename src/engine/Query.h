@@ -42,11 +42,6 @@ public:
     bool isOpen() const { return m_open; }
 
     int recordCount() const { return int(m_pending ? m_pendingHits : m_slots.size()); }
-    // Puts every row of the result in order now. A result over every row whose order is not at
-    // hand puts them in order only when a row past the first ones is read: a look-up of the
-    // first row (the latest issue) then needs no whole sort, and a first start shows the
-    // first screen while the order is built.
-    void fillRows() const;
     // Begins building that order on a thread of its own, for a result whose rows past the
     // first ones will be read.
     void prepareOrder();
@@ -72,17 +67,35 @@ public:
     QString value(int row, int field) const;
     qint64 rowId(int row) const;
 
-    // Every row number of the result, ordered as the rows are stored: a walk whose figures
-    // do not depend on the order reads the cached fields' memory front to back this way.
-    std::vector<int> rowsInStoredOrder() const;
+    // Calls visit(slot) for every row of the result by ascending slot: the order the rows are
+    // stored, in which a walk whose figures do not depend on the order reads memory front to
+    // back.
+    template <typename Visit> void walkStoredOrder(Visit visit) const {
+        const std::vector<uint8_t>& marks = resultMarks();
+        for (uint32_t slot = 0; slot < marks.size(); ++slot)
+            if (marks[slot])
+                visit(slot);
+    }
+    // A field of the row at a slot, read from the file.
+    QString valueAtSlot(uint32_t slot, int field) const;
 
     // Cached fields: index into setCachedFields' list, and the UTF-8 text of the current row.
     int cachedFieldIndex(const QString& name) const;
     QByteArrayView cachedBytes(int cachedField) const { return cachedBytes(cachedField, m_row); }
     QByteArrayView cachedBytes(int cachedField, int row) const;
+    // A cached field as codes of its distinct values by slot, read when first asked for; null
+    // when there is no such field.
+    const TableImage::Coded* cachedCoded(int cachedField) const;
 
 private:
+    // Puts every row of the result in order. A result over every row whose order is not at
+    // hand puts them in order only when a row past the first ones is read: a look-up of the
+    // first row (the latest issue) then needs no whole sort, and a first start shows the
+    // first screen while the order is built.
+    void fillRows() const;
     const QStringList* fetchRow(int row) const;
+    // The row's field texts, all empty when the row is gone.
+    QStringList readRow(qint64 rowid, bool present) const;
 
     QString m_databaseDir;
     QStringList m_lines;
@@ -96,8 +109,10 @@ private:
     int m_row = 0;
     std::shared_ptr<TableImage> m_image;   // the table as the result was taken from it
     mutable std::vector<uint32_t> m_slots; // the result's rows as slots of m_image
-    // Until the rows are put in order: which slots match, how many, and the first in order.
-    mutable std::vector<uint8_t> m_pendingMatch;
+    // Which slots are in the result (for a result stepped through SQLite, made when a walk
+    // first asks), and until the rows are put in order, how many and the first in order.
+    mutable std::vector<uint8_t> m_marks;
+    const std::vector<uint8_t>& resultMarks() const;
     mutable bool m_pending = false;
     size_t m_pendingHits = 0;
     mutable int64_t m_pendingFirst = -1;
@@ -108,9 +123,8 @@ private:
     mutable bool m_headRead = false;
     uint32_t slotAt(int row) const;
     std::vector<int> m_cachedFields; // field index of each cached name
-    mutable std::vector<const TableImage::Values*> m_cachedValues;
-    mutable int m_walkedRow = -1; // the row cachedBytes() last read, and its slot
-    mutable uint32_t m_walkedSlot = 0;
+    // Each cached field's distinct texts, once the first walk asked for them.
+    mutable std::vector<const TableImage::Coded*> m_cachedValues;
     // ORDER BY done by the engine over precomputed value ranks (fields by index, descending).
     std::vector<std::pair<int, bool>> m_sortFields;
     // The WHERE part when the engine evaluates it itself.

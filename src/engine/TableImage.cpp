@@ -27,6 +27,14 @@ int compareNumbers(const TableImage::Values& v, uint32_t a, uint32_t b) {
     return x < y ? -1 : (x > y ? 1 : 0);
 }
 
+// Each field once, those the image has already left out.
+template <typename Has> std::vector<int> fieldsLacking(std::vector<int> fields, Has has) {
+    std::sort(fields.begin(), fields.end());
+    fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
+    fields.erase(std::remove_if(fields.begin(), fields.end(), has), fields.end());
+    return fields;
+}
+
 int compareBlobs(QByteArrayView a, QByteArrayView b) {
     const int n = std::memcmp(a.data(), b.data(), size_t(std::min(a.size(), b.size())));
     if (n)
@@ -131,17 +139,10 @@ void storeValue(TableImage::Values& v, uint32_t slot, sqlite3_stmt* st, int colu
 } // namespace
 
 void TableImage::load(std::vector<int> fields) {
-    std::sort(fields.begin(), fields.end());
-    fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
     // Fields the cache file holds are read from it when first asked for.
-    fields.erase(std::remove_if(fields.begin(), fields.end(),
-                                [&](int f) {
-                                    return m_values.count(f) != 0 || m_stored.values.count(f) != 0;
-                                }),
-                 fields.end());
+    fields = fieldsLacking(std::move(fields), [&](int f) { return holds(f); });
     for (int f : fields)
-        if (f < 0 || f >= m_fields.size())
-            throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
+        checkField(f);
     const bool readsRowids = !m_rowidsRead;
     if (!readsRowids && fields.empty())
         return;
@@ -282,16 +283,14 @@ private:
 
 } // namespace
 
-void TableImage::loadRanks(std::vector<int> fields) {
-    std::sort(fields.begin(), fields.end());
-    fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
-    fields.erase(std::remove_if(fields.begin(), fields.end(), [&](int f) { return hasRanks(f); }),
-                 fields.end());
+void TableImage::checkField(int field) const {
+    if (field < 0 || field >= m_fields.size())
+        throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
+}
+
+template <typename Take> void TableImage::readDistinct(const std::vector<int>& fields, Take take) {
     for (int f : fields)
-        if (f < 0 || f >= m_fields.size())
-            throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
-    if (fields.empty())
-        return;
+        checkField(f);
     if (!m_rowidsRead)
         load({});
     QString sql = QStringLiteral("SELECT ") + m_rowIdName;
@@ -324,22 +323,47 @@ void TableImage::loadRanks(std::vector<int> fields) {
                 if (!nullAdded) {
                     d.distinct.types.push_back(Null);
                     d.distinct.texts.append("", 0);
-                    if (!d.distinct.bits.empty())
-                        d.distinct.bits.push_back(0);
                     nullAdded = true;
                 }
                 entry = null;
             }
         if (!d.distinct.bits.empty())
             d.distinct.bits.resize(d.distinct.types.size(), 0);
-        const std::vector<int32_t> rankOfDistinct = computeRanks(d.distinct);
-        // In place: a second list of a million ranks would be held beside it.
-        for (int32_t& entry : d.of)
-            entry = rankOfDistinct[size_t(entry)];
-        m_ranks.emplace(fields[k], std::move(d.of));
-        d.distinct = {};
+        take(k, d.distinct, d.of);
+        d = DistinctValues(0);
         m_newParts = true;
     }
+}
+
+void TableImage::loadRanks(std::vector<int> fields) {
+    fields = fieldsLacking(std::move(fields), [&](int f) { return hasRanks(f); });
+    if (fields.empty())
+        return;
+    readDistinct(fields, [&](size_t k, Values& distinct, std::vector<int32_t>& of) {
+        const std::vector<int32_t> rankOfDistinct = computeRanks(distinct);
+        // In place: a second list of a million ranks would be held beside it.
+        for (int32_t& entry : of)
+            entry = rankOfDistinct[size_t(entry)];
+        m_ranks.emplace(fields[k], std::move(of));
+    });
+}
+
+void TableImage::loadCoded(std::vector<int> fields) {
+    fields = fieldsLacking(std::move(fields), [&](int f) { return hasCoded(f); });
+    if (fields.empty())
+        return;
+    readDistinct(fields, [&](size_t k, Values& distinct, std::vector<int32_t>& of) {
+        auto c = std::make_unique<Coded>();
+        c->codes = std::move(of);
+        c->distinct = std::move(distinct);
+        m_coded.emplace(fields[k], std::move(c));
+    });
+}
+
+const TableImage::Coded& TableImage::coded(int field) {
+    if (m_coded.count(field) == 0 && !takeStoredCoded(field))
+        loadCoded({field});
+    return *m_coded.at(field);
 }
 
 const TableImage::Values& TableImage::values(int field) {
@@ -381,8 +405,7 @@ const TableImage::Texts& TableImage::upperTexts(int field) {
             appendUpper(*up, v.texts.at(slot));
     } else {
         // Upper-cased as the file is read, so the field's own texts need not be held.
-        if (field < 0 || field >= m_fields.size())
-            throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
+        checkField(field);
         if (!m_rowidsRead)
             load({});
         const PreparedStatement s(m_db, QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1")
@@ -657,8 +680,7 @@ std::vector<uint32_t> TableImage::headOfAll(const SortSpec& spec, uint32_t count
     QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY ")
                       .arg(m_rowIdName, LocalSqlTranslator::sqlIdentifier(m_table));
     for (const auto& [field, desc] : spec) {
-        if (field < 0 || field >= m_fields.size())
-            throw EngineError(QStringLiteral("Feldnummer außerhalb des gültigen Bereichs"));
+        checkField(field);
         sql += LocalSqlTranslator::sqlIdentifier(m_fields[field]) + QStringLiteral(" COLLATE ") +
                QLatin1String(SqlFunctions::kCollation) +
                (desc ? QStringLiteral(" DESC, ") : QStringLiteral(", "));

@@ -73,6 +73,19 @@ public:
     bool hasRanks(int field) const {
         return m_ranks.count(field) != 0 || m_stored.ranks.count(field) != 0;
     }
+    // A field held as the number of its distinct value in each slot: a rubric, a rating or an
+    // issue takes four bytes a row instead of its texts, and a condition or a walk looks at
+    // each distinct value once.
+    struct Coded {
+        std::vector<int32_t> codes; // per slot, an index into `distinct`
+        Values distinct;
+    };
+    const Coded& coded(int field);
+    // Reads those of `fields` not coded yet, in one pass over the file.
+    void loadCoded(std::vector<int> fields);
+    bool hasCoded(int field) const {
+        return m_coded.count(field) != 0 || m_stored.coded.count(field) != 0;
+    }
     // Builds the ranks of several fields at once, those whose values are not held in one pass.
     void prepareRanks(const std::vector<int>& fields);
     // Every slot in the order of the sort, equal keys by ascending row id.
@@ -110,12 +123,13 @@ public:
         std::vector<std::pair<int, const Values*>> values;
         std::vector<std::pair<int, const Texts*>> upper;
         std::vector<std::pair<int, const std::vector<int32_t>*>> ranks;
+        std::vector<std::pair<int, const Coded*>> coded;
         std::vector<std::pair<const SortSpec*, const std::vector<uint32_t>*>> orders;
         std::map<SortSpec, uint32_t> firstOfAll;
         // Copied as they stand from the earlier file, when it is still the one of `storedId`.
         QString storedPath;
         quint64 storedId = 0;
-        std::vector<StoredPart> storedValues, storedUpper, storedRanks, storedOrders;
+        std::vector<StoredPart> storedValues, storedUpper, storedRanks, storedCoded, storedOrders;
     };
     Snapshot snapshot() const;
     // Whether anything was built since the image was read or last taken a snapshot of.
@@ -139,12 +153,17 @@ public:
 
 private:
     static std::vector<int32_t> computeRanks(const Values& values);
+    void checkField(int field) const; // throws EngineError when there is no such field
+    // One pass over the file for the distinct values of `fields` (checked, not empty): hands
+    // each field's distinct values and the one each slot holds to `take(k, distinct, of)`.
+    // A row gone since the row ids were read holds NULL.
+    template <typename Take> void readDistinct(const std::vector<int>& fields, Take take);
     // Parts of the cache file the image was read from that are not held in memory yet.
     struct Stored {
         std::shared_ptr<QFile> file;
         QString path;
         quint64 id = 0;
-        std::map<int, StoredPart> values, upper, ranks;
+        std::map<int, StoredPart> values, upper, ranks, coded;
         std::map<SortSpec, StoredPart> orders;
     };
     Stored m_stored;
@@ -152,6 +171,7 @@ private:
     bool takeStoredValues(int field);
     bool takeStoredUpper(int field);
     bool takeStoredRanks(int field);
+    bool takeStoredCoded(int field);
     bool takeStoredOrder(const SortSpec& spec);
     int64_t firstMarked(const SortSpec& spec, const std::vector<uint8_t>& marked);
     int64_t firstByRanks(const SortSpec& spec, const std::vector<uint8_t>& marked);
@@ -175,6 +195,7 @@ private:
     // Slots ordered by the hash of their upper-cased text, for equality look-ups.
     std::map<int, std::vector<uint32_t>> m_upperIndex;
     std::map<int, std::vector<int32_t>> m_ranks;
+    std::map<int, std::unique_ptr<Coded>> m_coded;
     std::map<SortSpec, std::vector<uint32_t>> m_orders;
     std::map<SortSpec, uint32_t> m_firstOfAll; // the first slot of each sort, every slot marked
 };

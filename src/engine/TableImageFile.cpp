@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr char kTag[8] = {'V', 'N', 'T', 'I', 'M', 'G', '3', char(sizeof(void*))};
+constexpr char kTag[8] = {'V', 'N', 'T', 'I', 'M', 'G', '4', char(sizeof(void*))};
 
 template <typename T> bool put(QIODevice& out, const T& value) {
     return out.write(reinterpret_cast<const char*>(&value), sizeof value) == sizeof value;
@@ -31,6 +31,10 @@ bool putTexts(QIODevice& out, const TableImage::Texts& t) {
     const qint64 bytes = qint64(t.bytes.size());
     return putVector(out, t.ends) && put(out, quint64(bytes)) &&
            (bytes == 0 || out.write(t.bytes.data(), bytes) == bytes);
+}
+
+bool putValues(QIODevice& out, const TableImage::Values& v) {
+    return putVector(out, v.types) && putTexts(out, v.texts) && putVector(out, v.bits);
 }
 
 // Reads a cache file straight into the vectors, refusing anything that runs past its end.
@@ -63,6 +67,19 @@ public:
                 return false;
         t.bytes.resize(size_t(bytes));
         return bytes == 0 || m_in.read(t.bytes.data(), qint64(bytes)) == qint64(bytes);
+    }
+    // The values of `rows` slots: their types, texts and numbers.
+    bool getValues(TableImage::Values& v, quint64 rows) {
+        quint64 bitCount = 0;
+        return getVector(v.types, rows) && getTexts(v.texts, rows) && peekCount(bitCount) &&
+               (bitCount == 0 || bitCount == rows) && getVector(v.bits, bitCount) &&
+               std::all_of(v.types.begin(), v.types.end(),
+                           [](uint8_t t) { return t <= TableImage::Blob; });
+    }
+    bool skipValues(quint64 rows) {
+        quint64 bitCount = 0;
+        return skipVector<uint8_t>(qint64(rows)) && skipTexts(rows) && peekCount(bitCount) &&
+               (bitCount == 0 || bitCount == rows) && skipVector<int64_t>(qint64(bitCount));
     }
     bool atEnd() const { return left() == 0; }
     qint64 pos() const { return m_in.pos(); }
@@ -99,6 +116,8 @@ TableImage::Snapshot TableImage::snapshot() const {
         s.upper.emplace_back(field, t.get());
     for (const auto& [field, r] : m_ranks)
         s.ranks.emplace_back(field, &r);
+    for (const auto& [field, c] : m_coded)
+        s.coded.emplace_back(field, c.get());
     for (const auto& [spec, o] : m_orders)
         s.orders.emplace_back(&spec, &o);
     s.firstOfAll = m_firstOfAll;
@@ -110,6 +129,8 @@ TableImage::Snapshot TableImage::snapshot() const {
         s.storedUpper.push_back(part);
     for (const auto& [field, part] : m_stored.ranks)
         s.storedRanks.push_back(part);
+    for (const auto& [field, part] : m_stored.coded)
+        s.storedCoded.push_back(part);
     for (const auto& [spec, part] : m_stored.orders)
         s.storedOrders.push_back(part);
     m_newParts = false;
@@ -159,7 +180,7 @@ bool TableImage::writeTo(const Snapshot& parts, QIODevice& out) {
     // earlier, holding them): that one is kept rather than written again without them.
     if (!from && !parts.storedPath.isEmpty() &&
         (parts.storedValues.size() + parts.storedUpper.size() + parts.storedRanks.size() +
-         parts.storedOrders.size()) != 0)
+         parts.storedCoded.size() + parts.storedOrders.size()) != 0)
         return false;
     const auto stored = [&](const std::vector<StoredPart>& list) {
         return from ? list.size() : size_t(0);
@@ -170,8 +191,7 @@ bool TableImage::writeTo(const Snapshot& parts, QIODevice& out) {
               put(out, qint64(parts.firstRowid)) && (parts.dense || putVector(out, *parts.rowids));
     ok = ok && put(out, quint32(parts.values.size() + stored(parts.storedValues)));
     for (const auto& [field, v] : parts.values)
-        ok = ok && put(out, qint32(field)) && putVector(out, v->types) && putTexts(out, v->texts) &&
-             putVector(out, v->bits);
+        ok = ok && put(out, qint32(field)) && putValues(out, *v);
     ok = ok && (!from || copyStored(from.get(), parts.storedValues, out));
     ok = ok && put(out, quint32(parts.upper.size() + stored(parts.storedUpper)));
     for (const auto& [field, t] : parts.upper)
@@ -181,6 +201,11 @@ bool TableImage::writeTo(const Snapshot& parts, QIODevice& out) {
     for (const auto& [field, r] : parts.ranks)
         ok = ok && put(out, qint32(field)) && putVector(out, *r);
     ok = ok && (!from || copyStored(from.get(), parts.storedRanks, out));
+    ok = ok && put(out, quint32(parts.coded.size() + stored(parts.storedCoded)));
+    for (const auto& [field, c] : parts.coded)
+        ok = ok && put(out, qint32(field)) && putVector(out, c->codes) &&
+             put(out, quint64(c->distinct.types.size())) && putValues(out, c->distinct);
+    ok = ok && (!from || copyStored(from.get(), parts.storedCoded, out));
     ok = ok && put(out, quint32(parts.orders.size() + stored(parts.storedOrders)));
     for (const auto& [spec, o] : parts.orders) {
         ok = ok && put(out, quint32(spec->size()));
@@ -221,6 +246,9 @@ void TableImage::addEarlierParts(Snapshot& parts, const QString& path) const {
     for (const auto& [field, part] : earlier.m_stored.ranks)
         if (lacks(parts.ranks, field))
             parts.storedRanks.push_back(part);
+    for (const auto& [field, part] : earlier.m_stored.coded)
+        if (lacks(parts.coded, field))
+            parts.storedCoded.push_back(part);
     for (const auto& stored : earlier.m_stored.orders)
         if (std::none_of(parts.orders.begin(), parts.orders.end(),
                          [&](const auto& entry) { return *entry.first == stored.first; }))
@@ -262,10 +290,7 @@ bool TableImage::readFrom(const QString& path) {
     for (quint32 i = 0; i < count; ++i) {
         const qint64 at = r.pos();
         qint32 field = -1;
-        quint64 bitCount = 0;
-        if (!r.get(field) || !validField(field) || !r.skipVector<uint8_t>(qint64(rows)) ||
-            !r.skipTexts(rows) || !r.peekCount(bitCount) || (bitCount != 0 && bitCount != rows) ||
-            !r.skipVector<int64_t>(qint64(bitCount)))
+        if (!r.get(field) || !validField(field) || !r.skipValues(rows))
             return false;
         stored.values[field] = {at, r.pos() - at};
     }
@@ -286,6 +311,17 @@ bool TableImage::readFrom(const QString& path) {
         if (!r.get(field) || !validField(field) || !r.skipVector<int32_t>(qint64(rows)))
             return false;
         stored.ranks[field] = {at, r.pos() - at};
+    }
+    if (!r.get(count))
+        return false;
+    for (quint32 i = 0; i < count; ++i) {
+        const qint64 at = r.pos();
+        qint32 field = -1;
+        quint64 distinct = 0;
+        if (!r.get(field) || !validField(field) || !r.skipVector<int32_t>(qint64(rows)) ||
+            !r.get(distinct) || distinct > quint64(r.left()) || !r.skipValues(distinct))
+            return false;
+        stored.coded[field] = {at, r.pos() - at};
     }
     if (!r.get(count))
         return false;
@@ -370,15 +406,26 @@ bool takeField(Reader& r, int field) {
 
 bool TableImage::takeStoredValues(int field) {
     auto v = std::make_unique<Values>();
-    const bool read = takeStoredPart(m_stored.values, field, m_stored.file, [&](Reader& r) {
-        quint64 bitCount = 0;
-        return takeField(r, field) && r.getVector(v->types, m_rowCount) &&
-               r.getTexts(v->texts, m_rowCount) && r.peekCount(bitCount) &&
-               (bitCount == 0 || bitCount == m_rowCount) && r.getVector(v->bits, bitCount);
-    });
-    if (!read || std::any_of(v->types.begin(), v->types.end(), [](uint8_t t) { return t > Blob; }))
+    if (!takeStoredPart(m_stored.values, field, m_stored.file, [&](Reader& r) {
+            return takeField(r, field) && r.getValues(*v, m_rowCount);
+        }))
         return false;
     m_values.emplace(field, std::move(v));
+    return true;
+}
+
+bool TableImage::takeStoredCoded(int field) {
+    auto c = std::make_unique<Coded>();
+    quint64 distinct = 0;
+    if (!takeStoredPart(m_stored.coded, field, m_stored.file, [&](Reader& r) {
+            return takeField(r, field) && r.getVector(c->codes, m_rowCount) && r.get(distinct) &&
+                   distinct <= quint64(r.left()) && r.getValues(c->distinct, distinct);
+        }))
+        return false;
+    for (int32_t code : c->codes)
+        if (code < 0 || quint64(code) >= distinct)
+            return false;
+    m_coded.emplace(field, std::move(c));
     return true;
 }
 

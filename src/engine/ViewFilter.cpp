@@ -132,20 +132,78 @@ std::optional<ViewFilter> ViewFilter::parse(const QString& whereTail, const Conn
 std::vector<int> ViewFilter::fields() const {
     std::vector<int> out;
     for (const Condition& c : m_conditions)
-        if (c.kind != Condition::UpperLike || likeMatches(c.pattern, {}))
+        if (c.kind == Condition::UpperLike && likeMatches(c.pattern, {}))
             out.push_back(c.field);
     return out;
 }
 
+namespace {
+
+// The literal of a pattern "%literal%" without wildcards, as the views compose them; empty
+// for any other pattern.
+QByteArrayView substringOf(const QByteArray& pattern) {
+    if (pattern.size() < 3 || !pattern.startsWith('%') || !pattern.endsWith('%'))
+        return {};
+    const QByteArrayView literal = QByteArrayView(pattern).sliced(1, pattern.size() - 2);
+    return literal.contains('%') || literal.contains('_') ? QByteArrayView() : literal;
+}
+
+// Keeps marked the slots whose text contains `needle`. The texts lie end to end, so one
+// search runs over all of them, where a search per slot paid its setting-up a million times.
+void keepContaining(const TableImage::Texts& texts, QByteArrayView needle,
+                    std::vector<uint8_t>& mask) {
+    const char* all = texts.bytes.data();
+    const size_t total = texts.ends.empty() ? 0 : texts.ends.back();
+    const size_t length = size_t(needle.size());
+    uint32_t slot = 0, undecided = 0;
+    for (size_t from = 0; from + length <= total;) {
+        const void* hit = memmem(all + from, total - from, needle.data(), length);
+        if (!hit)
+            break;
+        const size_t at = size_t(static_cast<const char*>(hit) - all);
+        while (texts.ends[slot] <= at)
+            ++slot;
+        if (at + length > texts.ends[slot]) {
+            from = at + 1; // runs on into the next slot's text
+            continue;
+        }
+        std::fill(mask.begin() + undecided, mask.begin() + slot, 0);
+        undecided = slot + 1;
+        from = texts.ends[slot];
+    }
+    std::fill(mask.begin() + undecided, mask.end(), 0);
+}
+
+// Keeps marked the slots whose value `holds`, judged once per distinct value.
+template <typename Holds>
+void keepCoded(const TableImage::Coded& coded, std::vector<uint8_t>& mask, Holds holds) {
+    std::vector<uint8_t> ofCode(coded.distinct.types.size());
+    for (uint32_t code = 0; code < ofCode.size(); ++code)
+        ofCode[code] = holds(coded.distinct, code) ? 1 : 0;
+    for (size_t s = 0; s < mask.size(); ++s)
+        mask[s] &= ofCode[size_t(coded.codes[s])];
+}
+
+} // namespace
+
 std::vector<uint8_t> ViewFilter::matches(TableImage& image) const {
     const uint32_t n = image.rowCount();
     std::vector<uint8_t> mask(n, 1);
+    std::vector<int> coded;
+    for (const Condition& c : m_conditions)
+        if (c.kind != Condition::UpperLike)
+            coded.push_back(c.field);
+    image.loadCoded(coded); // in one pass over the file
     for (const Condition& c : m_conditions) {
         switch (c.kind) {
         case Condition::UpperLike: {
+            const TableImage::Texts& upper = image.upperTexts(c.field);
+            if (const QByteArrayView needle = substringOf(c.pattern); !needle.isEmpty()) {
+                keepContaining(upper, needle, mask);
+                break;
+            }
             // A NULL's upper-cased text is empty: only a pattern that matches an empty text
             // needs to tell it from one.
-            const TableImage::Texts& upper = image.upperTexts(c.field);
             const std::vector<uint8_t>* nullable =
                 likeMatches(c.pattern, {}) ? &image.values(c.field).types : nullptr;
             for (uint32_t s = 0; s < n; ++s)
@@ -154,37 +212,25 @@ std::vector<uint8_t> ViewFilter::matches(TableImage& image) const {
                               likeMatches(c.pattern, upper.at(s));
             break;
         }
-        case Condition::Like: {
-            const TableImage::Values& values = image.values(c.field);
-            const std::vector<uint8_t>& types = values.types;
-            for (uint32_t s = 0; s < n; ++s)
-                if (mask[s])
-                    mask[s] =
-                        types[s] != TableImage::Null && likeMatches(c.pattern, values.texts.at(s));
+        case Condition::Like:
+            keepCoded(image.coded(c.field), mask, [&](const TableImage::Values& v, uint32_t d) {
+                return v.types[d] != TableImage::Null && likeMatches(c.pattern, v.texts.at(d));
+            });
             break;
-        }
-        case Condition::AtLeast: {
-            const TableImage::Values& values = image.values(c.field);
-            const std::vector<uint8_t>& types = values.types;
-            for (uint32_t s = 0; s < n; ++s) {
-                if (!mask[s])
-                    continue;
-                switch (types[s]) {
+        case Condition::AtLeast:
+            keepCoded(image.coded(c.field), mask, [&](const TableImage::Values& v, uint32_t d) {
+                switch (v.types[d]) {
                 case TableImage::Null:
-                    mask[s] = 0;
-                    break;
+                    return false;
                 case TableImage::Integer:
-                    mask[s] = values.bits[s] >= c.least;
-                    break;
+                    return v.bits[d] >= c.least;
                 case TableImage::Real:
-                    mask[s] = values.number(s) >= double(c.least);
-                    break;
+                    return v.number(d) >= double(c.least);
                 default:
-                    break; // texts and blobs sort above every number
+                    return true; // texts and blobs sort above every number
                 }
-            }
+            });
             break;
-        }
         }
     }
     return mask;

@@ -18,7 +18,8 @@ public:
     // holds anything else, which SQLite then evaluates.
     static std::optional<ViewFilter> parse(const QString& whereTail, const Connection& conn);
 
-    // The fields the conditions read.
+    // The fields whose values the conditions read whole; the others they read as codes of
+    // their distinct values, or upper-cased.
     std::vector<int> fields() const;
 
     // One byte per slot of the image: 1 where every condition holds. Throws EngineError.

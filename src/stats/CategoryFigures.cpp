@@ -42,10 +42,15 @@ int CategoryFigures::categoryOf(QByteArrayView kind) const {
 }
 
 void CategoryFigures::addRow(QByteArrayView kind, QByteArrayView issue) {
-    if (m_counts.empty())
+    if (!m_counts.empty())
+        add(categoryOf(kind), IssueText::month(issue));
+}
+
+void CategoryFigures::add(int category, int month) {
+    if (category < 0 || size_t(category) >= m_counts.size())
         return;
-    m_counts[size_t(categoryOf(kind))] += 1;
-    m_monthly.add(IssueText::month(issue));
+    m_counts[size_t(category)] += 1;
+    m_monthly.add(month);
 }
 
 double CategoryFigures::total() const {

@@ -21,6 +21,9 @@ public:
     // Every row counts in exactly one category; a month outside 01..12 is left out of the
     // monthly figures only.
     void addRow(QByteArrayView kind, QByteArrayView issue);
+    // The same row as its category (categoryOf) and month: what a walk that reads each
+    // distinct text once adds.
+    void add(int category, int month);
 
     // The category a text falls into, 0-based.
     int categoryOf(QByteArrayView kind) const;

@@ -18,12 +18,12 @@ public:
     double perIssue(int month) const;
     double rows(int month) const { return m_rows[size_t(month - 1)]; }
     double issues(int month) const { return m_issues[size_t(month - 1)]; }
-    double highestPerIssue() const { return m_highest; }
+    // The highest rows per issue of any month, at least 1.
+    double highestPerIssue() const;
 
     static bool isMonth(int month) { return month >= 1 && month <= 12; }
 
 private:
     std::array<double, 12> m_issues{};
     std::array<double, 12> m_rows{};
-    double m_highest = 1;
 };

@@ -40,20 +40,33 @@ bool RatingFigures::parseRating(QByteArrayView text, int& rating) {
 }
 
 void RatingFigures::addRow(QByteArrayView rubric, QByteArrayView rating, QByteArrayView issue) {
+    const int value = ratingOf(rating);
+    if (value >= 0)
+        add(rubricIndex(rubric), value, IssueText::month(issue));
+}
+
+int RatingFigures::ratingOf(QByteArrayView text) {
     int value = 0;
-    if (!parseRating(rating, value))
+    return parseRating(text, value) ? value : -1;
+}
+
+int RatingFigures::rubricIndex(QByteArrayView rubric) const {
+    for (int k = 0; k < kRubrics; ++k)
+        if (rubric == m_names[size_t(k)])
+            return k;
+    return -1;
+}
+
+void RatingFigures::add(int rubric, int rating, int month) {
+    if (rating < 0 || rating >= kValues)
         return;
-    for (int k = 0; k < kRubrics; ++k) {
-        if (rubric == m_names[size_t(k)]) {
-            m_sum[size_t(k)] += value;
-            m_count[size_t(k)] += 1;
-            break;
-        }
+    if (rubric >= 0 && rubric < kRubrics) {
+        m_sum[size_t(rubric)] += rating;
+        m_count[size_t(rubric)] += 1;
     }
-    const int m = IssueText::month(issue);
-    if (m_monthly.add(m))
-        m_monthSum[size_t(m - 1)] += value;
-    double& entry = m_distribution[size_t(value)];
+    if (m_monthly.add(month))
+        m_monthSum[size_t(month - 1)] += rating;
+    double& entry = m_distribution[size_t(rating)];
     entry += 1;
     if (entry > m_highestDistribution)
         m_highestDistribution = entry;

@@ -23,6 +23,11 @@ public:
     // rating that is not a whole number 0..100, which no chart has a place for. A month
     // outside 01..12 is left out of the monthly figures only.
     void addRow(QByteArrayView rubric, QByteArrayView rating, QByteArrayView issue);
+    // The same row as addRow reads it: the rubric's index (-1 for none of them), the rating
+    // (-1 for none) and the month. A walk that reads each distinct text once adds these.
+    void add(int rubric, int rating, int month);
+    int rubricIndex(QByteArrayView rubric) const;
+    static int ratingOf(QByteArrayView text);
 
     // After the walk: per-rubric averages and the totals over the seven rubrics.
     void finish();

@@ -2,6 +2,7 @@
 #include "TCategoryStatForm.h"
 
 #include "CaptionLabel.h"
+#include "IssueText.h"
 #include "MonthlyChart.h"
 #include "NumberText.h"
 #include "ToolkitPen.h"
@@ -17,13 +18,12 @@ void TCategoryStatForm::resetFigures(const IssueWalk::Result& walk) {
 }
 
 void TCategoryStatForm::walkRows(Query& query) {
-    WalkedField kind(query, m_text.categoryField);
-    WalkedField issue(query, Views::kIssueField);
+    WalkedField<int> kind(query, m_text.categoryField,
+                          [&](QByteArrayView text) { return m_figures.categoryOf(text); });
+    WalkedField<int> month(query, Views::kIssueField,
+                           [](QByteArrayView text) { return IssueText::month(text); });
     // The figures are counts and maxima: the order of the rows does not matter.
-    for (int row : query.rowsInStoredOrder()) {
-        query.moveTo(row);
-        m_figures.addRow(kind.bytes(), issue.bytes());
-    }
+    query.walkStoredOrder([&](uint32_t slot) { m_figures.add(kind.at(slot), month.at(slot)); });
 }
 
 void TCategoryStatForm::showFigures() {

@@ -3,6 +3,7 @@
 
 #include "CaptionLabel.h"
 #include "DistributionChart.h"
+#include "IssueText.h"
 #include "MonthlyChart.h"
 #include "NumberText.h"
 #include "StatControls.h"
@@ -74,14 +75,14 @@ void TForm3::resetFigures(const IssueWalk::Result& walk) {
 }
 
 void TForm3::walkRows(Query& query) {
-    WalkedField rubric(query, Views::games().categoryField);
-    WalkedField rating(query, Views::kRatingField);
-    WalkedField issue(query, Views::kIssueField);
+    WalkedField<int> rubric(query, Views::games().categoryField,
+                            [&](QByteArrayView text) { return m_figures.rubricIndex(text); });
+    WalkedField<int> rating(query, Views::kRatingField, RatingFigures::ratingOf);
+    WalkedField<int> month(query, Views::kIssueField,
+                           [](QByteArrayView text) { return IssueText::month(text); });
     // The figures are sums, counts and maxima: the order of the rows does not matter.
-    for (int row : query.rowsInStoredOrder()) {
-        query.moveTo(row);
-        m_figures.addRow(rubric.bytes(), rating.bytes(), issue.bytes());
-    }
+    query.walkStoredOrder(
+        [&](uint32_t slot) { m_figures.add(rubric.at(slot), rating.at(slot), month.at(slot)); });
     m_figures.finish();
 }
 

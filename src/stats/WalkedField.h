@@ -4,28 +4,40 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <functional>
+#include <vector>
 
-// The text of one field of the query's current row, as UTF-8, for a walk over every row.
-// Fields the query keeps for walks are read without a copy; any other field is read
-// through the query into a buffer reused from row to row.
-class WalkedField {
+// What a walk over every row in stored order makes of one field's UTF-8 text, by slot. For a
+// field the query keeps for walks it is made once per distinct text; any other field is read
+// through the query row by row.
+template <typename T> class WalkedField {
 public:
-    WalkedField(const Query& query, const QString& name)
-        : m_query(query), m_cached(query.cachedFieldIndex(name)),
-          m_field(m_cached < 0 ? query.fieldIndex(name) : -1) {}
+    using Read = std::function<T(QByteArrayView)>;
 
-    QByteArrayView bytes() {
-        if (m_cached >= 0)
-            return m_query.cachedBytes(m_cached);
-        if (m_field < 0 || m_query.eof())
-            return {};
-        m_buffer = m_query.fieldText(m_field).toUtf8();
-        return m_buffer;
+    WalkedField(const Query& query, const QString& name, Read read)
+        : m_query(query), m_read(std::move(read)) {
+        if (const TableImage::Coded* c = query.cachedCoded(query.cachedFieldIndex(name))) {
+            m_codes = c->codes.data();
+            m_ofCode.reserve(c->distinct.types.size());
+            for (uint32_t code = 0; code < c->distinct.types.size(); ++code)
+                m_ofCode.push_back(m_read(c->distinct.texts.at(code)));
+        } else {
+            m_field = query.fieldIndex(name);
+        }
+    }
+
+    T at(uint32_t slot) {
+        if (m_codes)
+            return m_ofCode[size_t(m_codes[slot])];
+        m_buffer = m_field < 0 ? QByteArray() : m_query.valueAtSlot(slot, m_field).toUtf8();
+        return m_read(m_buffer);
     }
 
 private:
     const Query& m_query;
-    int m_cached;
-    int m_field;
+    Read m_read;
+    const int32_t* m_codes = nullptr;
+    std::vector<T> m_ofCode;
+    int m_field = -1;
     QByteArray m_buffer;
 };

@@ -188,6 +188,7 @@ private slots:
     void sortsBuiltAsideMatchSqlite();
     void largeStoredPartsCarryOver();
     void exactUpperTitles();
+    void titleSearchStaysWithinEachRow();
     void fieldNamedRowidKeepsRecordsApart();
     void tableWithoutRowIdsIsRefused_data();
     void tableWithoutRowIdsIsRefused();
@@ -456,6 +457,28 @@ void ViewEvaluationTest::exactUpperTitles() {
     runSql(path, QStringLiteral("UPDATE Odd SET TITEL = 'Straße' WHERE TITEL = 'Arger'"));
     for (const QString& title : titles)
         QCOMPARE(matches(title), reference(title));
+}
+
+void ViewEvaluationTest::titleSearchStaysWithinEachRow() {
+    // Upper-cased titles lie end to end in memory: a fragment found across two neighbouring
+    // titles ("xAB" + "CDy") matches neither, one at a title's very start or end does.
+    const QString dir = m_root.path() + QStringLiteral("/within");
+    QVERIFY(QDir().mkpath(dir));
+    const QString path = dir + QStringLiteral("/Odd.DB");
+    TestSupport::Rows rows;
+    for (const char* title : {"xab", "CDy", "\\N", "", "abcd", "B", "cd", "ab", "ßa", "Ssa"})
+        rows.push_back({title, "Demo", "1", "1997/10", "1"});
+    TestSupport::makeTable(path, QStringLiteral("Odd"), kOddSchema, rows);
+    for (const QString& fragment :
+         {"BC", "BCD", "ABCD", "DAB", "YAB", "B", "AB", "X", "CD", "DYX", "SSA", "ASS", "AC"}) {
+        const QString like = u'%' + fragment + u'%';
+        QCOMPARE(engineRowids({EngineFixture::selectFrom(path),
+                               QStringLiteral("WHERE UPPER(TITEL) LIKE ") + dialectQuoted(like),
+                               QStringLiteral("ORDER BY TITEL")}),
+                 sqliteRowids(path, QStringLiteral("SELECT rowid FROM Odd WHERE upper(TITEL) LIKE "
+                                                   "%1 ORDER BY TITEL COLLATE VANTORA, rowid")
+                                        .arg(sqlQuoted(like))));
+    }
 }
 
 void ViewEvaluationTest::fieldNamedRowidKeepsRecordsApart() {
