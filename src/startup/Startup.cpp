@@ -118,6 +118,9 @@ int runVantora(int argc, char** argv) {
             fflush(stderr);
         };
         if (outcome == StartupOutcome::Running) {
+            // The window is exposed, and the grid laid out, through events: only then does a
+            // paint read and show the rows.
+            QCoreApplication::processEvents();
             Form1->repaint();
             reportPeak();
             QCoreApplication::processEvents();
