@@ -278,6 +278,10 @@ std::shared_ptr<const TitleIndex> Connection::titleIndex(int field) {
     }
 }
 
+bool Connection::SortRun::bringsHead(const TableImage::SortSpec& spec) const {
+    return std::find(heads.begin(), heads.end(), spec) != heads.end();
+}
+
 bool Connection::SortRun::brings(const TableImage::SortSpec& spec) const {
     if (std::find(orders.begin(), orders.end(), spec) != orders.end())
         return true;
@@ -311,6 +315,23 @@ void Connection::prepareSorts(const std::vector<int>& rankFields,
             run.orders.push_back(spec);
     if (run.rankFields.empty() && run.orders.empty())
         return;
+    startRun(std::move(run));
+}
+
+void Connection::prepareHead(const TableImage::SortSpec& spec, uint32_t rows) {
+    const std::shared_ptr<TableImage> current = image();
+    if (m_imageKey.isEmpty() || current->hasHead(spec, rows) || current->knowsFirstOfAll(spec) ||
+        std::any_of(m_sortRuns.begin(), m_sortRuns.end(), [&](const SortRun& r) {
+            return r.stamp == m_imageStamp && r.bringsHead(spec);
+        }))
+        return;
+    SortRun run;
+    run.heads.push_back(spec);
+    run.headRows = rows;
+    startRun(std::move(run));
+}
+
+void Connection::startRun(SortRun run) {
     run.stamp = m_imageStamp;
     run.contentKey = m_imageKey;
     run.cancelled = std::make_shared<std::atomic<bool>>(false);
@@ -323,6 +344,8 @@ void Connection::prepareSorts(const std::vector<int>& rankFields,
     request.contentKey = m_imageKey;
     request.rankFields = run.rankFields;
     request.orders = run.orders;
+    request.heads = run.heads;
+    request.headRows = run.headRows;
     run.result =
         std::async(std::launch::async, [request, turn = BuildTurns::take(),
                                         cancelled = run.cancelled, self = weak_from_this()] {
@@ -382,8 +405,16 @@ void Connection::adoptSorts() {
 }
 
 bool Connection::awaitSorts(const TableImage::SortSpec& spec) {
+    return awaitRun([&](const SortRun& r) { return r.brings(spec); });
+}
+
+bool Connection::awaitHead(const TableImage::SortSpec& spec) {
+    return awaitRun([&](const SortRun& r) { return r.bringsHead(spec); });
+}
+
+template <typename Brings> bool Connection::awaitRun(Brings brings) {
     const auto run = std::find_if(m_sortRuns.begin(), m_sortRuns.end(), [&](const SortRun& r) {
-        return r.stamp == m_imageStamp && r.brings(spec);
+        return r.stamp == m_imageStamp && brings(r);
     });
     if (run == m_sortRuns.end())
         return false;

@@ -70,9 +70,14 @@ public:
     // free (adoptSorts), or when it is first needed (awaitSorts).
     void prepareSorts(const std::vector<int>& rankFields,
                       const std::vector<TableImage::SortSpec>& orders);
+    // Begins reading the first `rows` rows of a sort over every row the same way, when the
+    // image has not got them and no running build brings them.
+    void prepareHead(const TableImage::SortSpec& spec, uint32_t rows);
     // Waits for a running build that brings the order of `spec`, or the ranks of all its
     // fields, and takes it in. False when no such build runs.
     bool awaitSorts(const TableImage::SortSpec& spec);
+    // The same for a build that brings the first rows of `spec`.
+    bool awaitHead(const TableImage::SortSpec& spec);
     // Takes in what finished builds brought, for the file as it stands now, and keeps it in the
     // cache folder; an image no result reads is let go of then.
     void adoptSorts();
@@ -110,10 +115,15 @@ private:
         QByteArray contentKey;
         std::vector<int> rankFields;
         std::vector<TableImage::SortSpec> orders;
+        std::vector<TableImage::SortSpec> heads;
+        uint32_t headRows = 0;
         std::shared_ptr<std::atomic<bool>> cancelled;
         std::shared_future<std::shared_ptr<TableImage>> result;
         bool brings(const TableImage::SortSpec& spec) const;
+        bool bringsHead(const TableImage::SortSpec& spec) const;
     };
     std::vector<SortRun> m_sortRuns;
+    void startRun(SortRun run);
+    template <typename Brings> bool awaitRun(Brings brings);
     TitleIndexBuild& startTitleIndex(int field, qint64 stamp);
 };

@@ -126,7 +126,9 @@ void Query::open() {
             // sort. Any other result is put in order now.
             const bool all = m_pendingHits == m_image->rowCount();
             m_headFromSqlite =
-                all && !m_image->knowsFirstOfAll(m_sortFields) &&
+                all &&
+                (m_image->hasHead(m_sortFields, kHeadRows) ||
+                 !m_image->knowsFirstOfAll(m_sortFields)) &&
                 !std::all_of(m_sortFields.begin(), m_sortFields.end(),
                              [&](const auto& key) { return m_image->hasRanks(key.first); });
             if (m_image->hasOrder(m_sortFields) || !all)
@@ -173,12 +175,25 @@ void Query::prepareOrder() {
     }
 }
 
+void Query::prepareFirstRows() {
+    try {
+        prepare();
+        if (m_filter && m_filter->selectsAll() && !m_sortFields.empty())
+            m_conn->prepareHead(m_sortFields, kHeadRows);
+    } catch (const EngineError&) {
+        // Then they are read when the result is opened, which reports the fault.
+    }
+}
+
 uint32_t Query::slotAt(int row) const {
     if (row < 0 || size_t(row) >= size_t(recordCount()))
         throw std::out_of_range("Query row");
     if (m_pending && m_headFromSqlite && size_t(row) < kHeadRows) {
         if (!m_headRead) {
             m_headRead = true;
+            // Read on a thread of its own when it was begun there.
+            if (!m_image->hasHead(m_sortFields, kHeadRows))
+                m_conn->awaitHead(m_sortFields);
             m_head = m_image->headOfAll(m_sortFields, kHeadRows);
         }
         if (size_t(row) < m_head.size())

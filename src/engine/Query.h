@@ -45,6 +45,9 @@ public:
     // Begins building that order on a thread of its own, for a result whose rows past the
     // first ones will be read.
     void prepareOrder();
+    // Begins reading the first rows of a prepared statement over every row on a thread of its
+    // own, for a result opened later: a start looks up several tables' latest issues at once.
+    void prepareFirstRows();
     QStringList fieldNames() const;
     int fieldCount() const;
     int fieldIndex(const QString& name) const; // case-insensitive, -1 when missing

@@ -3,6 +3,7 @@
 #include "BuildTurns.h"
 #include "EngineError.h"
 #include "ImageCache.h"
+#include "SqlFunctions.h"
 
 #include <QFile>
 #include <algorithm>
@@ -34,6 +35,8 @@ std::shared_ptr<TableImage> run(const Request& request, uint64_t turn,
                         SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
         return nullptr;
     sqlite3_busy_timeout(c.db, 2000);
+    // The first rows of a sort are read through SQLite with the engine's collation.
+    SqlFunctions::registerAll(c.db);
     sqlite3_progress_handler(c.db, 10000, stopWhenCancelled,
                              const_cast<std::atomic<bool>*>(&cancelled));
     std::vector<int> fields = request.rankFields;
@@ -48,6 +51,8 @@ std::shared_ptr<TableImage> run(const Request& request, uint64_t turn,
         if (sqlite3_exec(c.db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
             return nullptr;
         built->loadRanks(fields);
+        for (const TableImage::SortSpec& spec : request.heads)
+            built->headOfAll(spec, request.headRows);
         const bool same = ImageCache::contentKey(request.databaseFile, request.table,
                                                  request.fields) == request.contentKey;
         sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr);

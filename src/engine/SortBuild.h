@@ -24,6 +24,9 @@ struct Request {
     QByteArray contentKey;
     std::vector<int> rankFields;
     std::vector<TableImage::SortSpec> orders;
+    // Sorts over every row whose first `headRows` rows are read (TableImage::headOfAll).
+    std::vector<TableImage::SortSpec> heads;
+    uint32_t headRows = 0;
 };
 
 // The parts asked for, in an image of their own that holds no values, for TableImage::adopt.

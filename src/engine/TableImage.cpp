@@ -677,6 +677,12 @@ int64_t TableImage::firstMarked(const SortSpec& spec, const std::vector<uint8_t>
 }
 
 std::vector<uint32_t> TableImage::headOfAll(const SortSpec& spec, uint32_t count) {
+    if (!m_rowidsRead)
+        load({});
+    if (hasHead(spec, count)) {
+        const std::vector<uint32_t>& read = m_heads.at(spec).second;
+        return {read.begin(), read.begin() + std::min<size_t>(count, read.size())};
+    }
     QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY ")
                       .arg(m_rowIdName, LocalSqlTranslator::sqlIdentifier(m_table));
     for (const auto& [field, desc] : spec) {
@@ -698,6 +704,7 @@ std::vector<uint32_t> TableImage::headOfAll(const SortSpec& spec, uint32_t count
         cannotRead(m_db);
     if (!head.empty() && m_firstOfAll.emplace(spec, head.front()).second)
         m_newParts = true;
+    m_heads[spec] = {count, head};
     return head;
 }
 
@@ -717,6 +724,12 @@ bool TableImage::adopt(TableImage& built) {
             m_orders.emplace(spec, std::move(order));
             m_newParts = true;
         }
+    for (auto& [spec, head] : built.m_heads)
+        if (!hasHead(spec, head.first))
+            m_heads[spec] = std::move(head);
+    for (const auto& [spec, first] : built.m_firstOfAll)
+        if (m_firstOfAll.emplace(spec, first).second)
+            m_newParts = true;
     return true;
 }
 

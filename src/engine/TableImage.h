@@ -103,6 +103,11 @@ public:
     // the whole order is built, read without holding any values. A row added since the image
     // was taken is left out. The first is kept as the sort's first of all slots.
     std::vector<uint32_t> headOfAll(const SortSpec& spec, uint32_t count);
+    // Whether the first `count` slots of the sort were read already (here or by a build).
+    bool hasHead(const SortSpec& spec, uint32_t count) const {
+        const auto it = m_heads.find(spec);
+        return it != m_heads.end() && it->second.first >= count;
+    }
     bool knowsFirstOfAll(const SortSpec& spec) const { return m_firstOfAll.count(spec) != 0; }
     // ORDER BY's comparison of two slots' values of one field: -1, 0 or 1.
     static int compareValues(const Values& v, uint32_t a, uint32_t b);
@@ -144,8 +149,8 @@ public:
     // that turns out damaged when read is built anew.
     bool readFrom(const QString& path);
 
-    // Takes the ranks and orders another image of the same rows built (SortBuild) that this
-    // one has not got; false, taking nothing, when the rows differ.
+    // Takes the ranks, orders and first rows another image of the same rows built (SortBuild)
+    // that this one has not got; false, taking nothing, when the rows differ.
     bool adopt(TableImage& built);
 
     // Slots whose upper-cased field equals `upperText` exactly, ascending.
@@ -198,4 +203,6 @@ private:
     std::map<int, std::unique_ptr<Coded>> m_coded;
     std::map<SortSpec, std::vector<uint32_t>> m_orders;
     std::map<SortSpec, uint32_t> m_firstOfAll; // the first slot of each sort, every slot marked
+    // The first slots of sorts over every row, with the count asked for.
+    std::map<SortSpec, std::pair<uint32_t, std::vector<uint32_t>>> m_heads;
 };

@@ -22,6 +22,9 @@ public:
     // their distinct values, or upper-cased.
     std::vector<int> fields() const;
 
+    // Whether there is no condition at all.
+    bool selectsAll() const { return m_conditions.empty(); }
+
     // One byte per slot of the image: 1 where every condition holds. Throws EngineError.
     std::vector<uint8_t> matches(TableImage& image) const;
 

@@ -15,6 +15,7 @@
 #include "IssueText.h"
 #include "Picture.h"
 #include "StripPicture.h"
+#include "ViewQuery.h"
 #include "ViewQueryRunner.h"
 #include "Views.h"
 #include "WindowLinks.h"
@@ -256,6 +257,7 @@ void TForm1::FormShow() {
     const Latest order[] = {{&Views::tips(), &s.TipsLastMonth, &s.TipsLastYear},
                             {&Views::disc(), &s.DiscLastMonth, &s.DiscLastYear},
                             {&Views::games(), &s.GamesLastMonth, &s.GamesLastYear}};
+    const std::vector<std::unique_ptr<Query>> ahead = readFirstRowsAhead();
     for (const Latest& l : order) {
         InitTable(l.view->name);
         s.SortField = QStringLiteral("AUSGABE");
@@ -277,6 +279,39 @@ void TForm1::FormShow() {
     // The first rows show at once; the rest are put in order meanwhile.
     Query1.prepareOrder();
     FormatTable(s.CurrentView);
+}
+
+std::vector<std::unique_ptr<Query>> TForm1::readFirstRowsAhead() {
+    // A first start reads the first rows of each statement below from the whole table. The
+    // other tables' are read on a thread of their own while the games table's are read here;
+    // the results kept open hold on to what was read until the statements run.
+    const AppState& s = State();
+    std::vector<std::unique_ptr<Query>> ahead;
+    const auto statement = [&](const ViewDefinition& view, const QString& field,
+                               const QString& direction) {
+        auto q = std::make_unique<Query>();
+        q->setDatabaseDir(s.DataDir);
+        q->setSql(
+            ViewQuery::compose({s.DataDir, view.tableFile, view.name, {}, {}, field, direction})
+                .lines);
+        return q;
+    };
+    for (const ViewDefinition* view : {&Views::tips(), &Views::disc()}) {
+        ahead.push_back(statement(*view, QStringLiteral("AUSGABE"), QStringLiteral(" DESC")));
+        ahead.back()->prepareFirstRows();
+    }
+    ahead.push_back(statement(Views::games(), QStringLiteral("AUSGABE"), QStringLiteral(" DESC")));
+    ahead.push_back(statement(Views::games(), QStringLiteral("TITEL"), QString()));
+    for (auto it = ahead.end() - 2; it != ahead.end(); ++it) {
+        try {
+            (*it)->open();
+            if ((*it)->recordCount() > 0)
+                (*it)->rowId(0);
+        } catch (const EngineError&) {
+            // The statement reports it when it runs.
+        }
+    }
+    return ahead;
 }
 
 void TForm1::prepareLookups() {
