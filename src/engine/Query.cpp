@@ -38,7 +38,7 @@ void Query::close() {
     m_headFromSqlite = false;
     m_headRead = false;
     m_cachedFields.clear();
-    m_cachedValues.clear();
+    m_cachedCoded.clear();
     // What the result built (sort orders, fields read, the first row) is kept for later starts
     // once it is done with, in one write.
     if (m_image && m_conn)
@@ -141,7 +141,7 @@ void Query::open() {
         m_cachedFields.clear();
         for (const QString& name : std::as_const(m_cachedNames))
             m_cachedFields.push_back(m_conn->fieldIndex(name));
-        m_cachedValues.assign(m_cachedFields.size(), nullptr);
+        m_cachedCoded.assign(m_cachedFields.size(), nullptr);
     } catch (const EngineError&) {
         close();
         throw;
@@ -275,7 +275,7 @@ int Query::cachedFieldIndex(const QString& name) const {
 const TableImage::Coded* Query::cachedCoded(int cachedField) const {
     if (!m_open || cachedField < 0 || size_t(cachedField) >= m_cachedFields.size())
         return nullptr;
-    const TableImage::Coded*& coded = m_cachedValues[size_t(cachedField)];
+    const TableImage::Coded*& coded = m_cachedCoded[size_t(cachedField)];
     if (!coded) {
         // Read when a walk first asks, all cached fields in one pass over the file, unless the
         // image holds this one already.

@@ -127,7 +127,7 @@ private:
     uint32_t slotAt(int row) const;
     std::vector<int> m_cachedFields; // field index of each cached name
     // Each cached field's distinct texts, once the first walk asked for them.
-    mutable std::vector<const TableImage::Coded*> m_cachedValues;
+    mutable std::vector<const TableImage::Coded*> m_cachedCoded;
     // ORDER BY done by the engine over precomputed value ranks (fields by index, descending).
     std::vector<std::pair<int, bool>> m_sortFields;
     // The WHERE part when the engine evaluates it itself.

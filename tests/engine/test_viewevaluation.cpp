@@ -383,7 +383,7 @@ void ViewEvaluationTest::sortsBuiltAsideMatchSqlite() {
 
 void ViewEvaluationTest::largeStoredPartsCarryOver() {
     // A later cache file copies the parts of the earlier one not read since: a field of
-    // several megabytes, not a whole number of them, arrives byte for byte.
+    // several megabytes, not a whole number of them, and a coded field arrive byte for byte.
     TestSupport::Rows rows;
     for (int i = 0; i < 30011; ++i)
         rows << QStringList{QStringLiteral("Titel %1 ").arg(i).repeated(9 + i % 5),
@@ -402,6 +402,7 @@ void ViewEvaluationTest::largeStoredPartsCarryOver() {
     };
     TableImage first(db, QStringLiteral("Large"), fields, QStringLiteral("rowid"));
     first.load({0});
+    first.loadCoded({1});
     QVERIFY(first.values(0).texts.bytes.size() > 3u << 20);
     QVERIFY(write(first, m_root.path() + QStringLiteral("/first.image")));
     TableImage second(db, QStringLiteral("Large"), fields, QStringLiteral("rowid"));
@@ -416,6 +417,9 @@ void ViewEvaluationTest::largeStoredPartsCarryOver() {
     QVERIFY(later.values(0).texts.bytes == first.values(0).texts.bytes);
     QVERIFY(later.values(0).texts.ends == first.values(0).texts.ends);
     QVERIFY(later.values(1).bits == second.values(1).bits);
+    QVERIFY(later.coded(1).codes == first.coded(1).codes);
+    QVERIFY(later.coded(1).distinct.bits == first.coded(1).distinct.bits);
+    QCOMPARE(later.coded(1).distinct.types.size(), 97u);
 }
 
 void ViewEvaluationTest::exactUpperTitles() {
