@@ -53,8 +53,10 @@ export XDG_CACHE_HOME=$HOME/.cache XDG_RUNTIME_DIR=$work/runtime
 export QT_QPA_PLATFORM=xcb LANG=C.UTF-8
 unset QT_SCALE_FACTOR SESSION_MANAGER
 
-# The server picks a free display number and writes it out once it accepts connections.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -ac -nolisten tcp 3>"$work/display" \
+# The server picks a free display number and writes it out once it accepts connections. It
+# must not reset when its last client goes: without a window manager that happens between the
+# first and the second start, and a program connecting meanwhile finds no display.
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -ac -nolisten tcp 3>"$work/display" \
     >"$logs/xvfb-$wm.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
