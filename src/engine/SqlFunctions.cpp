@@ -224,16 +224,22 @@ QByteArray upperUtf8(QByteArrayView text) {
     return Capitals::ofUtf8(text);
 }
 
+std::optional<QByteArrayView> substringPattern(QByteArrayView pattern) {
+    if (pattern.size() < 2 || pattern.front() != '%' || pattern.back() != '%')
+        return std::nullopt;
+    const QByteArrayView literal = pattern.sliced(1, pattern.size() - 2);
+    if (hasWildcard(literal))
+        return std::nullopt;
+    return literal;
+}
+
 bool likeMatch(QByteArrayView pattern, QByteArrayView text) {
-    // The program's own patterns are "%literal%": a plain substring search.
-    if (pattern.size() >= 2 && pattern.front() == '%' && pattern.back() == '%' &&
-        !hasWildcard(pattern.sliced(1, pattern.size() - 2))) {
-        QByteArrayView needle = pattern.sliced(1, pattern.size() - 2);
-        if (needle.isEmpty())
+    if (const std::optional<QByteArrayView> needle = substringPattern(pattern)) {
+        if (needle->isEmpty())
             return true;
-        if (needle.size() > text.size())
+        if (needle->size() > text.size())
             return false;
-        return memmem(text.data(), text.size(), needle.data(), needle.size()) != nullptr;
+        return memmem(text.data(), text.size(), needle->data(), needle->size()) != nullptr;
     }
     // General case: iterative matching with one backtrack point for the latest %.
     const char* p = pattern.data();

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <cstdint>
+#include <optional>
 
 struct sqlite3;
 
@@ -15,6 +16,9 @@ void registerAll(sqlite3* db);
 
 // Case-sensitive LIKE with % and _ over UTF-8 (exposed for tests and fuzzing).
 bool likeMatch(QByteArrayView pattern, QByteArrayView text);
+// The literal of a pattern "%literal%" with no other wildcard, which LIKE matches as a plain
+// substring search (the program's own patterns); nothing for any other pattern.
+std::optional<QByteArrayView> substringPattern(QByteArrayView pattern);
 
 // Upper-cases every letter of a UTF-8 text whose capital is one letter (Capitals::ofUtf8).
 QByteArray upperUtf8(QByteArrayView text);

@@ -139,15 +139,6 @@ std::vector<int> ViewFilter::fields() const {
 
 namespace {
 
-// The literal of a pattern "%literal%" without wildcards, as the views compose them; empty
-// for any other pattern.
-QByteArrayView substringOf(const QByteArray& pattern) {
-    if (pattern.size() < 3 || !pattern.startsWith('%') || !pattern.endsWith('%'))
-        return {};
-    const QByteArrayView literal = QByteArrayView(pattern).sliced(1, pattern.size() - 2);
-    return literal.contains('%') || literal.contains('_') ? QByteArrayView() : literal;
-}
-
 // Keeps marked the slots whose text contains `needle`. The texts lie end to end, so one
 // search runs over all of them, where a search per slot paid its setting-up a million times.
 void keepContaining(const TableImage::Texts& texts, QByteArrayView needle,
@@ -198,8 +189,9 @@ std::vector<uint8_t> ViewFilter::matches(TableImage& image) const {
         switch (c.kind) {
         case Condition::UpperLike: {
             const TableImage::Texts& upper = image.upperTexts(c.field);
-            if (const QByteArrayView needle = substringOf(c.pattern); !needle.isEmpty()) {
-                keepContaining(upper, needle, mask);
+            if (const auto needle = SqlFunctions::substringPattern(c.pattern);
+                needle && !needle->isEmpty()) {
+                keepContaining(upper, *needle, mask);
                 break;
             }
             // A NULL's upper-cased text is empty: only a pattern that matches an empty text
