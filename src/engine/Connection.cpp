@@ -290,16 +290,18 @@ bool Connection::SortRun::brings(const TableImage::SortSpec& spec) const {
     });
 }
 
+template <typename Brings>
+std::vector<Connection::SortRun>::iterator Connection::runBringing(Brings brings) {
+    return std::find_if(m_sortRuns.begin(), m_sortRuns.end(),
+                        [&](const SortRun& r) { return r.stamp == m_imageStamp && brings(r); });
+}
+
 void Connection::prepareSorts(const std::vector<int>& rankFields,
                               const std::vector<TableImage::SortSpec>& orders) {
     const std::shared_ptr<TableImage> current = image();
     if (m_imageKey.isEmpty())
         return; // a file in WAL mode cannot be told unchanged: built when needed
-    const auto running = [&](auto&& brought) {
-        return std::any_of(m_sortRuns.begin(), m_sortRuns.end(), [&](const SortRun& run) {
-            return run.stamp == m_imageStamp && brought(run);
-        });
-    };
+    const auto running = [&](auto&& brought) { return runBringing(brought) != m_sortRuns.end(); };
     SortRun run;
     for (int field : rankFields)
         if (field >= 0 && field < m_fields.size() && !current->hasRanks(field) &&
@@ -321,9 +323,7 @@ void Connection::prepareSorts(const std::vector<int>& rankFields,
 void Connection::prepareHead(const TableImage::SortSpec& spec, uint32_t rows) {
     const std::shared_ptr<TableImage> current = image();
     if (m_imageKey.isEmpty() || current->hasHead(spec, rows) || current->knowsFirstOfAll(spec) ||
-        std::any_of(m_sortRuns.begin(), m_sortRuns.end(), [&](const SortRun& r) {
-            return r.stamp == m_imageStamp && r.bringsHead(spec);
-        }))
+        runBringing([&](const SortRun& r) { return r.bringsHead(spec); }) != m_sortRuns.end())
         return;
     SortRun run;
     run.heads.push_back(spec);
@@ -413,9 +413,7 @@ bool Connection::awaitHead(const TableImage::SortSpec& spec) {
 }
 
 template <typename Brings> bool Connection::awaitRun(Brings brings) {
-    const auto run = std::find_if(m_sortRuns.begin(), m_sortRuns.end(), [&](const SortRun& r) {
-        return r.stamp == m_imageStamp && brings(r);
-    });
+    const auto run = runBringing(brings);
     if (run == m_sortRuns.end())
         return false;
     run->result.wait();

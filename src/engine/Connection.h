@@ -124,6 +124,8 @@ private:
     };
     std::vector<SortRun> m_sortRuns;
     void startRun(SortRun run);
+    // The running build for the image as it stands that `brings`, or the end.
+    template <typename Brings> std::vector<SortRun>::iterator runBringing(Brings brings);
     template <typename Brings> bool awaitRun(Brings brings);
     TitleIndexBuild& startTitleIndex(int field, qint64 stamp);
 };
