@@ -8,6 +8,7 @@
 #include "PreparedStatement.h"
 #include "SortBuild.h"
 #include "SqlFunctions.h"
+#include "SqliteMessage.h"
 #include "TableImage.h"
 #include "TitleIndex.h"
 
@@ -106,9 +107,8 @@ std::shared_ptr<Connection> Connection::open(const QString& rawPath) {
         (c->m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(QFile::encodeName(databaseFile).constData(), &c->m_db, flags, nullptr) !=
         SQLITE_OK) {
-        QString msg = c->m_db ? QString::fromUtf8(sqlite3_errmsg(c->m_db)) : QString();
-        throw EngineError(QStringLiteral("Die Tabellendatei %1 kann nicht geöffnet werden: \"%2\"")
-                              .arg(rawPath, msg));
+        throw EngineError(QStringLiteral("Die Tabellendatei %1 kann nicht geöffnet werden: %2")
+                              .arg(rawPath, SqliteMessage::lastError(c->m_db)));
     }
     sqlite3_extended_result_codes(c->m_db, 1);
     sqlite3_busy_timeout(c->m_db, 2000);
@@ -186,16 +186,15 @@ int Connection::fieldIndex(const QString& name) const {
 void Connection::exec(const char* sql) {
     char* err = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        QString msg = QStringLiteral("Datenbankfehler: \"%1\"")
-                          .arg(QString::fromUtf8(err ? err : "unbekannter Fehler"));
+        QString msg = QStringLiteral("Datenbankfehler: ") +
+                      SqliteMessage::text(sqlite3_extended_errcode(m_db), err);
         sqlite3_free(err);
         throw EngineError(msg);
     }
 }
 
 void Connection::raise(const QString& context) const {
-    throw EngineError(context + QStringLiteral(": \"") + QString::fromUtf8(sqlite3_errmsg(m_db)) +
-                      u'"');
+    throw EngineError(context + QStringLiteral(": ") + SqliteMessage::lastError(m_db));
 }
 
 qint64 Connection::changeStamp() {

@@ -3,6 +3,7 @@
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
 #include "PreparedStatement.h"
+#include "SqliteMessage.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -307,8 +308,7 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
     // The insert is finalized before the file closes: an open statement keeps it open.
     PreparedStatement insert;
     const auto fail = [&](const QString& what) {
-        const QString msg =
-            what + QStringLiteral(": \"") + QString::fromUtf8(sqlite3_errmsg(db)) + u'"';
+        const QString msg = what + QStringLiteral(": ") + SqliteMessage::lastError(db);
         insert.finalize();
         sqlite3_close(db);
         QFile::remove(sqlitePath);

@@ -4,6 +4,7 @@
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
 #include "PreparedStatement.h"
+#include "SqliteMessage.h"
 #include "TableImage.h"
 
 #include <algorithm>
@@ -100,8 +101,8 @@ void Query::prepare() {
                         (engineSorts ? t.whereTail : t.tail);
     PreparedStatement st(conn->handle(), sql);
     if (!st)
-        throw EngineError(QStringLiteral("Ungültige Anweisung: \"%1\"")
-                              .arg(QString::fromUtf8(sqlite3_errmsg(conn->handle()))));
+        throw EngineError(QStringLiteral("Ungültige Anweisung: %1")
+                              .arg(SqliteMessage::lastError(conn->handle())));
     m_conn = conn;
     m_stmt = std::move(st);
     m_prepared = true;
@@ -218,7 +219,7 @@ void Query::stepThroughSqlite() {
     }
     sqlite3_reset(m_stmt);
     if (rc != SQLITE_DONE)
-        throw EngineError(QString::fromUtf8(sqlite3_errmsg(m_conn->handle())));
+        throw EngineError(SqliteMessage::lastError(m_conn->handle()));
 }
 
 void Query::sortResult() {

@@ -5,6 +5,7 @@
 #include "LocalSqlTranslator.h"
 #include "PreparedStatement.h"
 #include "RecordConflict.h"
+#include "SqliteMessage.h"
 #include "TableFileCheck.h"
 
 #include <QFileInfo>
@@ -578,8 +579,8 @@ void Table::commitBatch() {
     if (sqlite3_get_autocommit(db)) {
         failure = QStringLiteral("Die Datensätze konnten nicht gespeichert werden");
     } else if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        failure = QStringLiteral("Die Datensätze können nicht gespeichert werden: \"%1\"")
-                      .arg(QString::fromUtf8(sqlite3_errmsg(db)));
+        failure = QStringLiteral("Die Datensätze können nicht gespeichert werden: %1")
+                      .arg(SqliteMessage::lastError(db));
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     }
     if (failure.isEmpty()) {

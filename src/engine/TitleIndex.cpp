@@ -5,6 +5,7 @@
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
 #include "PreparedStatement.h"
+#include "SqliteMessage.h"
 
 #include <QFile>
 #include <algorithm>
@@ -20,8 +21,8 @@ struct ReadConnection {
         sqlite3_close_v2(db);
     }
     [[noreturn]] void fail() const {
-        throw EngineError(QStringLiteral("Die Tabelle kann nicht gelesen werden: \"%1\"")
-                              .arg(QString::fromUtf8(db ? sqlite3_errmsg(db) : "")));
+        throw EngineError(QStringLiteral("Die Tabelle kann nicht gelesen werden: %1")
+                              .arg(SqliteMessage::lastError(db)));
     }
 };
 

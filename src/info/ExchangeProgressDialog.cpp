@@ -42,6 +42,13 @@ void ExchangeProgressDialog::show(qsizetype total) {
     m_dialog->setAutoClose(false);
     m_dialog->setAutoReset(false);
     QObject::connect(m_dialog, &QProgressDialog::canceled, [this] { m_cancelled = true; });
+    // Centred over the window the work was started from, whichever way it was started.
+    if (m_parent) {
+        m_dialog->adjustSize();
+        QRect place = m_dialog->geometry();
+        place.moveCenter(m_parent->window()->geometry().center());
+        m_dialog->move(place.topLeft());
+    }
     m_dialog->show();
     // The work keeps the hourglass; over this window the pointer is an arrow for the button.
     QApplication::setOverrideCursor(Qt::ArrowCursor);

@@ -26,9 +26,12 @@ Selection wellFormedIssues(const TextExchange::ImportText& text, int issueField,
     return out;
 }
 
-QString successText(int stored, int cutAtLine, const QList<int>& refusedLines) {
-    QString text = QStringLiteral("Import erfolgreich abgeschlossen.") + u'\r' +
-                   QString::number(stored) + QStringLiteral(" Datensätze eingefügt.");
+QString reportText(bool cancelled, int stored, int cutAtLine, const QList<int>& refusedLines) {
+    QString text = (cancelled ? QStringLiteral("Import abgebrochen.")
+                              : QStringLiteral("Import erfolgreich abgeschlossen.")) +
+                   u'\r' + QString::number(stored) + QStringLiteral(" Datensätze eingefügt.");
+    if (cancelled)
+        text += u'\r' + QStringLiteral("Der Rest der Datei wurde nicht übernommen.");
     if (cutAtLine > 0)
         text += u'\r' +
                 QStringLiteral("Der Rest der Datei nach dem Dateiende-Zeichen in Zeile %1 wurde "

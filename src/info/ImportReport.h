@@ -18,8 +18,9 @@ struct Selection {
 // `latestYear`, as edit mode would accept it; a negative field keeps every record.
 Selection wellFormedIssues(const TextExchange::ImportText& text, int issueField, int latestYear);
 
-// The success box: the stored count, then a line for a rest after the end mark and one
-// for the lines left out (naming at most ten of them). Lines are separated by CR.
-QString successText(int stored, int cutAtLine, const QList<int>& refusedLines);
+// The box after an import: whether it ran to its end or was cancelled, the stored count, then
+// a line for a rest after the end mark and one for the lines left out (naming at most ten of
+// them). Lines are separated by CR.
+QString reportText(bool cancelled, int stored, int cutAtLine, const QList<int>& refusedLines);
 
 } // namespace ImportReport

@@ -5,6 +5,7 @@
 #include "ErrorGuard.h"
 #include "FittingLabel.h"
 #include "GradientBackground.h"
+#include "ToolFrame.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -31,6 +32,7 @@ TForm2::TForm2(QWidget* parent)
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Info"));
+    ToolFrame::closeButtonOnly(this);
     setFixedSize(441, 224);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kDarkBlue);
@@ -64,6 +66,7 @@ TForm2::TForm2(QWidget* parent)
     Button2->setAccessibleDescription(Button2->toolTip());
     Button3 = addButton("Button3", QStringLiteral("ASCII-Import (.txt)"), {176, 184, 137, 25});
     Button1 = addButton("Button1", QStringLiteral("Ok"), {352, 184, 59, 25});
+    Button1->setDefault(true);
     Button2->hide();
     Button3->hide();
 
@@ -97,7 +100,8 @@ QPushButton* TForm2::addButton(const char* name, const QString& caption, const Q
     button->setObjectName(QLatin1String(name));
     button->setGeometry(place);
     button->setFont(boldArial(13));
-    button->setAutoDefault(false);
+    // Enter presses the focused button, as Space does.
+    button->setAutoDefault(true);
     QPalette pal = button->palette();
     pal.setColor(QPalette::ButtonText, Qt::black);
     button->setPalette(pal);
@@ -123,6 +127,9 @@ void TForm2::showEvent(QShowEvent* event) {
         frame.moveCenter(shown->availableGeometry().center());
         move(frame.topLeft());
     }
+    // Opened by its key or its button, it takes the keys at once, also without a window
+    // manager to hand them over.
+    activateWindow();
     FormShow();
 }
 

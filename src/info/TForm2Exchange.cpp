@@ -107,10 +107,6 @@ void TForm2::Button3Click() {
         Dialogs::error(outcome.error);
         return;
     }
-    QString report =
-        ImportReport::successText(outcome.count, text.cutAtLine, selection.refusedLines);
-    if (outcome.cancelled)
-        report += u'\r' + QStringLiteral("Der Import wurde abgebrochen; der Rest der Datei "
-                                         "wurde nicht übernommen.");
-    Dialogs::message(report);
+    Dialogs::message(ImportReport::reportText(outcome.cancelled, outcome.count, text.cutAtLine,
+                                              selection.refusedLines));
 }

@@ -199,8 +199,11 @@ QString TForm1::OpenDialog1InitialDir() const {
 }
 
 void TForm1::setQueryButtonsEnabled(bool enabled) {
-    for (ClickArea* a : {Image1, Image2, Image3, Image6, Image7})
+    for (ClickArea* a : {Image1, Image2, Image3})
         a->setEnabled(enabled);
+    // The search page and the statistics are out of use in edit mode, and say so.
+    for (ClickArea* a : {Image6, Image7})
+        a->setEnabled(enabled && State().EditMode == 0);
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -419,6 +422,7 @@ void TForm1::Image4MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers) {
         if (s.EditMode == 1)
             Links().hideSearchPage();
         m_editMode->present(s.EditMode == 1);
+        setQueryButtonsEnabled(Image1->isEnabled());
         InitTable(s.CurrentView);
         FormatTable(s.CurrentView);
     });

@@ -63,7 +63,7 @@ TSuchPage::TSuchPage(QWidget* parent)
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("SuchPage"));
     setWindowTitle(QStringLiteral("Auswahl-Modul"));
-    ToolFrame::withoutButtons(this);
+    ToolFrame::closeButtonOnly(this);
     setFixedSize(SearchPageLayout::pictureSize);
     QPalette p = palette();
     p.setColor(QPalette::Window, kPageColour);
@@ -99,7 +99,7 @@ void TSuchPage::buildControls() {
     ComboBox1->addItems(Views::ratingItems());
 
     ComboBox2 =
-        choiceList(this, "ComboBox2", SearchPageLayout::categoryBox, QStringLiteral("Kategorie"),
+        choiceList(this, "ComboBox2", SearchPageLayout::categoryBox, QStringLiteral("Genre / Art"),
                    QStringLiteral("Nur Einträge dieser Kategorie anzeigen"));
     ComboBox2->setCursor(Qt::PointingHandCursor);
     // The first view set-up adds the view's categories.

@@ -1,10 +1,12 @@
 #include "Accessibility.h"
 
 #include "ClickArea.h"
+#include "HeadedGridAccessible.h"
 
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QDialog>
+#include <QMenu>
 
 namespace {
 
@@ -61,14 +63,15 @@ public:
     }
 };
 
-// A drop-down named by what it chooses; the item it holds is its value.
-class AccessibleChoice : public QAccessibleWidget, public QAccessibleValueInterface {
+// A drop-down named by what it chooses; the item it holds is its value and its text, read
+// as the words shown (a value interface would hand screen readers the item's number).
+class AccessibleChoice : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit AccessibleChoice(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface*>(this);
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
     QString text(QAccessible::Text t) const override {
@@ -84,12 +87,28 @@ public:
             QAccessibleWidget::doAction(name);
     }
 
-    // The value as a position in the list, for tools that read values as numbers.
-    QVariant currentValue() const override { return box()->currentIndex(); }
-    void setCurrentValue(const QVariant&) override {}
-    QVariant maximumValue() const override { return box()->count() - 1; }
-    QVariant minimumValue() const override { return 0; }
-    QVariant minimumStepSize() const override { return 1; }
+    // The chosen item's words, read-only, with no caret or selection of their own.
+    QString text(int startOffset, int endOffset) const override {
+        return box()->currentText().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(box()->currentText().size()); }
+    void selection(int, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = 0;
+    }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* startOffset, int* endOffset) const override {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
 
 private:
     QComboBox* box() const { return static_cast<QComboBox*>(widget()); }
@@ -101,8 +120,11 @@ bool isOwnClass(const QObject* object) {
 }
 
 QAccessibleInterface* programInterfaces(const QString& className, QObject* object) {
+    if (QAccessibleInterface* grid = HeadedGridAccessible::interfaceFor(object))
+        return grid;
     auto* widget = qobject_cast<QWidget*>(object);
-    if (!widget || !isOwnClass(object))
+    // A menu of the program's own is a menu with its lines as items, as the toolkit shows it.
+    if (!widget || !isOwnClass(object) || qobject_cast<QMenu*>(object))
         return nullptr;
     if (auto* area = qobject_cast<ClickArea*>(object))
         return new AccessibleClickArea(area);

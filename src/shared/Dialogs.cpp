@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "GermanFileFigures.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -101,6 +103,7 @@ void setUpOpenDialog(QFileDialog& dialog, const QString& defaultSuffix, const QS
     dialog.setDefaultSuffix(defaultSuffix);
     dialog.setNameFilter(filter);
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.setProxyModel(new GermanFileFigures(&dialog));
 }
 
 QString openFile(const QString& defaultSuffix, const QString& filter, const QString& folder) {

@@ -2,13 +2,15 @@
 
 class QWidget;
 
-// Tool windows that are left only through their own button: the window manager is asked
-// for a frame with a title bar but without minimise, maximise or close buttons.
+// Tool windows of a fixed size that stay in front of the program: the window manager is asked
+// for a frame with a title bar and a close button, without minimise or maximise buttons.
+// Should a window manager minimise one anyway, the main window stays on screen.
 namespace ToolFrame {
 
 // From now on, every time `window` is shown. The toolkit's window flags already say so,
-// but some of its versions still offer every button on X11 when no button is wanted, so
-// the frame hints are set again where the toolkit leaves that open.
-void withoutButtons(QWidget* window);
+// but some of its versions still offer every button on X11, and some window managers read
+// only the window's type for which buttons to offer, so the hints are set again where the
+// toolkit leaves that open.
+void closeButtonOnly(QWidget* window);
 
 } // namespace ToolFrame

@@ -28,15 +28,14 @@ QList<TStatForm*> statisticsWindows() {
     return windows;
 }
 
+// A window opened by its key or button takes the keyboard at once, with a window manager
+// and without one.
 void showOrRaise(QWidget* w) {
     if (!w)
         return;
-    if (w->isVisible()) {
-        w->raise();
-        w->activateWindow();
-        return;
-    }
     w->show();
+    w->raise();
+    w->activateWindow();
 }
 
 } // namespace

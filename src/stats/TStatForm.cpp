@@ -5,6 +5,7 @@
 #include "BusyCursor.h"
 #include "CaptionLabel.h"
 #include "GradientBackground.h"
+#include "HeadedGridAccessible.h"
 #include "KeyboardReach.h"
 #include "MonthlyChart.h"
 #include "NumberText.h"
@@ -44,7 +45,7 @@ TStatForm::TStatForm(QWidget* parent, const StatWindowFrame& frame)
       m_frame(frame) {
     setObjectName(frame.objectName);
     setWindowTitle(frame.caption);
-    ToolFrame::withoutButtons(this);
+    ToolFrame::closeButtonOnly(this);
     setAccessibleName(frame.caption);
     setFixedSize(frame.client);
     setFont(StatFonts::defaultFont());
@@ -84,6 +85,7 @@ void TStatForm::buildGrid() {
     QTableWidget* g = StringGrid1;
     g->setObjectName(QStringLiteral("StringGrid1"));
     g->setAccessibleName(m_frame.label1.trimmed());
+    HeadedGridAccessible::markHeadingRow(g);
     g->setGeometry(m_frame.grid);
     g->setFont(StatFonts::arial(11, true));
     g->horizontalHeader()->hide();

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Starts the program on a disc folder and checks over the accessibility bus (AT-SPI) what a
 screen reader finds: the windows, the painted buttons as push buttons it can press, the
-drop-downs by name, the view lamp, the statistics grid's headings and the charts' figures,
-and nothing of the decorative strip picture.
+drop-downs by name with the words of their chosen item, the view lamp, the menu of a row's
+title in the other views, the statistics grid's headings and the charts' figures, and nothing
+of the decorative strip picture.
 
 Run on an X server inside its own session bus:
     xvfb-run -a dbus-run-session -- atspi_check.py PROGRAM DISC_DIR
@@ -14,6 +15,7 @@ import tempfile
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 failures = []
 
@@ -78,6 +80,73 @@ def press(button):
     action.doAction(names.index("Press"))
 
 
+def key(keysym):
+    """A key pressed and released on the keyboard, as the X server delivers it."""
+    pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
+    time.sleep(0.3)
+
+
+RETURN, ESCAPE, DOWN = 0xFF0D, 0xFF1B, 0xFF54
+
+
+def focused_during(steps, seconds=4):
+    """What took the focus, as the bus announced it, while the keys of steps were pressed.
+    A menu is a window of its own that is not among the application's windows: a screen
+    reader meets it, as here, through the focus moving onto its lines."""
+    seen = []
+
+    def on_focus(event):
+        if event.detail1:
+            seen.append(event.source)
+
+    def press_steps():
+        for keysym in steps:
+            key(keysym)
+        return False
+
+    def stop():
+        pyatspi.Registry.stop()
+        return False
+
+    pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
+    GLib.timeout_add(300, press_steps)
+    GLib.timeout_add(int(seconds * 1000), stop)
+    pyatspi.Registry.start()
+    pyatspi.Registry.deregisterEventListener(on_focus, "object:state-changed:focused")
+    return seen
+
+
+def check_cross_view_menu(main_window):
+    """Enter on a row of the grid opens the menu of the row's title in the other views."""
+    grid = next((n for n in descendants(main_window) if n.getRoleName() == "table"), None)
+    check(grid is not None, "main grid is a table")
+    if grid is None:
+        return
+    grid.queryComponent().grabFocus()
+    time.sleep(0.3)
+    # Enter opens the menu, Down moves onto its first line that can be chosen.
+    focused = focused_during([RETURN, DOWN])
+    line = next((n for n in reversed(focused) if n.getRoleName() == "menu item"), None)
+    check(line is not None, "a line of the cross-view menu takes the focus: "
+          + repr([(n.getRoleName(), n.name) for n in focused]))
+    if line is None:
+        key(ESCAPE)
+        return
+    menu = line.parent
+    check(menu is not None and "menu" in menu.getRoleName(),
+          "the line belongs to a menu: " + (menu.getRoleName() if menu else "none"))
+    items = [menu.getChildAtIndex(i) for i in range(menu.childCount)] if menu else []
+    names = [item.name for item in items]
+    check([n.split(":")[0] for n in names] == ["Spiele", "Tipps"] and
+          all(item.getRoleName() == "menu item" for item in items),
+          "the menu has a line for each other view, named as shown: " + repr(names))
+    for item in items:
+        empty = item.name.endswith("keine Einträge")
+        check(item.getState().contains(pyatspi.STATE_ENABLED) != empty,
+              f'"{item.name}" is {"disabled" if empty else "enabled"}')
+    key(ESCAPE)
+
+
 def main():
     program, disc = sys.argv[1], sys.argv[2]
     home = tempfile.mkdtemp()
@@ -136,13 +205,18 @@ def main():
                        'view lamp after "CD & DVD"', 10) is not None,
               'view lamp says "Ansicht: CD-Inhalt" after pressing "CD & DVD"')
 
+        check_cross_view_menu(main_window)
+
         press(buttons["Auswahl"])
         page = wait_for(lambda: window(app, "Auswahl-Modul"), "the search page", 10)
         if page:
             check(page.getRoleName() == "dialog", "search page is a dialog: " + page.getRoleName())
-            for name in ["Mindestwertung", "Kategorie"]:
-                check(named(page, name, "combo box") is not None,
-                      f'drop-down named "{name}"')
+            for name in ["Mindestwertung", "Genre / Art"]:
+                box = named(page, name, "combo box")
+                check(box is not None, f'drop-down named "{name}"')
+                if box is not None:
+                    chosen = box.queryText().getText(0, -1)
+                    check(chosen == "(alle)", f'"{name}" reads its chosen item: {chosen!r}')
             for name in ["Alle", "OK"]:
                 check(named(page, name, "push button") is not None, f'"{name}" is a push button')
 
@@ -157,6 +231,9 @@ def main():
                 t = table.queryTable()
                 headings = [t.getColumnHeader(c).name for c in range(t.nColumns)]
                 check(headings and all(headings), "grid headings exposed: " + repr(headings))
+                first = [t.getAccessibleAt(0, c).name for c in range(t.nColumns)]
+                check(first != headings, "the grid's first row is data, not the headings again: "
+                      + repr(first))
             chart = named(stats, "Monatsdiagramm")
             check(chart is not None and "1er-Durchschnitt" in chart.description,
                   "monthly chart describes its figures per month")

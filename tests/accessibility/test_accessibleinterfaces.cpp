@@ -9,6 +9,7 @@
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TSuchPage.h"
+#include "UserSteps.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -40,6 +41,7 @@ private slots:
     void buttonsPressOnlyWhenEnabled();
     void dropDownsAreNamedByWhatTheyChoose();
     void gamesChartsDescribeTheirFigures();
+    void statisticsGridsAnnounceTheirHeadingRowAsHeadings();
 
 private:
     AppFixture* m_app = nullptr;
@@ -99,6 +101,14 @@ void TestAccessibleInterfaces::buttonsPressOnlyWhenEnabled() {
     QCOMPARE(State().CurrentView, QStringLiteral("CD-Inhalt"));
     QCOMPARE(QAccessible::queryAccessibleInterface(Form1->LED1)->text(QAccessible::Name),
              QStringLiteral("Ansicht: CD-Inhalt"));
+
+    // In edit mode "Auswahl" and "Statistik" do nothing, and are announced so.
+    for (bool editMode : {true, false}) {
+        UserSteps::switchEditMode();
+        for (ClickArea* area : {Form1->Image6, Form1->Image7})
+            QCOMPARE(QAccessible::queryAccessibleInterface(area)->state().disabled, editMode);
+        QVERIFY(!QAccessible::queryAccessibleInterface(Form1->Image2)->state().disabled);
+    }
 }
 
 void TestAccessibleInterfaces::dropDownsAreNamedByWhatTheyChoose() {
@@ -108,9 +118,15 @@ void TestAccessibleInterfaces::dropDownsAreNamedByWhatTheyChoose() {
         QCOMPARE(iface->role(), QAccessible::ComboBox);
         QCOMPARE(iface->text(QAccessible::Name), box->accessibleName());
         QCOMPARE(iface->text(QAccessible::Value), box->currentText());
+        // The chosen item is read as its words, never as its place in the list.
+        QVERIFY(!iface->valueInterface());
+        QAccessibleTextInterface* text = iface->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->text(0, text->characterCount()), box->currentText());
     }
+    // Named as the captions above them read.
     QCOMPARE(SuchPage->ComboBox1->accessibleName(), QStringLiteral("Mindestwertung"));
-    QCOMPARE(SuchPage->ComboBox2->accessibleName(), QStringLiteral("Kategorie"));
+    QCOMPARE(SuchPage->ComboBox2->accessibleName(), QStringLiteral("Genre / Art"));
 }
 
 void TestAccessibleInterfaces::gamesChartsDescribeTheirFigures() {
@@ -134,6 +150,30 @@ void TestAccessibleInterfaces::gamesChartsDescribeTheirFigures() {
     QCOMPARE(months.size(), 12);
     QVERIFY(months[0].startsWith(QStringLiteral("1er-Durchschnitt: Wertung=")));
     QVERIFY(months[11].startsWith(QStringLiteral("12er-Durchschnitt: Wertung=")));
+    Form3->hide();
+}
+
+void TestAccessibleInterfaces::statisticsGridsAnnounceTheirHeadingRowAsHeadings() {
+    Form3->show();
+    QTableWidget* grid = Form3->StringGrid1;
+    QAccessibleTableInterface* table =
+        QAccessible::queryAccessibleInterface(grid)->tableInterface();
+    QVERIFY(table);
+    QCOMPARE(table->rowCount(), grid->rowCount() - 1);
+    QCOMPARE(table->columnCount(), grid->columnCount());
+    for (int column = 0; column < grid->columnCount(); ++column) {
+        const QString heading = grid->item(0, column)->text().trimmed();
+        QVERIFY(!heading.isEmpty());
+        QCOMPARE(table->columnDescription(column), heading);
+        QAccessibleInterface* first = table->cellAt(0, column);
+        QCOMPARE(first->text(QAccessible::Name),
+                 grid->item(1, column) ? grid->item(1, column)->text().trimmed() : QString());
+        const QList<QAccessibleInterface*> headers =
+            first->tableCellInterface()->columnHeaderCells();
+        QCOMPARE(headers.size(), 1);
+        QCOMPARE(headers[0]->role(), QAccessible::ColumnHeader);
+        QCOMPARE(headers[0]->text(QAccessible::Name), heading);
+    }
     Form3->hide();
 }
 

@@ -6,8 +6,12 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -90,6 +94,29 @@ void TestDialogs::toolkitTextsAreGerman() {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Vantora"),
                     QStringLiteral("Datensatz löschen?"), QMessageBox::Ok | QMessageBox::Cancel);
     QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Abbrechen"));
+
+    // The file dialog's sizes and dates read as German ones, whatever the system's language,
+    // while the program's own figures keep the full stop (set at start-up).
+    QLocale::setDefault(QLocale::c());
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("liste.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(1536, 'x'));
+    file.close();
+    QFileDialog dialog(nullptr, QString(), dir.path());
+    Dialogs::setUpOpenDialog(dialog, QStringLiteral("txt"), QStringLiteral("Text (*.txt)"));
+    auto* files = qobject_cast<QFileSystemModel*>(dialog.proxyModel()->sourceModel());
+    QVERIFY(files);
+    const auto shown = [&](int column) {
+        return dialog.proxyModel()
+            ->mapFromSource(files->index(file.fileName()).siblingAtColumn(column))
+            .data()
+            .toString();
+    };
+    QTRY_COMPARE(shown(1), QStringLiteral("1,5 KiB"));
+    static const QRegularExpression germanDate(
+        QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d$"));
+    QVERIFY2(germanDate.match(shown(3)).hasMatch(), qPrintable(shown(3)));
 }
 
 QTEST_MAIN(TestDialogs)

@@ -144,21 +144,28 @@ above_main() {
     else fail "\"$what\" is mapped below the main window ($a <= $m): $(names | tr '\n' '|')"; fi
 }
 
-# A tool window asks the window manager for a frame without buttons: its frame hints allow
-# moving only (no minimising, maximising or closing; it is left through its own button).
-# Openbox keeps its buttons against such hints by design, so what it allows is only logged.
+# A tool window asks the window manager for a frame with a close button only: its frame
+# hints allow moving and closing (no minimising or maximising). Under openbox, which keeps its
+# buttons against such hints and goes by the window's type, the actions it allows must not
+# include minimising or maximising either.
 no_buttons() {
-    local id hints flags functions
+    local id hints flags functions allowed
     id=$(window_id "$1")
     hints=$(xprop -id "$id" _MOTIF_WM_HINTS 2>/dev/null | sed -n 's/.*= //p')
     IFS=', ' read -r flags functions _ <<<"$hints"
-    if [ -n "$functions" ] && (((flags & 1) && !(functions & (1 | 8 | 16 | 32)))); then
-        pass "\"$1\" asks for a frame without buttons ($hints)"
+    if [ -n "$functions" ] && (((flags & 1) && !(functions & (1 | 8 | 16)) && (functions & 32))); then
+        pass "\"$1\" asks for a frame with a close button only ($hints)"
     else
-        fail "\"$1\" does not ask for a frame without buttons (${hints:-no frame hints})"
+        fail "\"$1\" does not ask for a frame with a close button only (${hints:-no frame hints})"
     fi
-    [ "$wm" = openbox ] && echo "     [$wm]: the window manager allows \"$1\": $(xprop -id "$id" \
-        _NET_WM_ALLOWED_ACTIONS 2>/dev/null | sed -n 's/.*= //p')"
+    if [ "$wm" = openbox ]; then
+        allowed=$(xprop -id "$id" _NET_WM_ALLOWED_ACTIONS 2>/dev/null | sed -n 's/.*= //p')
+        if echo "$allowed" | grep -qE 'MINIMIZE|MAXIMIZE'; then
+            fail "the window manager offers to minimise or maximise \"$1\": $allowed"
+        else
+            pass "the window manager offers neither minimising nor maximising \"$1\""
+        fi
+    fi
     return 0
 }
 
@@ -219,6 +226,74 @@ if [ "$wm" = openbox ]; then
     else fail "the main window's outer size is $outer (client ${w}x$h, frame $frame)"; fi
 fi
 
+# ---- from the keyboard alone: a window opened by its key takes the keys at once, an open
+# list keeps Esc to itself, and minimising a statistics window leaves the main window be
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+press_in "$main" F3
+if wait_mapped Auswahl-Modul 10; then
+    sleep 0.5
+    xdotool key Escape || true
+    if wait_unmapped Auswahl-Modul 5; then pass "F3 then Esc closes the search page"
+    else fail "F3 then Esc left the search page open: the keys went elsewhere"; fi
+else
+    fail "F3 did not open the search page"
+fi
+press_in "$main" F3
+if wait_mapped Auswahl-Modul 10; then
+    sleep 0.5
+    # From the title box to the rating list, whose list opens with Alt+Down.
+    xdotool key Tab || true
+    for k in Escape Return; do
+        xdotool key alt+Down || true
+        sleep 0.5
+        shot "search-list-open-$k"
+        xdotool key "$k" || true
+        sleep 0.5
+        if [ -n "$(window_id Auswahl-Modul)" ]; then pass "$k in an open list closes only the list"
+        else fail "$k in an open list closed the search page"; break; fi
+    done
+    xdotool key Escape || true
+    wait_unmapped Auswahl-Modul 5 || fail "Esc after the list was closed did not close the page"
+fi
+press_in "$main" F4
+if wait_mapped "Statistik / Spiele" 10; then
+    sleep 0.5
+    xdotool key Escape || true
+    if wait_unmapped "Statistik / Spiele" 5; then pass "F4 then Esc closes the statistics window"
+    else fail "F4 then Esc left the statistics window open: the keys went elsewhere"; fi
+else
+    fail "F4 did not open the statistics window"
+fi
+press_in "$main" F4
+if wait_mapped "Statistik / Spiele" 10; then
+    sleep 0.5
+    xdotool windowminimize "$(window_id "Statistik / Spiele")" || true
+    sleep 1
+    shot stats-minimised
+    if viewable "$main"; then pass "minimising a statistics window leaves the main window mapped"
+    else fail "minimising a statistics window took the main window with it"; fi
+    # Its key brings it back, and Esc closes it.
+    press_in "$main" F4
+    if wait_mapped "Statistik / Spiele" 10; then
+        sleep 0.5
+        xdotool key Escape || true
+    fi
+    wait_unmapped "Statistik / Spiele" 5 || fail "the statistics window did not come back and close"
+fi
+press_in "$main" F1
+if wait_mapped Info 10; then
+    sleep 0.5
+    # "Ok" has the focus: Enter presses it.
+    xdotool key Return || true
+    if wait_unmapped Info 5; then pass "F1 then Enter closes Info"
+    else
+        fail "F1 then Enter left Info open"
+        click "$(window_id Info)" 381 196
+    fi
+else
+    fail "F1 did not open Info"
+fi
+
 # ---- the search page and the statistics windows above the main window
 click "$main" 57 246
 above_main Auswahl-Modul Vantora search-page
@@ -246,6 +321,7 @@ done
 # ---- Info
 click "$main" 36 413
 above_main Info Vantora info
+no_buttons Info
 info=$(window_id Info)
 [ -n "$info" ] && click "$info" 381 196
 wait_unmapped Info 5 || fail "Info did not close through its Ok"

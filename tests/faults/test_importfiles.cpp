@@ -305,13 +305,14 @@ void TestImportFiles::twoHundredThousandLines() {
 void TestImportFiles::diskFailsDuringTheImport_data() {
     QTest::addColumn<int>("fault");
     QTest::addColumn<int>("failingWrite");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("disk full at the first write") << int(FaultVfs::Fault::DiskFull) << 1 << "full";
-    QTest::newRow("disk full in a later group") << int(FaultVfs::Fault::DiskFull) << 40 << "full";
-    QTest::newRow("I/O error at the first write")
-        << int(FaultVfs::Fault::WriteError) << 1 << "I/O error";
-    QTest::newRow("I/O error in a later group")
-        << int(FaultVfs::Fault::WriteError) << 40 << "I/O error";
+    QTest::addColumn<QString>("reason"); // in German, with the engine's own words after it
+    const QString full = QStringLiteral("Der Datenträger ist voll (database or disk is full)");
+    const QString io = QStringLiteral(
+        "Die Tabellendatei kann nicht gelesen oder geschrieben werden (disk I/O error)");
+    QTest::newRow("disk full at the first write") << int(FaultVfs::Fault::DiskFull) << 1 << full;
+    QTest::newRow("disk full in a later group") << int(FaultVfs::Fault::DiskFull) << 40 << full;
+    QTest::newRow("I/O error at the first write") << int(FaultVfs::Fault::WriteError) << 1 << io;
+    QTest::newRow("I/O error in a later group") << int(FaultVfs::Fault::WriteError) << 40 << io;
 }
 
 void TestImportFiles::diskFailsDuringTheImport() {

@@ -109,9 +109,8 @@ void TestExchangeProgress::cancelledImportKeepsWholeGroupsAndSaysSo() {
     QCOMPARE(after.mid(0, before.size()), before);
     QCOMPARE(after.constLast(), QStringLiteral("Titel %1|2002/05|Demo|CD").arg(stored - 1));
     QCOMPARE(m_app->boxes,
-             QStringList{QStringLiteral("message: Import erfolgreich abgeschlossen.\r%1 "
-                                        "Datensätze eingefügt.\rDer Import wurde abgebrochen; "
-                                        "der Rest der Datei wurde nicht übernommen.")
+             QStringList{QStringLiteral("message: Import abgebrochen.\r%1 Datensätze "
+                                        "eingefügt.\rDer Rest der Datei wurde nicht übernommen.")
                              .arg(stored)});
     QCOMPARE(Form1->Table1.recordCount(), after.size());
 }
