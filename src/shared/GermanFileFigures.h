@@ -3,7 +3,7 @@
 #include <QIdentityProxyModel>
 #include <QLocale>
 
-// Shows a file dialog's sizes and dates as German readers write them ("1,5 KiB",
+// Shows a file dialog's sizes and dates as German readers write them ("1,50 KiB",
 // "09.12.26 14:05"), whatever the system's own language: the program keeps the full stop as
 // its decimal separator everywhere else, and the toolkit's file list follows the system's.
 class GermanFileFigures : public QIdentityProxyModel {

@@ -202,6 +202,11 @@ namespace HeadedGridAccessible {
 
 void markHeadingRow(QTableWidget* grid) {
     grid->setProperty(kHeadingRow, true);
+    // The toolkit may have made an interface of its own while the grid was being built (it
+    // does so for the news a new widget sends): that one gives way.
+    QAccessibleInterface* made = QAccessible::queryAccessibleInterface(grid);
+    if (made && !dynamic_cast<HeadedGrid*>(made))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
 QAccessibleInterface* interfaceFor(QObject* object) {

@@ -84,8 +84,8 @@ TStatForm::TStatForm(QWidget* parent, const StatWindowFrame& frame)
 void TStatForm::buildGrid() {
     QTableWidget* g = StringGrid1;
     g->setObjectName(QStringLiteral("StringGrid1"));
-    g->setAccessibleName(m_frame.label1.trimmed());
     HeadedGridAccessible::markHeadingRow(g);
+    g->setAccessibleName(m_frame.label1.trimmed());
     g->setGeometry(m_frame.grid);
     g->setFont(StatFonts::arial(11, true));
     g->horizontalHeader()->hide();

@@ -4,6 +4,7 @@
 #include "TForm4.h"
 #include "ToolkitLanguage.h"
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -113,7 +114,7 @@ void TestDialogs::toolkitTextsAreGerman() {
             .data()
             .toString();
     };
-    QTRY_COMPARE(shown(1), QStringLiteral("1,5 KiB"));
+    QTRY_COMPARE(shown(1), QStringLiteral("1,50 KiB"));
     static const QRegularExpression germanDate(
         QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d$"));
     QVERIFY2(germanDate.match(shown(3)).hasMatch(), qPrintable(shown(3)));
