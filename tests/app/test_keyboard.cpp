@@ -184,6 +184,21 @@ void TestKeyboard::stripKeysWorkFromOtherWindowsButNotPastTheModalInfo() {
     press(QKeySequence(Qt::Key_F1));
     QCOMPARE(viewWhileInfo, QStringLiteral("Tips"));
     QVERIFY(closedByEsc);
+
+    // Enter presses the focused "Ok", also after the blocked keys.
+    bool closedByEnter = false;
+    QTimer::singleShot(0, Form2, [&] {
+        QTest::keyClick(Form2, Qt::Key_2, Qt::ControlModifier);
+        QTest::keyClick(Form2, Qt::Key_F3);
+        Form2->Button1->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        closedByEnter = !Form2->isVisible();
+        if (!closedByEnter)
+            Form2->reject();
+    });
+    press(QKeySequence(Qt::Key_F1));
+    QVERIFY(closedByEnter);
+    QCOMPARE(State().CurrentView, QStringLiteral("Tips"));
 }
 
 void TestKeyboard::searchPageAndStatisticsKeys() {
