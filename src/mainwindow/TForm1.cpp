@@ -8,9 +8,9 @@
 #include "ClickArea.h"
 #include "CrossViewMenu.h"
 #include "Dialogs.h"
-#include "EditMode.h"
 #include "EngineError.h"
 #include "ErrorGuard.h"
+#include "GridEditing.h"
 #include "HeadingSorts.h"
 #include "IssueText.h"
 #include "Picture.h"
@@ -161,8 +161,12 @@ void TForm1::buildControls() {
 
     m_viewQuery = std::make_unique<ViewQueryRunner>(
         Query1, *DataSource1, *DBGrid1, [this](bool enabled) { setQueryButtonsEnabled(enabled); });
-    m_editMode = std::make_unique<EditMode>(*this);
-    m_editMode->connectGrid();
+    m_editing =
+        std::make_unique<GridEditing>(*this, *DBGrid1, *DataSource1, Table1, Query1, *m_viewQuery);
+    connect(DBGrid1, &DataGrid::columnExit, this,
+            [this] { guarded([this] { DBGrid1ColExit(); }); });
+    connect(DBGrid1, &DataGrid::cellClicked, this,
+            [this](int row, int column) { guarded([&] { DBGrid1CellClick(row, column); }); });
     Table1.setReadOnly(true);
     resize(640, 487);
 }
@@ -418,7 +422,8 @@ void TForm1::Image4MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers) {
         // The search page is out of use in edit mode, like the statistics.
         if (s.EditMode == 1)
             Links().hideSearchPage();
-        m_editMode->present(s.EditMode == 1);
+        Links().offerExport(s.EditMode == 1);
+        m_editing->present(s.EditMode == 1);
         InitTable(s.CurrentView);
         FormatTable(s.CurrentView);
     });
@@ -440,19 +445,19 @@ void TForm1::DBGrid1TitleClick(int column) {
 }
 
 bool TForm1::commitGridEdit() {
-    return m_editMode->commitGridEdit();
+    return m_editing->commitGridEdit();
 }
 
 void TForm1::gridFollowTable() {
-    m_editMode->gridFollowTable();
+    m_editing->gridFollowTable();
 }
 
 void TForm1::DBGrid1ColExit() {
-    m_editMode->columnExit();
+    m_editing->columnExit();
 }
 
 void TForm1::DBGrid1CellClick(int, int column) {
-    m_editMode->cellClick(column);
+    m_editing->cellClick(column);
 }
 
 void TForm1::InitTable(const QString& view) {

@@ -12,7 +12,7 @@ class ClickArea;
 class Connection;
 class DataGrid;
 class DataSource;
-class EditMode;
+class GridEditing;
 class QLabel;
 class QLineEdit;
 class StripPicture;
@@ -127,7 +127,7 @@ private:
     bool commitPendingEdit();
 
     std::unique_ptr<ViewQueryRunner> m_viewQuery;
-    std::unique_ptr<EditMode> m_editMode;
+    std::unique_ptr<GridEditing> m_editing;
     bool m_shown = false;
     // The other views' tables, held open for the menu of a record's title.
     QHash<QString, std::shared_ptr<Connection>> m_crossViewTables;
