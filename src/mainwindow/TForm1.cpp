@@ -26,7 +26,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -34,7 +33,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QTimer>
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
@@ -448,8 +446,43 @@ bool TForm1::commitGridEdit() {
     return m_editing->commitGridEdit();
 }
 
-void TForm1::gridFollowTable() {
-    m_editing->gridFollowTable();
+void TForm1::workOnEditTable(const std::function<void(Table&)>& work) {
+    struct GridFollowsTable {
+        GridEditing& editing;
+        ~GridFollowsTable() {
+            try {
+                editing.gridFollowTable();
+            } catch (...) {
+                // The work's own error is the one to show; the grid repaints anyway.
+            }
+        }
+    } follow{*m_editing};
+    work(Table1);
+}
+
+QString TForm1::titleText() const {
+    return Edit1->text();
+}
+
+void TForm1::setTitleText(const QString& text) {
+    Edit1->setText(text);
+}
+
+void TForm1::showSearchIndicator(bool on) {
+    LED2->setVisible(on);
+    Aktiv4->setVisible(on);
+}
+
+void TForm1::walkViewResult(const std::function<void(Query&)>& walk) {
+    // The walk moves the result: the grid is hidden meanwhile so it does not repaint row by
+    // row, and shows the result from the first row again afterwards.
+    const bool gridWasHidden = DBGrid1->isHidden();
+    DBGrid1->hide();
+    Query1.first();
+    walk(Query1);
+    Query1.first();
+    if (!gridWasHidden)
+        DBGrid1->show();
 }
 
 void TForm1::DBGrid1ColExit() {
@@ -476,10 +509,6 @@ void TForm1::InitTable(const QString& view) {
 
     // The strip shows the cleared search before the new view is read.
     repaint();
-    // The new view fills the category list again.
-    QComboBox* categories = Links().searchCategoryList();
-    if (categories)
-        categories->clear();
     // Title order and no title condition for the new view. The direction stays as it was.
     s.CurrentView = view;
     s.SortField = QStringLiteral("TITEL");
@@ -498,13 +527,7 @@ void TForm1::InitTable(const QString& view) {
     if (!def)
         return;
     s.CategoryField = def->categoryField;
-    QComboBox* ratings = Links().searchRatingList();
-    if (ratings && categories) {
-        ratings->setEnabled(def->ratingEnabled);
-        const QSignalBlocker block(categories);
-        categories->addItem(Views::kAll);
-        categories->addItems(def->searchWords);
-    }
+    Links().setSearchCategories(def->searchWords, def->ratingEnabled, s.EditMode == 1);
     LED1->move(StripLayout::viewLamps[def->index]);
     LED1->setAccessibleName(QStringLiteral("Ansicht: ") + def->name);
     QLabel* faces[] = {Aktiv1, Aktiv2, Aktiv3};
@@ -516,22 +539,12 @@ void TForm1::InitTable(const QString& view) {
 
     // Edit mode edits the table itself; otherwise the view query shows the whole view.
     if (s.EditMode == 1) {
-        if (categories) {
-            const QSignalBlocker block(categories);
-            categories->setCurrentIndex(-1);
-        }
         DataSource1->setDataSet(&Table1);
         Table1.open();
         DataSource1->reload();
         if (Table1.damaged())
             Dialogs::message(Table1.damagedMessage());
     } else {
-        if (ratings && categories) {
-            const QSignalBlocker b1(ratings);
-            const QSignalBlocker b2(categories);
-            ratings->setCurrentIndex(0);
-            categories->setCurrentIndex(0);
-        }
         s.SelectionCondition.clear();
         DataSource1->setDataSet(&Query1);
         DoSQL(s.ViewTableFile);

@@ -96,6 +96,15 @@ public:
     // The five click areas the view query disables while it runs.
     void setQueryButtonsEnabled(bool enabled);
 
+    // The title box's text; the search page mirrors it.
+    QString titleText() const;
+    void setTitleText(const QString& text);
+    // The search lamp and the lit "Auswahl" face.
+    void showSearchIndicator(bool on);
+    // `walk` reads Query1 from its first row on, with the grid hidden meanwhile; Query1 stands
+    // on its first row again afterwards.
+    void walkViewResult(const std::function<void(Query&)>& walk);
+
     // ---- Edit mode: committing the grid's pending edit ----
     // Every path that stores the record Table1 stands on (view switch, edit mode off,
     // "Ende", closing the window, export) calls this first: it stores an open cell
@@ -103,9 +112,9 @@ public:
     // after the message, when the record cannot be stored yet; the caller then stops and
     // the record stays in edit state. True outside edit mode.
     bool commitGridEdit();
-    // After Table1 was moved, or records added, by others (export, import): the grid
-    // follows its current record and row count.
-    void gridFollowTable();
+    // `work` moves Table1 or adds records to it (export, import); the grid then follows its
+    // current record and row count, also when `work` ended in an error.
+    void workOnEditTable(const std::function<void(Table&)>& work);
     // ---- end edit mode ----
 
 protected:
