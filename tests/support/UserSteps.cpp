@@ -19,6 +19,14 @@ void showView(int view) {
     QTest::mouseClick(buttons[view], Qt::LeftButton);
 }
 
+void openSearchPage() {
+    QTest::mouseClick(Form1->Image6, Qt::LeftButton);
+}
+
+void openStatistics() {
+    QTest::mouseClick(Form1->Image7, Qt::LeftButton);
+}
+
 void switchEditMode(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
     QTest::mousePress(Form1->Image4, button, modifiers, QPoint(60, 380));
     QTest::mouseRelease(Form1->Image4, button, modifiers, QPoint(60, 380));
