@@ -2,6 +2,8 @@
 
 #include "AppState.h"
 #include "ArtPalette.h"
+#include "DataGrid.h"
+#include "DataSource.h"
 #include "Dialogs.h"
 #include "EditCodes.h"
 #include "FieldChecks.h"
@@ -9,8 +11,6 @@
 #include "Table.h"
 #include "ViewQueryRunner.h"
 #include "Views.h"
-#include "grid/DataGrid.h"
-#include "grid/DataSource.h"
 
 GridEditing::GridEditing(QWidget& window, DataGrid& grid, DataSource& source, Table& table,
                          Query& query, ViewQueryRunner& viewQuery)

@@ -14,7 +14,7 @@ class ViewQueryRunner;
 // selection, the long caption), codes typed into a column complete to their words when the
 // column is left, and a click on a disc entry's medium steps it to the next one.
 //
-// The rest of edit mode lives beside it: storing a record from the grid (src/app/grid:
+// The rest of edit mode lives beside it: storing a record from the grid (src/grid:
 // DataGrid, RecordEditor), checking it (src/data: FieldChecks), the export and import buttons
 // of the info window (src/info: TForm2Exchange.cpp and the text exchange), the code tables
 // (src/data: EditCodes).

@@ -7,6 +7,8 @@
 #include "CapitalsValidator.h"
 #include "ClickArea.h"
 #include "CrossViewMenu.h"
+#include "DataGrid.h"
+#include "DataSource.h"
 #include "Dialogs.h"
 #include "EngineError.h"
 #include "ErrorGuard.h"
@@ -21,8 +23,6 @@
 #include "WindowLinks.h"
 #include "artwork/Artwork.h"
 #include "artwork/StripLayout.h"
-#include "grid/DataGrid.h"
-#include "grid/DataSource.h"
 
 #include <QApplication>
 #include <QCloseEvent>

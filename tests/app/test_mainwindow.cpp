@@ -3,6 +3,8 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "ClickArea.h"
+#include "DataGrid.h"
+#include "DataSource.h"
 #include "StatisticsWindows.h"
 #include "StripPicture.h"
 #include "TForm1.h"
@@ -10,8 +12,6 @@
 #include "TSuchPage.h"
 #include "TestSupport.h"
 #include "UserSteps.h"
-#include "grid/DataGrid.h"
-#include "grid/DataSource.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>

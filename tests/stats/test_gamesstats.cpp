@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "CaptionLabel.h"
+#include "DataGrid.h"
 #include "GradientBackground.h"
 #include "IssueWalk.h"
 #include "StatisticsWindows.h"
@@ -11,7 +12,6 @@
 #include "TSuchPage.h"
 #include "UserSteps.h"
 #include "VerticalCaption.h"
-#include "grid/DataGrid.h"
 
 #include <QComboBox>
 #include <QGuiApplication>

@@ -3,10 +3,10 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "ClickArea.h"
+#include "DataGrid.h"
+#include "DataSource.h"
 #include "StripPicture.h"
 #include "TForm1.h"
-#include "grid/DataGrid.h"
-#include "grid/DataSource.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
