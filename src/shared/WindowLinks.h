@@ -46,14 +46,16 @@ public:
     virtual void resetSearch() {}
     virtual void setSearchText(const QString&) {}
     virtual QString searchText() const { return {}; }
-    // A view's categories for the list after "(alle)", and whether the rating list applies;
-    // in edit mode no category is chosen, otherwise both lists stand on "(alle)".
-    virtual void setSearchCategories(const QStringList&, bool, bool) {}
+    // The view's categories for the list after "(alle)", whether the rating list applies,
+    // and whether edit mode is on: then no category is chosen, otherwise both lists stand on
+    // "(alle)".
+    virtual void setSearchCategories(const QStringList& /*categories*/, bool /*ratingApplies*/,
+                                     bool /*editing*/) {}
     // The category list's items ("(alle)" included) and the chosen one (-1 for none).
     virtual int searchCategoryCount() const { return 0; }
     virtual int chosenSearchCategory() const { return 0; }
     // Chooses item `item` of the category list and searches with it.
-    virtual void chooseSearchCategory(int) {}
+    virtual void chooseSearchCategory(int /*item*/) {}
 
     // ---- The statistics windows ----
     virtual void hideStatistics() {}
