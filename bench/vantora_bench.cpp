@@ -7,6 +7,8 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "CrossViewMenu.h"
+#include "DataGrid.h"
+#include "DataSource.h"
 #include "EngineRegistry.h"
 #include "LargeAllocations.h"
 #include "MemoryLoop.h"
@@ -16,8 +18,6 @@
 #include "StatisticsWindows.h"
 #include "TForm1.h"
 #include "TSuchPage.h"
-#include "grid/DataGrid.h"
-#include "grid/DataSource.h"
 
 #include <QApplication>
 #include <QDir>

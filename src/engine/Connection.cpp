@@ -176,6 +176,13 @@ void Connection::findRowIdName() {
                               .arg(QFileInfo(m_path).fileName()));
 }
 
+QStringList Connection::fieldNames() const {
+    QStringList names;
+    for (const Field& f : m_fields)
+        names << f.name;
+    return names;
+}
+
 int Connection::fieldIndex(const QString& name) const {
     for (int i = 0; i < m_fields.size(); ++i)
         if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0)

@@ -39,6 +39,7 @@ public:
     QString filePath() const { return m_path; }
     QString tableName() const { return m_table; }
     const QList<Field>& fields() const { return m_fields; }
+    QStringList fieldNames() const;
     int fieldIndex(const QString& name) const; // case-insensitive, -1 when missing
     bool readOnly() const { return m_readOnly; }
     // The name that addresses the row id in statements: the first of rowid, oid, _rowid_

@@ -277,6 +277,19 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
     const int recordSize = PX_get_recordsize(px.doc);
     std::unique_ptr<char[]> record(new char[size_t(qMax(recordSize, offset)) + 1]);
     const int recordCount = PX_get_num_records(px.doc);
+    // Both passes read every record that can be read: `visit(k, field, data, length)` for
+    // each output column k, then `recordDone()`.
+    const auto eachRecord = [&](const auto& visit, const auto& recordDone) {
+        for (int r = 0; r < recordCount; ++r) {
+            if (!PX_get_record(px.doc, r, record.get()))
+                continue;
+            for (int k = 0; k < source.size(); ++k) {
+                const int i = source[k];
+                visit(k, fields[i], record.get() + offsets[i], fields[i].px_flen);
+            }
+            recordDone();
+        }
+    };
 
     // A number field holding whole numbers only (a rating, a counter) becomes an integer
     // column, so that its values read "85", not "85.0".
@@ -284,19 +297,14 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
     for (int k = 0; k < source.size(); ++k)
         wholeNumbers[k] = kindOf(fields[source[k]]) == Kind::Real;
     if (wholeNumbers.contains(true)) {
-        for (int r = 0; r < recordCount; ++r) {
-            if (!PX_get_record(px.doc, r, record.get()))
-                continue;
-            for (int k = 0; k < source.size(); ++k) {
-                const int i = source[k];
-                char* data = record.get() + offsets[i];
-                const int len = fields[i].px_flen;
+        eachRecord(
+            [&](int k, const pxfield_t&, char* data, int len) {
                 double d = 0;
                 if (wholeNumbers[k] && !isNullField(data, len) &&
                     PX_get_data_double(px.doc, data, len, &d) > 0 && !isWholeNumber(d))
                     wholeNumbers[k] = false;
-            }
-        }
+            },
+            [] {});
     }
 
     QFile::remove(sqlitePath);
@@ -336,71 +344,66 @@ long convertToSqlite(const QString& paradoxPath, const QString& sqlitePath,
         fail(QStringLiteral("Die Kopie kann nicht vorbereitet werden"));
 
     long written = 0;
-    for (int r = 0; r < recordCount; ++r) {
-        if (!PX_get_record(px.doc, r, record.get()))
-            continue;
-        for (int k = 0; k < source.size(); ++k) {
-            const int i = source[k];
-            char* data = record.get() + offsets[i];
-            const int len = fields[i].px_flen;
-            const int slot = k + 1;
-            switch (kindOf(fields[i])) {
-            case Kind::Text: {
-                char* value = nullptr;
-                if (PX_get_data_alpha(px.doc, data, len, &value) > 0 && value) {
-                    const QByteArray utf8 = QString(decode(QByteArray(value))).toUtf8();
-                    px.doc->free(px.doc, value);
-                    sqlite3_bind_text(insert, slot, utf8.constData(), int(utf8.size()),
-                                      SQLITE_TRANSIENT);
-                } else {
-                    sqlite3_bind_null(insert, slot);
-                }
-                break;
+    const auto bind = [&](int k, const pxfield_t& field, char* data, int len) {
+        const int slot = k + 1;
+        switch (kindOf(field)) {
+        case Kind::Text: {
+            char* value = nullptr;
+            if (PX_get_data_alpha(px.doc, data, len, &value) > 0 && value) {
+                const QByteArray utf8 = QString(decode(QByteArray(value))).toUtf8();
+                px.doc->free(px.doc, value);
+                sqlite3_bind_text(insert, slot, utf8.constData(), int(utf8.size()),
+                                  SQLITE_TRANSIENT);
+            } else {
+                sqlite3_bind_null(insert, slot);
             }
-            case Kind::Integer: {
-                if (isNullField(data, len)) {
-                    sqlite3_bind_null(insert, slot);
-                    break;
-                }
-                long v = 0;
-                short s = 0;
-                char b = 0;
-                int ok = 0;
-                if (fields[i].px_ftype == pxfShort) {
-                    ok = PX_get_data_short(px.doc, data, len, &s);
-                    v = s;
-                } else if (fields[i].px_ftype == pxfLogical) {
-                    ok = PX_get_data_byte(px.doc, data, len, &b);
-                    v = b;
-                } else {
-                    ok = PX_get_data_long(px.doc, data, len, &v);
-                }
-                if (ok > 0)
-                    sqlite3_bind_int64(insert, slot, v);
-                else
-                    sqlite3_bind_null(insert, slot);
-                break;
-            }
-            case Kind::Real: {
-                double d = 0;
-                if (isNullField(data, len) || PX_get_data_double(px.doc, data, len, &d) <= 0)
-                    sqlite3_bind_null(insert, slot);
-                else if (wholeNumbers[k])
-                    sqlite3_bind_int64(insert, slot, qint64(d));
-                else
-                    sqlite3_bind_double(insert, slot, d);
-                break;
-            }
-            case Kind::Unsupported:
+            break;
+        }
+        case Kind::Integer: {
+            if (isNullField(data, len)) {
                 sqlite3_bind_null(insert, slot);
                 break;
             }
+            long v = 0;
+            short s = 0;
+            char b = 0;
+            int ok = 0;
+            if (field.px_ftype == pxfShort) {
+                ok = PX_get_data_short(px.doc, data, len, &s);
+                v = s;
+            } else if (field.px_ftype == pxfLogical) {
+                ok = PX_get_data_byte(px.doc, data, len, &b);
+                v = b;
+            } else {
+                ok = PX_get_data_long(px.doc, data, len, &v);
+            }
+            if (ok > 0)
+                sqlite3_bind_int64(insert, slot, v);
+            else
+                sqlite3_bind_null(insert, slot);
+            break;
         }
+        case Kind::Real: {
+            double d = 0;
+            if (isNullField(data, len) || PX_get_data_double(px.doc, data, len, &d) <= 0)
+                sqlite3_bind_null(insert, slot);
+            else if (wholeNumbers[k])
+                sqlite3_bind_int64(insert, slot, qint64(d));
+            else
+                sqlite3_bind_double(insert, slot, d);
+            break;
+        }
+        case Kind::Unsupported:
+            sqlite3_bind_null(insert, slot);
+            break;
+        }
+    };
+    eachRecord(bind, [&] {
         if (sqlite3_step(insert) != SQLITE_DONE)
             fail(QStringLiteral("Eine Zeile kann nicht geschrieben werden"));
         sqlite3_reset(insert);
         ++written;
-    }
+    });
     insert.finalize();
     if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
         fail(QStringLiteral("Die Kopie kann nicht abgeschlossen werden"));

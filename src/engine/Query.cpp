@@ -251,11 +251,7 @@ qint64 Query::rowId(int row) const {
 }
 
 QStringList Query::fieldNames() const {
-    QStringList names;
-    if (m_conn)
-        for (const auto& f : m_conn->fields())
-            names << f.name;
-    return names;
+    return m_conn ? m_conn->fieldNames() : QStringList();
 }
 
 int Query::fieldCount() const {

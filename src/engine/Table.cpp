@@ -183,11 +183,7 @@ int Table::fieldCount() const {
 }
 
 QStringList Table::fieldNames() const {
-    QStringList names;
-    if (m_conn)
-        for (const auto& f : m_conn->fields())
-            names << f.name;
-    return names;
+    return m_conn ? m_conn->fieldNames() : QStringList();
 }
 
 int Table::fieldIndex(const QString& name) const {

@@ -138,6 +138,19 @@ void TForm2::paintEvent(QPaintEvent*) {
     GradientBackground::paint(painter, rect());
 }
 
+void TForm2::showModal(bool hardDisk, bool offerImport) {
+    if (hardDisk)
+        Label9->setText(QStringLiteral("Festplatten-Modus"));
+    Button3->setVisible(offerImport);
+    exec();
+}
+
+void TForm2::offerExport(bool on) {
+    Button2->setVisible(on);
+    if (!on)
+        Button3->setVisible(false);
+}
+
 void TForm2::FormShow() {
     Label7->setText(dataStatusLine());
     // The mode and status lines are set from outside; each text shows whole.

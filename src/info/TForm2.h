@@ -25,6 +25,11 @@ public:
     QPushButton* Button3; // import
     QPushButton* Button1; // "Ok"
 
+    // Shows the window modally; `hardDisk` names the mode, `offerImport` shows the import.
+    void showModal(bool hardDisk, bool offerImport);
+    // Export is offered in edit mode only; leaving edit mode also takes the import away.
+    void offerExport(bool on);
+
     void FormShow();
     void Button1Click();
     void Button2Click();

@@ -19,18 +19,6 @@
 
 namespace {
 
-// The grid follows the table's record and row count again, also when the operation
-// ended in an error.
-struct GridFollowsTable {
-    ~GridFollowsTable() {
-        try {
-            Links().gridFollowTable();
-        } catch (...) {
-            // The operation's own error is the one to show; the grid repaints anyway.
-        }
-    }
-};
-
 QString exportPath() {
     const AppState& s = State();
     return s.DataDir + QDir::separator() + s.ViewTableFile + QStringLiteral(".txt");
@@ -56,17 +44,15 @@ bool readWholeFile(const QString& path, QByteArray& bytes, QString& error) {
 void TForm2::Button2Click() {
     // A cell being typed into is stored first; a record that cannot be stored yet stops
     // the export after its message.
-    Table* table = Links().editTable();
-    if (!table || !Links().commitGridEdit())
+    if (!Links().commitGridEdit())
         return;
     const QString path = exportPath();
     QString failure;
-    {
-        GridFollowsTable follow;
+    Links().workOnEditTable([&](Table& table) {
         BusyCursor busy;
         ExchangeProgressDialog progress(this);
-        failure = TableTextExport::write(*table, path, &progress);
-    }
+        failure = TableTextExport::write(table, path, &progress);
+    });
     if (!failure.isEmpty())
         Dialogs::message(QStringLiteral("Die Exportdatei konnte nicht geschrieben werden:\n") +
                          QDir::toNativeSeparators(path) +
@@ -74,8 +60,7 @@ void TForm2::Button2Click() {
 }
 
 void TForm2::Button3Click() {
-    Table* table = Links().editTable();
-    if (!table || !Links().commitGridEdit())
+    if (!Links().commitGridEdit())
         return;
     const QString path = Links().chooseImportFile();
     if (path.isEmpty())
@@ -89,12 +74,14 @@ void TForm2::Button3Click() {
         QByteArray bytes;
         if (readWholeFile(path, bytes, readError)) {
             text = TextExchange::readImport(bytes);
-            // A line whose issue the grid would refuse is not stored either.
-            selection = ImportReport::wellFormedIssues(
-                text, table->fieldIndex(QStringLiteral("AUSGABE")), FieldChecks::latestIssueYear());
-            GridFollowsTable follow;
-            ExchangeProgressDialog progress(this);
-            outcome = TableTextImport::append(*table, selection.kept, &progress);
+            Links().workOnEditTable([&](Table& table) {
+                // A line whose issue the grid would refuse is not stored either.
+                selection = ImportReport::wellFormedIssues(
+                    text, table.fieldIndex(QStringLiteral("AUSGABE")),
+                    FieldChecks::latestIssueYear());
+                ExchangeProgressDialog progress(this);
+                outcome = TableTextImport::append(table, selection.kept, &progress);
+            });
         }
     }
     if (!readError.isEmpty()) {

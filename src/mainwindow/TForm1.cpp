@@ -7,10 +7,12 @@
 #include "CapitalsValidator.h"
 #include "ClickArea.h"
 #include "CrossViewMenu.h"
+#include "DataGrid.h"
+#include "DataSource.h"
 #include "Dialogs.h"
-#include "EditMode.h"
 #include "EngineError.h"
 #include "ErrorGuard.h"
+#include "GridEditing.h"
 #include "HeadingSorts.h"
 #include "IssueText.h"
 #include "Picture.h"
@@ -21,12 +23,9 @@
 #include "WindowLinks.h"
 #include "artwork/Artwork.h"
 #include "artwork/StripLayout.h"
-#include "grid/DataGrid.h"
-#include "grid/DataSource.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -34,7 +33,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QTimer>
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
@@ -161,8 +159,12 @@ void TForm1::buildControls() {
 
     m_viewQuery = std::make_unique<ViewQueryRunner>(
         Query1, *DataSource1, *DBGrid1, [this](bool enabled) { setQueryButtonsEnabled(enabled); });
-    m_editMode = std::make_unique<EditMode>(*this);
-    m_editMode->connectGrid();
+    m_editing =
+        std::make_unique<GridEditing>(*this, *DBGrid1, *DataSource1, Table1, Query1, *m_viewQuery);
+    connect(DBGrid1, &DataGrid::columnExit, this,
+            [this] { guarded([this] { DBGrid1ColExit(); }); });
+    connect(DBGrid1, &DataGrid::cellClicked, this,
+            [this](int row, int column) { guarded([&] { DBGrid1CellClick(row, column); }); });
     Table1.setReadOnly(true);
     resize(640, 487);
 }
@@ -421,7 +423,8 @@ void TForm1::Image4MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers) {
         // The search page is out of use in edit mode, like the statistics.
         if (s.EditMode == 1)
             Links().hideSearchPage();
-        m_editMode->present(s.EditMode == 1);
+        Links().offerExport(s.EditMode == 1);
+        m_editing->present(s.EditMode == 1);
         setQueryButtonsEnabled(Image1->isEnabled());
         InitTable(s.CurrentView);
         FormatTable(s.CurrentView);
@@ -444,19 +447,54 @@ void TForm1::DBGrid1TitleClick(int column) {
 }
 
 bool TForm1::commitGridEdit() {
-    return m_editMode->commitGridEdit();
+    return m_editing->commitGridEdit();
 }
 
-void TForm1::gridFollowTable() {
-    m_editMode->gridFollowTable();
+void TForm1::workOnEditTable(const std::function<void(Table&)>& work) {
+    struct GridFollowsTable {
+        GridEditing& editing;
+        ~GridFollowsTable() {
+            try {
+                editing.gridFollowTable();
+            } catch (...) {
+                // The work's own error is the one to show; the grid repaints anyway.
+            }
+        }
+    } follow{*m_editing};
+    work(Table1);
+}
+
+QString TForm1::titleText() const {
+    return Edit1->text();
+}
+
+void TForm1::setTitleText(const QString& text) {
+    Edit1->setText(text);
+}
+
+void TForm1::showSearchIndicator(bool on) {
+    LED2->setVisible(on);
+    Aktiv4->setVisible(on);
+}
+
+void TForm1::walkViewResult(const std::function<void(Query&)>& walk) {
+    // The walk moves the result: the grid is hidden meanwhile so it does not repaint row by
+    // row, and shows the result from the first row again afterwards.
+    const bool gridWasHidden = DBGrid1->isHidden();
+    DBGrid1->hide();
+    Query1.first();
+    walk(Query1);
+    Query1.first();
+    if (!gridWasHidden)
+        DBGrid1->show();
 }
 
 void TForm1::DBGrid1ColExit() {
-    m_editMode->columnExit();
+    m_editing->columnExit();
 }
 
 void TForm1::DBGrid1CellClick(int, int column) {
-    m_editMode->cellClick(column);
+    m_editing->cellClick(column);
 }
 
 void TForm1::InitTable(const QString& view) {
@@ -475,10 +513,6 @@ void TForm1::InitTable(const QString& view) {
 
     // The strip shows the cleared search before the new view is read.
     repaint();
-    // The new view fills the category list again.
-    QComboBox* categories = Links().searchCategoryList();
-    if (categories)
-        categories->clear();
     // Title order and no title condition for the new view. The direction stays as it was.
     s.CurrentView = view;
     s.SortField = QStringLiteral("TITEL");
@@ -497,13 +531,7 @@ void TForm1::InitTable(const QString& view) {
     if (!def)
         return;
     s.CategoryField = def->categoryField;
-    QComboBox* ratings = Links().searchRatingList();
-    if (ratings && categories) {
-        ratings->setEnabled(def->ratingEnabled);
-        const QSignalBlocker block(categories);
-        categories->addItem(Views::kAll);
-        categories->addItems(def->searchWords);
-    }
+    Links().setSearchCategories(def->searchWords, def->ratingEnabled, s.EditMode == 1);
     LED1->move(StripLayout::viewLamps[def->index]);
     LED1->setAccessibleName(QStringLiteral("Ansicht: ") + def->name);
     QLabel* faces[] = {Aktiv1, Aktiv2, Aktiv3};
@@ -515,22 +543,12 @@ void TForm1::InitTable(const QString& view) {
 
     // Edit mode edits the table itself; otherwise the view query shows the whole view.
     if (s.EditMode == 1) {
-        if (categories) {
-            const QSignalBlocker block(categories);
-            categories->setCurrentIndex(-1);
-        }
         DataSource1->setDataSet(&Table1);
         Table1.open();
         DataSource1->reload();
         if (Table1.damaged())
             Dialogs::message(Table1.damagedMessage());
     } else {
-        if (ratings && categories) {
-            const QSignalBlocker b1(ratings);
-            const QSignalBlocker b2(categories);
-            ratings->setCurrentIndex(0);
-            categories->setCurrentIndex(0);
-        }
         s.SelectionCondition.clear();
         DataSource1->setDataSet(&Query1);
         DoSQL(s.ViewTableFile);

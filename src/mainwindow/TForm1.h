@@ -12,14 +12,15 @@ class ClickArea;
 class Connection;
 class DataGrid;
 class DataSource;
-class EditMode;
+class GridEditing;
 class QLabel;
 class QLineEdit;
 class StripPicture;
 class ViewQueryRunner;
 
 // The main window: the strip of painted buttons on the left and the data grid on the
-// right. It owns the one grid, query, table and data source the other windows work with.
+// right. It owns the one grid, query, table and data source; other windows ask it for what
+// they need through the operations below.
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
@@ -27,22 +28,22 @@ public:
     ~TForm1() override;
 
     // Controls, back to front.
-    StripPicture* Image4;
-    QLabel* Aktiv4;
-    QLabel* Aktiv3;
-    QLabel* Aktiv2;
-    QLabel* Aktiv1;
-    ClickArea* Image1;
-    ClickArea* Image2;
-    ClickArea* Image3;
-    ClickArea* Image6;
-    QLabel* LED1;
-    QLabel* LED2;
-    ClickArea* Image7;
-    ClickArea* Image10;
-    ClickArea* Image11;
-    DataGrid* DBGrid1;
-    QLineEdit* Edit1;
+    StripPicture* Image4; // the strip's picture; Ctrl+Alt and a press switch edit mode
+    QLabel* Aktiv4;       // the lit "Auswahl" face, shown with the search lamp
+    QLabel* Aktiv3;       // the lit "Tipps" face
+    QLabel* Aktiv2;       // the lit "CD & DVD" face
+    QLabel* Aktiv1;       // the lit "Spiele" face
+    ClickArea* Image1;    // "Spiele"
+    ClickArea* Image2;    // "CD & DVD"
+    ClickArea* Image3;    // "Tipps"
+    ClickArea* Image6;    // "Auswahl": the search page
+    QLabel* LED1;         // the lamp beside the current view's button
+    QLabel* LED2;         // the search lamp
+    ClickArea* Image7;    // "Statistik"
+    ClickArea* Image10;   // "Info"
+    ClickArea* Image11;   // "Ende"
+    DataGrid* DBGrid1;    // the data grid
+    QLineEdit* Edit1;     // the title box "Schnellsuche"
 
     // Non-visual members.
     Query Query1;
@@ -64,10 +65,31 @@ public:
     // True for a program file whose name ends in "HD.EXE", or "hd" without an extension.
     static bool isHardDiskProgram(const QString& programPath);
 
-    // Operations other windows use.
+    // Operations other windows use (through the start-up's links), beside the file dialog
+    // above: the view query run again and its columns laid out, the title box mirrored, the
+    // search indicator, a walk over the result, and edit mode's table for the text exchange.
     void DoSQL(const QString& tableFile);
-    void InitTable(const QString& view);
     void FormatTable(const QString& view);
+    // The title box's text; the search page mirrors it.
+    QString titleText() const;
+    void setTitleText(const QString& text);
+    // The search lamp and the lit "Auswahl" face.
+    void showSearchIndicator(bool on);
+    // `walk` reads Query1 from its first row on, with the grid hidden meanwhile; Query1 stands
+    // on its first row again afterwards.
+    void walkViewResult(const std::function<void(Query&)>& walk);
+    // Every path that stores the record Table1 stands on (view switch, edit mode off,
+    // "Ende", closing the window, export) calls this first: it stores an open cell
+    // editor's text into the record and checks the record (issue text, rating). False,
+    // after the message, when the record cannot be stored yet; the caller then stops and
+    // the record stays in edit state. True outside edit mode.
+    bool commitGridEdit();
+    // `work` moves Table1 or adds records to it (export, import); the grid then follows its
+    // current record and row count, also when `work` ended in an error.
+    void workOnEditTable(const std::function<void(Table&)>& work);
+
+    // The view on screen: made current with its table, and the grid sized to the window.
+    void InitTable(const QString& view);
     void SizeGrid();
 
     // Handlers.
@@ -96,18 +118,6 @@ public:
     // The five click areas the view query disables while it runs.
     void setQueryButtonsEnabled(bool enabled);
 
-    // ---- Edit mode: committing the grid's pending edit ----
-    // Every path that stores the record Table1 stands on (view switch, edit mode off,
-    // "Ende", closing the window, export) calls this first: it stores an open cell
-    // editor's text into the record and checks the record (issue text, rating). False,
-    // after the message, when the record cannot be stored yet; the caller then stops and
-    // the record stays in edit state. True outside edit mode.
-    bool commitGridEdit();
-    // After Table1 was moved, or records added, by others (export, import): the grid
-    // follows its current record and row count.
-    void gridFollowTable();
-    // ---- end edit mode ----
-
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -127,7 +137,7 @@ private:
     bool commitPendingEdit();
 
     std::unique_ptr<ViewQueryRunner> m_viewQuery;
-    std::unique_ptr<EditMode> m_editMode;
+    std::unique_ptr<GridEditing> m_editing;
     bool m_shown = false;
     // The other views' tables, held open for the menu of a record's title.
     QHash<QString, std::shared_ptr<Connection>> m_crossViewTables;

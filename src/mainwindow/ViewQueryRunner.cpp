@@ -2,12 +2,12 @@
 
 #include "AppState.h"
 #include "BusyCursor.h"
+#include "DataGrid.h"
+#include "DataSource.h"
 #include "EngineError.h"
 #include "Query.h"
 #include "ViewQuery.h"
 #include "Views.h"
-#include "grid/DataGrid.h"
-#include "grid/DataSource.h"
 
 ViewQueryRunner::ViewQueryRunner(Query& query, DataSource& source, DataGrid& grid,
                                  std::function<void(bool)> setQueryButtonsEnabled)

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -128,6 +129,46 @@ void TSuchPage::connectHandlers() {
 void TSuchPage::FormCreate() {
     ComboBox1->setCurrentIndex(0);
     ComboBox2->setCurrentIndex(0);
+}
+
+QString TSuchPage::titleText() const {
+    return Edit1->text();
+}
+
+void TSuchPage::setTitleText(const QString& text) {
+    Edit1->setText(text);
+}
+
+void TSuchPage::setCategories(const QStringList& categories, bool ratingApplies, bool editing) {
+    ComboBox2->clear();
+    ComboBox1->setEnabled(ratingApplies);
+    // Setting the lists from here raises no change handling.
+    const QSignalBlocker b1(ComboBox1);
+    const QSignalBlocker b2(ComboBox2);
+    ComboBox2->addItem(Views::kAll);
+    ComboBox2->addItems(categories);
+    if (editing) {
+        ComboBox2->setCurrentIndex(-1);
+    } else {
+        ComboBox1->setCurrentIndex(0);
+        ComboBox2->setCurrentIndex(0);
+    }
+}
+
+int TSuchPage::categoryCount() const {
+    return ComboBox2->count();
+}
+
+int TSuchPage::chosenCategory() const {
+    return ComboBox2->currentIndex();
+}
+
+void TSuchPage::chooseCategory(int item) {
+    {
+        const QSignalBlocker block(ComboBox2);
+        ComboBox2->setCurrentIndex(item);
+    }
+    Suchen();
 }
 
 void TSuchPage::Suchen() {

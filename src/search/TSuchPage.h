@@ -21,6 +21,18 @@ public:
     ClickArea* Image2;    // "Alle"
     ClickArea* Image1;    // "OK"
 
+    // The title text, mirrored from the main window's title box.
+    QString titleText() const;
+    void setTitleText(const QString& text);
+    // A view's categories after "(alle)", and whether the rating applies; in edit mode no
+    // category is chosen, otherwise both lists stand on "(alle)". Nothing is searched.
+    void setCategories(const QStringList& categories, bool ratingApplies, bool editing);
+    // The category list's items and the chosen one (-1 for none).
+    int categoryCount() const;
+    int chosenCategory() const;
+    // Chooses item `item` of the category list and searches with it.
+    void chooseCategory(int item);
+
     void FormCreate();
     void Edit1Change();
     void ComboBox1Change();

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class Query;
 class Table;
-class QComboBox;
-class QWidget;
 
 // The calls one window makes on another. No window knows another window's class: each asks
 // through these links, which the start-up connects once every window exists. Until then
@@ -24,14 +23,16 @@ public:
     // The strip's title box; the search page mirrors it.
     virtual QString mainTitleText() const { return {}; }
     virtual void setMainTitleText(const QString&) {}
-    // The view query's result and the grid that shows it (the statistics walk the result
-    // with the grid hidden); nullptr while there is no main window.
-    virtual Query* viewResult() const { return nullptr; }
-    virtual QWidget* mainGrid() const { return nullptr; }
-    // Edit mode's table and its grid, for the text exchange.
-    virtual Table* editTable() const { return nullptr; }
+    // `walk` reads the view query's result from its first row on; the grid that shows it is
+    // hidden meanwhile, and the result stands on its first row again afterwards. Nothing is
+    // walked while there is no main window.
+    virtual void walkViewResult(const std::function<void(Query&)>&) {}
+    // For the text exchange: stores the grid's pending edit into edit mode's table (false,
+    // after the message, when the record cannot be stored yet).
     virtual bool commitGridEdit() { return true; }
-    virtual void gridFollowTable() {}
+    // `work` reads or changes edit mode's table; the grid then follows the table's current
+    // record and row count, also when `work` ended in an error.
+    virtual void workOnEditTable(const std::function<void(Table&)>&) {}
     virtual QString chooseImportFile() { return {}; }
     // Goes once the main window shows its first view.
     virtual void closeWaitWindow() {}
@@ -45,10 +46,16 @@ public:
     virtual void resetSearch() {}
     virtual void setSearchText(const QString&) {}
     virtual QString searchText() const { return {}; }
-    // The category list, filled by the main window per view and driven by the statistics.
-    virtual QComboBox* searchCategoryList() const { return nullptr; }
-    virtual QComboBox* searchRatingList() const { return nullptr; }
-    virtual void runSearch() {}
+    // The view's categories for the list after "(alle)", whether the rating list applies,
+    // and whether edit mode is on: then no category is chosen, otherwise both lists stand on
+    // "(alle)".
+    virtual void setSearchCategories(const QStringList& /*categories*/, bool /*ratingApplies*/,
+                                     bool /*editing*/) {}
+    // The category list's items ("(alle)" included) and the chosen one (-1 for none).
+    virtual int searchCategoryCount() const { return 0; }
+    virtual int chosenSearchCategory() const { return 0; }
+    // Chooses item `item` of the category list and searches with it.
+    virtual void chooseSearchCategory(int /*item*/) {}
 
     // ---- The statistics windows ----
     virtual void hideStatistics() {}

@@ -8,13 +8,6 @@
 #include "TForm4.h"
 #include "TSuchPage.h"
 #include "Views.h"
-#include "grid/DataGrid.h"
-
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableWidget>
 
 namespace {
 
@@ -51,38 +44,30 @@ bool ConnectedWindows::rerunViewQuery() {
 void ConnectedWindows::showSearchIndicator(bool on) {
     if (!Form1)
         return;
-    Form1->LED2->setVisible(on);
-    Form1->Aktiv4->setVisible(on);
+    Form1->showSearchIndicator(on);
 }
 
 QString ConnectedWindows::mainTitleText() const {
-    return Form1 ? Form1->Edit1->text() : QString();
+    return Form1 ? Form1->titleText() : QString();
 }
 
 void ConnectedWindows::setMainTitleText(const QString& text) {
     if (Form1)
-        Form1->Edit1->setText(text);
+        Form1->setTitleText(text);
 }
 
-Query* ConnectedWindows::viewResult() const {
-    return Form1 ? &Form1->Query1 : nullptr;
-}
-
-QWidget* ConnectedWindows::mainGrid() const {
-    return Form1 ? Form1->DBGrid1 : nullptr;
-}
-
-Table* ConnectedWindows::editTable() const {
-    return Form1 ? &Form1->Table1 : nullptr;
+void ConnectedWindows::walkViewResult(const std::function<void(Query&)>& walk) {
+    if (Form1)
+        Form1->walkViewResult(walk);
 }
 
 bool ConnectedWindows::commitGridEdit() {
     return Form1 && Form1->commitGridEdit();
 }
 
-void ConnectedWindows::gridFollowTable() {
+void ConnectedWindows::workOnEditTable(const std::function<void(Table&)>& work) {
     if (Form1)
-        Form1->gridFollowTable();
+        Form1->workOnEditTable(work);
 }
 
 QString ConnectedWindows::chooseImportFile() {
@@ -120,24 +105,30 @@ void ConnectedWindows::resetSearch() {
 
 void ConnectedWindows::setSearchText(const QString& text) {
     if (SuchPage)
-        SuchPage->Edit1->setText(text);
+        SuchPage->setTitleText(text);
 }
 
 QString ConnectedWindows::searchText() const {
-    return SuchPage ? SuchPage->Edit1->text() : QString();
+    return SuchPage ? SuchPage->titleText() : QString();
 }
 
-QComboBox* ConnectedWindows::searchCategoryList() const {
-    return SuchPage ? SuchPage->ComboBox2 : nullptr;
-}
-
-QComboBox* ConnectedWindows::searchRatingList() const {
-    return SuchPage ? SuchPage->ComboBox1 : nullptr;
-}
-
-void ConnectedWindows::runSearch() {
+void ConnectedWindows::setSearchCategories(const QStringList& categories, bool ratingApplies,
+                                           bool editing) {
     if (SuchPage)
-        SuchPage->Suchen();
+        SuchPage->setCategories(categories, ratingApplies, editing);
+}
+
+int ConnectedWindows::searchCategoryCount() const {
+    return SuchPage ? SuchPage->categoryCount() : 0;
+}
+
+int ConnectedWindows::chosenSearchCategory() const {
+    return SuchPage ? SuchPage->chosenCategory() : 0;
+}
+
+void ConnectedWindows::chooseSearchCategory(int item) {
+    if (SuchPage)
+        SuchPage->chooseCategory(item);
 }
 
 void ConnectedWindows::hideStatistics() {
@@ -166,23 +157,16 @@ void ConnectedWindows::refreshOpenStatistics(const std::function<void()>& afterE
 
 void ConnectedWindows::selectStatisticsRow(int row) {
     for (TStatForm* w : statisticsWindows())
-        if (w->isVisible() && w->StringGrid1)
-            w->StringGrid1->setCurrentCell(row, 0);
+        if (w->isVisible())
+            w->showCategoryRow(row);
 }
 
 void ConnectedWindows::openInfoWindow(bool hardDisk, bool offerImport) {
-    if (!Form2)
-        return;
-    if (hardDisk)
-        Form2->Label9->setText(QStringLiteral("Festplatten-Modus"));
-    Form2->Button3->setVisible(offerImport);
-    Form2->exec();
+    if (Form2)
+        Form2->showModal(hardDisk, offerImport);
 }
 
 void ConnectedWindows::offerExport(bool on) {
-    if (!Form2)
-        return;
-    Form2->Button2->setVisible(on);
-    if (!on)
-        Form2->Button3->setVisible(false);
+    if (Form2)
+        Form2->offerExport(on);
 }

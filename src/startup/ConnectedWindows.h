@@ -11,11 +11,9 @@ public:
     void showSearchIndicator(bool on) override;
     QString mainTitleText() const override;
     void setMainTitleText(const QString& text) override;
-    Query* viewResult() const override;
-    QWidget* mainGrid() const override;
-    Table* editTable() const override;
+    void walkViewResult(const std::function<void(Query&)>& walk) override;
     bool commitGridEdit() override;
-    void gridFollowTable() override;
+    void workOnEditTable(const std::function<void(Table&)>& work) override;
     QString chooseImportFile() override;
     void closeWaitWindow() override;
 
@@ -26,9 +24,11 @@ public:
     void resetSearch() override;
     void setSearchText(const QString& text) override;
     QString searchText() const override;
-    QComboBox* searchCategoryList() const override;
-    QComboBox* searchRatingList() const override;
-    void runSearch() override;
+    void setSearchCategories(const QStringList& categories, bool ratingApplies,
+                             bool editing) override;
+    int searchCategoryCount() const override;
+    int chosenSearchCategory() const override;
+    void chooseSearchCategory(int item) override;
 
     void hideStatistics() override;
     void showStatisticsFor(const QString& view) override;

@@ -3,12 +3,12 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "ClickArea.h"
+#include "DataGrid.h"
 #include "KeyboardReach.h"
 #include "StatisticsWindows.h"
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TSuchPage.h"
-#include "grid/DataGrid.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -16,14 +16,12 @@
 #include "VerticalCaption.h"
 #include "WindowLinks.h"
 
-#include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QTableWidget>
 
 namespace {
@@ -148,16 +146,7 @@ void TStatForm::selectGridRow(int row) {
 }
 
 void TStatForm::FormShow() {
-    // The walk moves the main window's result: its grid is hidden meanwhile so it does
-    // not repaint row by row.
     const BusyCursor busy;
-    Query* query = Links().viewResult();
-    QWidget* mainGrid = Links().mainGrid();
-    const bool gridWasHidden = mainGrid && mainGrid->isHidden();
-    if (mainGrid)
-        mainGrid->hide();
-    if (query)
-        query->first();
 
     // The grid's cells and the row of the search page's category. The program's own selection
     // raises the row click, which finds nothing to do.
@@ -169,13 +158,7 @@ void TStatForm::FormShow() {
     for (int r = 0; r < m_frame.gridRows; ++r)
         for (int c = 0; c < columns; ++c)
             cell(c, r);
-    const QComboBox* categories = Links().searchCategoryList();
-    selectGridRow(categories ? categories->currentIndex() + 1 : 1);
-
-    // The number of rows the selection holds.
-    const int rows = query ? query->recordCount() : 0;
-    Label4->setCaption(NumberText::counted(QStringLiteral("Auswahl: "), rows, m_frame.countSingular,
-                                           m_frame.countPluralSuffix));
+    selectGridRow(Links().chosenSearchCategory() + 1);
 
     // The months between the table's first and latest issue, and figures reset for them.
     AppState& s = State();
@@ -191,19 +174,18 @@ void TStatForm::FormShow() {
     // The heading row's texts are the columns' headings for screen readers too.
     StringGrid1->setHorizontalHeaderLabels(m_frame.headings.mid(0, columns));
 
-    // Every row of the result adds to the figures.
-    if (query)
-        walkRows(*query);
+    // Every row of the result adds to the figures; the number of rows is the selection's.
+    int rows = 0;
+    Links().walkViewResult([&](Query& query) {
+        rows = query.recordCount();
+        walkRows(query);
+    });
+    Label4->setCaption(NumberText::counted(QStringLiteral("Auswahl: "), rows, m_frame.countSingular,
+                                           m_frame.countPluralSuffix));
 
     // The figures into the grid and captions.
     showFigures();
     describeCharts();
-
-    // The main window shows its result from the first row again.
-    if (query)
-        query->first();
-    if (mainGrid && !gridWasHidden)
-        mainGrid->show();
     update();
 }
 
@@ -214,8 +196,7 @@ void TStatForm::FormMouseMove(Qt::KeyboardModifiers, int X, int Y) {
 }
 
 void TStatForm::StringGrid1Click() {
-    QComboBox* list = Links().searchCategoryList();
-    if (!list)
+    if (!Links().searchPageExists())
         return;
     const int row = StringGrid1->currentRow();
     if (row < 1)
@@ -224,16 +205,11 @@ void TStatForm::StringGrid1Click() {
     // The last row of the disc-content and tips windows ("Sonstiges", "Sonstige") has no
     // item in the search page's list and no condition can select just its rows; a click on
     // it shows every row, as row 1 does, and row 1 becomes the selected row.
-    const bool unlisted = k >= list->count();
+    const bool unlisted = k >= Links().searchCategoryCount();
     if (unlisted)
         k = 0;
-    if (k != list->currentIndex()) {
-        {
-            // Selecting an item from the program raises no change handling.
-            const QSignalBlocker block(list);
-            list->setCurrentIndex(k);
-        }
-        Links().runSearch();
+    if (k != Links().chosenSearchCategory()) {
+        Links().chooseSearchCategory(k);
         if (!Links().searchPageVisible()) {
             FormShow();
             repaint();
@@ -245,6 +221,10 @@ void TStatForm::StringGrid1Click() {
 
 void TStatForm::Button1Click() {
     hide();
+}
+
+void TStatForm::showCategoryRow(int row) {
+    StringGrid1->setCurrentCell(row, 0);
 }
 
 void TStatForm::showEvent(QShowEvent* event) {

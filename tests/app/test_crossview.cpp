@@ -4,11 +4,11 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "ClickArea.h"
+#include "DataGrid.h"
+#include "DataSource.h"
 #include "StripPicture.h"
 #include "TForm1.h"
 #include "UserSteps.h"
-#include "grid/DataGrid.h"
-#include "grid/DataSource.h"
 
 #include <QApplication>
 #include <QLabel>

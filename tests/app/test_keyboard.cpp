@@ -4,12 +4,12 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "ClickArea.h"
+#include "DataGrid.h"
 #include "StatisticsWindows.h"
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TSuchPage.h"
 #include "UserSteps.h"
-#include "grid/DataGrid.h"
 
 #include <QComboBox>
 #include <QLineEdit>

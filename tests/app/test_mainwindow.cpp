@@ -3,6 +3,8 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "ClickArea.h"
+#include "DataGrid.h"
+#include "DataSource.h"
 #include "StatisticsWindows.h"
 #include "StripPicture.h"
 #include "TForm1.h"
@@ -10,8 +12,6 @@
 #include "TSuchPage.h"
 #include "TestSupport.h"
 #include "UserSteps.h"
-#include "grid/DataGrid.h"
-#include "grid/DataSource.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
@@ -95,24 +95,33 @@ void TestMainWindow::viewButtonsSetUpTheirView_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("view");
     QTest::addColumn<int>("ledTop");
-    QTest::addColumn<int>("categories");
+    QTest::addColumn<QStringList>("categories");
     QTest::addColumn<bool>("rating");
     QTest::addColumn<QString>("orderLine");
     QTest::addColumn<QStringList>("headings");
     QTest::addColumn<QList<int>>("widths");
     QTest::newRow("Spiele") << "Image1"
-                            << "Spiele" << 140 << 8 << true << "ORDER BY TITEL"
+                            << "Spiele" << 140
+                            << QStringList{"(alle)",       "Action",     "Strategie", "Sport",
+                                           "Simulationen", "Adventures", "Budget",    "Software"}
+                            << true << "ORDER BY TITEL"
                             << QStringList{"Spieletitel", "Rubrik",
                                            "Genre",       "Entwickler/Publisher",
                                            "Wert.",       "Ausgabe",
                                            "Kommentar"}
                             << QList<int>{145, 65, 90, 120, 35, 55, 325};
     QTest::newRow("CD-Inhalt") << "Image2"
-                               << "CD-Inhalt" << 165 << 9 << false << "ORDER BY TITEL, AUSGABE DESC"
+                               << "CD-Inhalt" << 165
+                               << QStringList{"(alle)",  "Demo",  "Extras",
+                                              "Mods",    "Patch", "Programm",
+                                              "Treiber", "Video", "Vollversion"}
+                               << false << "ORDER BY TITEL, AUSGABE DESC"
                                << QStringList{"Name", "Ausgabe", "Kategorie", "Medium"}
                                << QList<int>{190, 55, 160, 50};
     QTest::newRow("Tips") << "Image3"
-                          << "Tips" << 190 << 5 << false << "ORDER BY TITEL"
+                          << "Tips" << 190
+                          << QStringList{"(alle)", "Cheat", "Kurztipp", "Lösung", "Taktik"} << false
+                          << "ORDER BY TITEL"
                           << QStringList{"Spieletitel", "Ausgabe", "Art", "Counter"}
                           << QList<int>{220, 100, 60, 60};
 }
@@ -121,7 +130,7 @@ void TestMainWindow::viewButtonsSetUpTheirView() {
     QFETCH(QString, button);
     QFETCH(QString, view);
     QFETCH(int, ledTop);
-    QFETCH(int, categories);
+    QFETCH(QStringList, categories);
     QFETCH(bool, rating);
     QFETCH(QString, orderLine);
     QFETCH(QStringList, headings);
@@ -135,8 +144,10 @@ void TestMainWindow::viewButtonsSetUpTheirView() {
     QLabel* faces[] = {Form1->Aktiv1, Form1->Aktiv2, Form1->Aktiv3};
     for (int i = 0; i < 3; ++i)
         QCOMPARE(!faces[i]->isHidden(), faces[i]->objectName() == "Aktiv" + button.mid(5));
-    QCOMPARE(SuchPage->ComboBox2->count(), categories);
-    QCOMPARE(SuchPage->ComboBox2->itemText(0), QStringLiteral("(alle)"));
+    QStringList shown;
+    for (int i = 0; i < SuchPage->ComboBox2->count(); ++i)
+        shown << SuchPage->ComboBox2->itemText(i);
+    QCOMPARE(shown, categories);
     QCOMPARE(SuchPage->ComboBox2->currentIndex(), 0);
     QCOMPARE(SuchPage->ComboBox1->currentText(), QStringLiteral("(alle)"));
     QCOMPARE(SuchPage->ComboBox1->isEnabled(), rating);
@@ -164,6 +175,8 @@ void TestMainWindow::headingClicksSort_data() {
     QTest::newRow("Art") << "Image3" << QStringList{"Art"} << "ORDER BY ART, TITEL";
     QTest::newRow("Counter") << "Image3" << QStringList{"Counter"}
                              << "ORDER BY COUNTER DESC, TITEL";
+    QTest::newRow("Ausgabe first descending")
+        << "Image3" << QStringList{"Ausgabe"} << "ORDER BY AUSGABE DESC, TITEL";
     QTest::newRow("Ausgabe then Medium")
         << "Image2" << QStringList{"Ausgabe", "Medium"} << "ORDER BY MEDIUM, TITEL";
 }

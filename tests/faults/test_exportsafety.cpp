@@ -5,6 +5,7 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "ClickArea.h"
+#include "DataGrid.h"
 #include "EngineError.h"
 #include "StripPicture.h"
 #include "TForm1.h"
@@ -12,7 +13,6 @@
 #include "Table.h"
 #include "TestSupport.h"
 #include "UserSteps.h"
-#include "grid/DataGrid.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,6 +5,7 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "ClickArea.h"
+#include "DataSource.h"
 #include "FaultVfs.h"
 #include "StripPicture.h"
 #include "TForm1.h"
@@ -13,7 +14,6 @@
 #include "TableChecks.h"
 #include "TestSupport.h"
 #include "UserSteps.h"
-#include "grid/DataSource.h"
 
 #include <QApplication>
 #include <QDate>

@@ -3,6 +3,8 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "ClickArea.h"
+#include "DataGrid.h"
+#include "DataSource.h"
 #include "Dialogs.h"
 #include "FieldChecks.h"
 #include "GradientBackground.h"
@@ -11,8 +13,6 @@
 #include "TForm2.h"
 #include "TestSupport.h"
 #include "UserSteps.h"
-#include "grid/DataGrid.h"
-#include "grid/DataSource.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,6 +6,8 @@
 #include "AppWindows.h"
 #include "CaptionLabel.h"
 #include "ClickArea.h"
+#include "DataGrid.h"
+#include "DataSource.h"
 #include "EngineError.h"
 #include "ParadoxFixture.h"
 #include "ParadoxReader.h"
@@ -17,8 +19,6 @@
 #include "TestSupport.h"
 #include "UserSteps.h"
 #include "VerticalCaption.h"
-#include "grid/DataGrid.h"
-#include "grid/DataSource.h"
 
 #include <QComboBox>
 #include <QCryptographicHash>

@@ -5,12 +5,12 @@
 #include "AppWindows.h"
 #include "CaptionLabel.h"
 #include "ClickArea.h"
+#include "DataSource.h"
 #include "StatisticsWindows.h"
 #include "TForm1.h"
 #include "TSuchPage.h"
 #include "TestSupport.h"
 #include "UserSteps.h"
-#include "grid/DataSource.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -9,6 +9,7 @@
 #include "StatsFixture.h"
 #include "TForm1.h"
 #include "TSuchPage.h"
+#include "UserSteps.h"
 #include "VerticalCaption.h"
 
 #include <QComboBox>
@@ -63,11 +64,8 @@ void TestCategoryStats::start(const Rows& disc, const Rows& tips) {
 }
 
 TCategoryStatForm* TestCategoryStats::openWindow(const QString& view) {
-    if (view == QLatin1String("CD-Inhalt"))
-        Form1->Image2Click();
-    else
-        Form1->Image3Click();
-    Form1->Image7Click();
+    UserSteps::showView(view == QLatin1String("CD-Inhalt") ? UserSteps::Disc : UserSteps::Tips);
+    UserSteps::openStatistics();
     TCategoryStatForm* w = view == QLatin1String("CD-Inhalt")
                                ? static_cast<TCategoryStatForm*>(Form5)
                                : static_cast<TCategoryStatForm*>(Form6);
@@ -249,7 +247,7 @@ void TestCategoryStats::recomputeIsRepeatable() {
     w->StringGrid1->clearFocus();
     const QImage before = picture(w);
     QTest::mouseClick(w->Button1, Qt::LeftButton);
-    Form1->Image7Click();
+    UserSteps::openStatistics();
     QVERIFY(w->isVisible());
     QCOMPARE(gridTexts(w->StringGrid1), texts);
     QCOMPARE(cellText(w->StringGrid1, 10, 1), QStringLiteral(" 1"));
@@ -336,9 +334,8 @@ void TestCategoryStats::rowClickSearchesAndRecomputes() {
     QCOMPARE(cellText(w->StringGrid1, 1, 1), QStringLiteral(" 2"));
     QCOMPARE(w->StringGrid1->currentRow(), 2);
     // The search page's pick moves the grid, and that selection searches no second time.
-    Form1->Image6Click();
-    SuchPage->ComboBox2->setCurrentIndex(4);
-    SuchPage->ComboBox2Change();
+    UserSteps::openSearchPage();
+    UserSteps::pick(SuchPage->ComboBox2, QStringLiteral("Patch"));
     QCOMPARE(w->StringGrid1->currentRow(), 5);
     QCOMPARE(State().SelectionCondition, QStringLiteral("ART LIKE \"%atc%\""));
     QCOMPARE(w->Label4->caption(), QStringLiteral("Auswahl: 1 File"));
@@ -377,7 +374,7 @@ void TestCategoryStats::lastRowShowsEveryRow() {
           {tipRow("Cheat", "1998/01"), tipRow("Bonus", "1998/01"), tipRow("Taktik", "1998/01")});
     TCategoryStatForm* w = openWindow(view);
     if (searchPageOpen)
-        Form1->Image6Click();
+        UserSteps::openSearchPage();
     // From a narrowed selection: the last row lifts the restriction.
     clickGridRow(w->StringGrid1, 2);
     QCOMPARE(w->Label4->caption().left(10), QStringLiteral("Auswahl: 1"));

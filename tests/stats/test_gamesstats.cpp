@@ -3,14 +3,15 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "CaptionLabel.h"
+#include "DataGrid.h"
 #include "GradientBackground.h"
 #include "IssueWalk.h"
 #include "StatisticsWindows.h"
 #include "StatsFixture.h"
 #include "TForm1.h"
 #include "TSuchPage.h"
+#include "UserSteps.h"
 #include "VerticalCaption.h"
-#include "grid/DataGrid.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -42,8 +43,6 @@ private slots:
     void cleanup();
 
     void windowFrame();
-    void controlsBeforeTheFirstRecompute_data();
-    void controlsBeforeTheFirstRecompute();
     void selectionCount_data();
     void selectionCount();
     void emptySelection();
@@ -89,7 +88,7 @@ void TestGamesStats::start(const Rows& games) {
 }
 
 void TestGamesStats::openWindow() {
-    Form1->Image7Click();
+    UserSteps::openStatistics();
     QVERIFY(Form3->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(Form3));
 }
@@ -115,70 +114,13 @@ void TestGamesStats::windowFrame() {
     QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
     const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
     QVERIFY((Form3->geometry().center() - centre).manhattanLength() <= 2);
+    // Every control has a name for screen readers.
+    for (const char* name : {"Label1", "StringGrid1", "Label3", "Bevel2", "Label5", "LMDLabel1",
+                             "LMDLabel2", "Label4", "Button1", "Label2", "Bevel1", "LMDLabel3"})
+        QVERIFY2(!Form3->findChild<QWidget*>(name)->accessibleName().isEmpty(), name);
     openWindow();
     QTest::mouseClick(Form3->Button1, Qt::LeftButton);
     QVERIFY(!Form3->isVisible());
-}
-
-void TestGamesStats::controlsBeforeTheFirstRecompute_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("place");
-    QTest::addColumn<int>("pixels");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<QColor>("colour");
-    QTest::addColumn<QString>("text");
-    const QColor white(0xFF, 0xFF, 0xFF), red(0xFF, 0, 0), blue(0, 0, 0xFF), black(0, 0, 0);
-    QTest::newRow("Label1") << "Label1" << QRect(10, 12, 225, 14) << 11 << true << white
-                            << " Wertungsschnitt der Auswahl je Rubrik";
-    QTest::newRow("StringGrid1") << "StringGrid1" << QRect(8, 32, 225, 193) << 11 << true << black
-                                 << "";
-    QTest::newRow("Label3") << "Label3" << QRect(254, 12, 267, 14) << 11 << true << white
-                            << " Monatsschnitt:";
-    QTest::newRow("Bevel2") << "Bevel2" << QRect(250, 32, 268, 145) << 0 << false << QColor() << "";
-    QTest::newRow("Label5")
-        << "Label5" << QRect(254, 178, 267, 14) << 11 << false << white
-        << "   1     2     3     4     5     6     7     8     9     10    11    12";
-    QTest::newRow("LMDLabel1") << "LMDLabel1" << QRect(522, 16, 16, 165) << 11 << false << blue
-                               << " Anzahl";
-    QTest::newRow("LMDLabel2") << "LMDLabel2" << QRect(536, 16, 16, 165) << 11 << false << red
-                               << " Wertungsschnitt";
-    QTest::newRow("Label4") << "Label4" << QRect(250, 204, 223, 29) << 21 << true << red
-                            << "Auswahl:";
-    QTest::newRow("Button1") << "Button1" << QRect(478, 204, 41, 25) << 13 << true << QColor()
-                             << "Ok";
-    QTest::newRow("Label2") << "Label2" << QRect(10, 244, 511, 14) << 11 << true << white
-                            << "Wertungsverteilung";
-    QTest::newRow("Bevel1") << "Bevel1" << QRect(8, 264, 510, 105) << 0 << false << QColor() << "";
-    QTest::newRow("LMDLabel3") << "LMDLabel3" << QRect(522, 240, 16, 133) << 11 << false << blue
-                               << " Maximum";
-}
-
-void TestGamesStats::controlsBeforeTheFirstRecompute() {
-    QFETCH(QString, name);
-    QFETCH(QRect, place);
-    QFETCH(int, pixels);
-    QFETCH(bool, bold);
-    QFETCH(QColor, colour);
-    QFETCH(QString, text);
-    start({game("Action", "80", "1998/01")});
-    QWidget* w = Form3->findChild<QWidget*>(name);
-    QVERIFY(w);
-    QCOMPARE(w->geometry(), place);
-    QVERIFY(!w->accessibleName().isEmpty());
-    if (pixels) {
-        QCOMPARE(w->font().pixelSize(), pixels);
-        QCOMPARE(w->font().bold(), bold);
-        QCOMPARE(w->font().family(), QStringLiteral("Arial"));
-    }
-    if (auto* label = qobject_cast<CaptionLabel*>(w)) {
-        QCOMPARE(label->caption(), text);
-        QCOMPARE(label->palette().color(QPalette::WindowText), colour);
-    } else if (auto* caption = qobject_cast<VerticalCaption*>(w)) {
-        QCOMPARE(caption->text(), text);
-        QCOMPARE(caption->textColour(), colour);
-    } else if (auto* button = qobject_cast<QPushButton*>(w)) {
-        QCOMPARE(button->text(), text);
-    }
 }
 
 void TestGamesStats::selectionCount_data() {
@@ -478,7 +420,7 @@ void TestGamesStats::rowClickWithTheSearchPageOpen() {
     start({game("Action", "80", "1998/01"), game("Sport", "70", "1998/01"),
            game("Sport", "90", "1998/02")});
     openWindow();
-    Form1->Image6Click();
+    UserSteps::openSearchPage();
     QVERIFY(SuchPage->isVisible());
     clickGridRow(Form3->StringGrid1, 4);
     QCOMPARE(SuchPage->ComboBox2->currentText(), QStringLiteral("Sport"));
@@ -518,7 +460,7 @@ void TestGamesStats::titleTypingWithTheSearchPageHidden() {
     QCOMPARE(Form3->Label4->caption(), QStringLiteral("Auswahl: 3 Spiele"));
     QCOMPARE(cell(1, 1), QStringLiteral(" 3"));
     // With the page open the next search recomputes.
-    Form1->Image6Click();
+    UserSteps::openSearchPage();
     QTest::keyClicks(Form1->Edit1, QStringLiteral("E"));
     QCOMPARE(Form1->Query1.recordCount(), 1);
     QCOMPARE(Form3->Label4->caption(), QStringLiteral("Auswahl: 1 Spiel"));
@@ -574,6 +516,8 @@ void TestGamesStats::malformedRowsStillGiveFigures() {
     QCOMPARE(hoverAt(QPoint(253, 165)), QStringLiteral("1er-Durchschnitt: Wertung=80 / Tests=0"));
 }
 
+// The window over the sample archive against its picture made once: every control's place,
+// font, colour and text, the figures and both charts.
 void TestGamesStats::sampleArchivePicture() {
     m_app = std::make_unique<AppFixture>();
     QVERIFY(m_app->makeArchive(400, 300, 200, 11));
@@ -581,11 +525,15 @@ void TestGamesStats::sampleArchivePicture() {
     openWindow();
     QCOMPARE(Form3->Label4->caption(),
              QStringLiteral("Auswahl: %1 Spiele").arg(Form1->Query1.recordCount()));
+    picture(Form3); // the pen's left-over colour settles after the first painting
+    Form3->StringGrid1->clearFocus();
     const QImage image = picture(Form3);
-    QCOMPARE(image.size(), QSize(558, 396));
     const QString folder = qEnvironmentVariable("VANTORA_SCREENSHOTS");
     if (!folder.isEmpty())
         QVERIFY(image.save(folder + QStringLiteral("/statistik-spiele.png")));
+    const QImage reference(QFINDTESTDATA("reference/statistik-spiele.png"));
+    QVERIFY(!reference.isNull());
+    QCOMPARE(image, reference.convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(TestGamesStats)

@@ -3,10 +3,10 @@
 #include "AppState.h"
 #include "AppWindows.h"
 #include "ClickArea.h"
+#include "DataGrid.h"
+#include "DataSource.h"
 #include "StripPicture.h"
 #include "TForm1.h"
-#include "grid/DataGrid.h"
-#include "grid/DataSource.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -17,6 +17,14 @@ namespace UserSteps {
 void showView(int view) {
     ClickArea* buttons[] = {Form1->Image1, Form1->Image2, Form1->Image3};
     QTest::mouseClick(buttons[view], Qt::LeftButton);
+}
+
+void openSearchPage() {
+    QTest::mouseClick(Form1->Image6, Qt::LeftButton);
+}
+
+void openStatistics() {
+    QTest::mouseClick(Form1->Image7, Qt::LeftButton);
 }
 
 void switchEditMode(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {

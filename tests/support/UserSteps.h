@@ -16,6 +16,11 @@ enum View { Games, Disc, Tips };
 // A click on the strip's button for `view`.
 void showView(int view);
 
+// A click on the strip's "Auswahl" (the search page) and "Statistik" (the current view's
+// statistics window).
+void openSearchPage();
+void openStatistics();
+
 // The hidden switch into and out of edit mode: a press on the strip's picture with Ctrl and
 // Alt held (other buttons and modifiers for the cases that must not switch).
 void switchEditMode(Qt::MouseButton button = Qt::LeftButton,

@@ -2,23 +2,27 @@
 
 #include <QString>
 
-class TForm1;
+class DataGrid;
+class DataSource;
+class Query;
+class QWidget;
+class Table;
+class ViewQueryRunner;
 
 // The hidden edit mode as the main window shows it: Ctrl+Alt and a press on the strip
 // switch it; in it the grid edits the current view's table directly (grey cells, no
 // selection, the long caption), codes typed into a column complete to their words when the
 // column is left, and a click on a disc entry's medium steps it to the next one.
 //
-// The rest of edit mode lives beside it: storing a record from the grid (src/app/grid:
+// The rest of edit mode lives beside it: storing a record from the grid (src/grid:
 // DataGrid, RecordEditor), checking it (src/data: FieldChecks), the export and import buttons
 // of the info window (src/info: TForm2Exchange.cpp and the text exchange), the code tables
 // (src/data: EditCodes).
-class EditMode {
+class GridEditing {
 public:
-    explicit EditMode(TForm1& window);
+    GridEditing(QWidget& window, DataGrid& grid, DataSource& source, Table& table, Query& query,
+                ViewQueryRunner& viewQuery);
 
-    // Wires the grid's edit-mode events (column exit, cell click) to the entry help.
-    void connectGrid();
     // The window's look and data set for edit mode on or off.
     void present(bool on);
 
@@ -26,13 +30,21 @@ public:
     void columnExit();
     void cellClick(int column);
 
-    // See TForm1::commitGridEdit and TForm1::gridFollowTable.
+    // Stores an open cell editor's text into the record and checks the record; false,
+    // after the message, when the record cannot be stored yet. True outside edit mode.
     bool commitGridEdit();
+    // After the table was moved, or records added, by others: the grid follows its current
+    // record and row count.
     void gridFollowTable();
 
     static inline const QString kCaption = QStringLiteral(
         "EDIT-Modus aktiv /// ASCII-Import(CD/DVD)+Export /// CTRL-DEL löscht Datensatz");
 
 private:
-    TForm1& m_window;
+    QWidget& m_window;
+    DataGrid& m_grid;
+    DataSource& m_source;
+    Table& m_table;
+    Query& m_query;
+    ViewQueryRunner& m_viewQuery;
 };
