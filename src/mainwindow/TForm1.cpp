@@ -317,6 +317,9 @@ std::vector<std::unique_ptr<Query>> TForm1::readFirstRowsAhead() {
 void TForm1::prepareLookups() {
     CrossViewMenu::prepare(State().DataDir, State().CurrentView, m_crossViewTables);
     HeadingSorts::prepare(State().DataDir, m_crossViewTables);
+    // The titles the title box searches, once the view's rows are painted: the first letter
+    // typed then takes no longer than the ones after it.
+    QTimer::singleShot(0, this, [this] { Query1.prepareUpperTexts(QStringLiteral("TITEL")); });
 }
 
 void TForm1::Image1Click() {

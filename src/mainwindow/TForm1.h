@@ -119,7 +119,7 @@ private:
     // The latest-issue look-ups and first screen of a start, their first rows read ahead.
     std::vector<std::unique_ptr<Query>> readFirstRowsAhead();
     // Gets the cross-view menu's title look-ups and the heading sorts ready on threads of
-    // their own, for the view on screen.
+    // their own, for the view on screen, and then the titles its title box searches.
     void prepareLookups();
     // Once a window manager has framed the window: the outer size becomes 640 x 487.
     void fitOuterSize();
