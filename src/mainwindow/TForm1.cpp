@@ -122,6 +122,7 @@ void TForm1::buildControls() {
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setGeometry(130, 9, 431, 434);
     DBGrid1->setAccessibleName(QStringLiteral("Daten"));
+    DBGrid1->viewport()->installEventFilter(this);
     DBGrid1->setDataSource(DataSource1);
     connect(DBGrid1, &DataGrid::titleClicked, this,
             [this](int column) { guarded([&] { DBGrid1TitleClick(column); }); });
@@ -319,7 +320,15 @@ void TForm1::prepareLookups() {
     HeadingSorts::prepare(State().DataDir, m_crossViewTables);
     // The titles the title box searches, once the view's rows are painted: the first letter
     // typed then takes no longer than the ones after it.
-    QTimer::singleShot(0, this, [this] { Query1.prepareUpperTexts(QStringLiteral("TITEL")); });
+    m_titlesWanted = true;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (m_titlesWanted && watched == DBGrid1->viewport() && event->type() == QEvent::Paint) {
+        m_titlesWanted = false;
+        QTimer::singleShot(0, this, [this] { Query1.prepareUpperTexts(QStringLiteral("TITEL")); });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm1::Image1Click() {

@@ -110,6 +110,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -132,5 +133,7 @@ private:
     // The other views' tables, held open for the menu of a record's title.
     QHash<QString, std::shared_ptr<Connection>> m_crossViewTables;
     bool m_outerSized = false;
+    // The titles the title box searches are read once the grid has painted the view's rows.
+    bool m_titlesWanted = false;
     QString m_lastOpenDir;
 };
