@@ -145,6 +145,12 @@ void click(Display* d, Window w, int x, int y) {
     XSync(d, False);
 }
 
+// A window may go between listing it and asking about it (the program's wait window does):
+// such a request fails, and the listing goes on without it.
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
+
 bool parseRect(const char* text, Rect& r, int parts) {
     int v[4] = {0, 0, 0, 0};
     const int n = std::sscanf(text, "%d,%d,%d,%d", &v[0], &v[1], &v[2], &v[3]);
@@ -189,6 +195,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vantora-keylatency: no X display\n");
         return 1;
     }
+    XSetErrorHandler(ignoreErrors);
     int event = 0, error = 0, major = 0, minor = 0;
     if (!XTestQueryExtension(d, &event, &error, &major, &minor)) {
         std::fprintf(stderr, "vantora-keylatency: the X server has no XTest\n");

@@ -318,9 +318,11 @@ std::vector<std::unique_ptr<Query>> TForm1::readFirstRowsAhead() {
 void TForm1::prepareLookups() {
     CrossViewMenu::prepare(State().DataDir, State().CurrentView, m_crossViewTables);
     HeadingSorts::prepare(State().DataDir, m_crossViewTables);
-    // The titles the title box searches, once the view's rows are painted: the first letter
-    // typed then takes no longer than the ones after it.
+    // The titles the title box searches, once the view's rows are painted (this update paints
+    // them again when they were painted already): the first letter typed then takes no longer
+    // than the ones after it.
     m_titlesWanted = true;
+    DBGrid1->viewport()->update();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
