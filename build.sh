@@ -12,6 +12,8 @@ PACKAGES=(build-essential cmake pkg-config ccache qt6-base-dev libgl-dev libsqli
           pxlib-dev qt6-translations-l10n fonts-liberation libxcb1-dev)
 # Packaging, and the screen-reader test over the accessibility bus.
 PACKAGES+=(dpkg-dev file at-spi2-core python3-pyatspi dbus-daemon xvfb xauth qt6-qpa-plugins)
+# The key latency measured through an X server (bench/keylatency).
+PACKAGES+=(libx11-dev libxtst-dev)
 
 install_packages() {
     local missing=()

@@ -3,7 +3,9 @@
 // Measures the program end to end beside two references taken in the same run: the floor
 // (plain SQLite with its built-in functions, the start-up floor as a process of its own) and
 // the in-memory loop. Prints one line per figure, a line per smaller size against the scaling
-// rule, and a closing summary of the largest size against its goals.
+// rule, and a closing summary of the largest size against its goals. The first key and the
+// first clearing of the title box on a later start are measured through an X server (Xvfb and
+// vantora-keylatency) when both are at hand, else in this process.
 #include "AppState.h"
 #include "AppWindows.h"
 #include "CrossViewMenu.h"
@@ -16,6 +18,7 @@
 #include "ProgramLauncher.h"
 #include "Startup.h"
 #include "StatisticsWindows.h"
+#include "StripLayout.h"
 #include "TForm1.h"
 #include "TSuchPage.h"
 
@@ -27,6 +30,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
@@ -85,6 +89,7 @@ struct Figures {
     double keystroke = 0, keystrokeMemory = 0, slowestKey = 0;
     double stats = 0, statsMemory = 0;
     double slowestClick = 0, menuMs = 0;
+    double firstKey = 0, firstClear = 0; // the first "A" and the first clearing of a later start
     double peakMb = 0, fileMb = 0;
 };
 
@@ -100,6 +105,7 @@ double runProcess(const QString& program, const QStringList& args, const QString
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), work + QStringLiteral("/config"));
     env.insert(QStringLiteral("XDG_CONFIG_DIRS"), work + QStringLiteral("/xdg"));
     env.insert(QStringLiteral("XDG_CACHE_HOME"), work + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), work + QStringLiteral("/runtime"));
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(dir);
     p.setReadChannel(QProcess::StandardError);
@@ -119,6 +125,77 @@ double runProcess(const QString& program, const QStringList& args, const QString
     if (err)
         *err = QString::fromUtf8(output);
     return shown >= 0 ? shown : elapsed;
+}
+
+// The first key ("a") and the first clearing (Backspace back to every row) of a later start,
+// then the same two keys again, in ms from the key press to the first change of the grid's
+// pixels, through an X server of its own with the search page and the games statistics open.
+// Empty when Xvfb or vantora-keylatency is missing or the measurement failed.
+QList<double> keysThroughX(const QString& disc, const QString& work) {
+    QList<double> times;
+#ifdef VANTORA_KEYLATENCY_PATH
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (xvfb.isEmpty())
+        return times;
+    QProcess server;
+    server.start(xvfb,
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                  QStringLiteral("0"), QStringLiteral("1600x1000x24"), QStringLiteral("-nolisten"),
+                  QStringLiteral("tcp")});
+    QByteArray number;
+    while (!number.contains('\n') && server.waitForReadyRead(10000))
+        number += server.readAllStandardOutput();
+    const QString display = u':' + QString::fromLatin1(number.trimmed());
+    if (number.contains('\n')) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), work + QStringLiteral("/config"));
+        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), work + QStringLiteral("/xdg"));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), work + QStringLiteral("/cache"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), work + QStringLiteral("/runtime"));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(disc);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(QStringLiteral(VANTORA_PROGRAM_PATH), {});
+        // The grid fills the window right of the strip.
+        const QPoint box = StripLayout::titleBox.center();
+        QProcess tool;
+        tool.setProcessEnvironment(env);
+        tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        tool.start(QStringLiteral(VANTORA_KEYLATENCY_PATH),
+                   {QStringLiteral("--title"), QStringLiteral("Vantora"), QStringLiteral("--grid"),
+                    QStringLiteral("%1,0,0,0").arg(StripLayout::pictureSize.width()),
+                    QStringLiteral("--box"), QStringLiteral("%1,%2").arg(box.x()).arg(box.y()),
+                    QStringLiteral("--open"), QStringLiteral("F3"), QStringLiteral("--open"),
+                    QStringLiteral("F4"), QStringLiteral("a"), QStringLiteral("BackSpace"),
+                    QStringLiteral("a"), QStringLiteral("BackSpace")});
+        tool.waitForFinished(300000);
+        const QString out = QString::fromUtf8(tool.readAllStandardOutput());
+        // One line per key: "key=NAME ms=TIME".
+        for (const QString& l : out.split(u'\n', Qt::SkipEmptyParts)) {
+            bool ok = false;
+            const double ms = l.section(QStringLiteral("ms="), 1).toDouble(&ok);
+            if (ok)
+                times << ms;
+        }
+        if (tool.exitCode() != 0 || times.size() != 4) {
+            times.clear();
+            std::fprintf(stderr, "the keys through the X server were not measured: %s\n",
+                         qPrintable(out));
+        }
+        program.kill();
+        program.waitForFinished();
+    }
+    server.kill();
+    server.waitForFinished();
+    return times;
+#else
+    Q_UNUSED(disc);
+    Q_UNUSED(work);
+    return {};
+#endif
 }
 
 // Types into the title box until the grid has painted, as one keystroke.
@@ -164,6 +241,26 @@ Figures benchSize(long size, int runs, const QString& work) {
     fig.startupWarm = median(warm);
     fig.floor = median(floors);
 
+    // --- the first key and the first clearing of later starts, through an X server.
+    QList<double> firstKeys, firstClears, laterKeys, laterClears;
+    for (int i = 0; i < runs; ++i) {
+        const QList<double> times = keysThroughX(disc, work);
+        if (times.isEmpty())
+            break;
+        firstKeys << times[0];
+        firstClears << times[1];
+        laterKeys << times[2];
+        laterClears << times[3];
+    }
+    const bool throughX = !firstKeys.isEmpty();
+    if (throughX)
+        std::printf("%-30s rows=%-8ld first key=%9.2f ms  first clearing=%9.2f ms  "
+                    "(X server, slowest %.2f / %.2f ms; the same keys again %.2f / %.2f ms)\n",
+                    "first keys, later start", size, median(firstKeys), median(firstClears),
+                    *std::max_element(firstKeys.begin(), firstKeys.end()),
+                    *std::max_element(firstClears.begin(), firstClears.end()), median(laterKeys),
+                    median(laterClears));
+
     // --- in-process: the windows over the same archive.
     QDir::setCurrent(disc);
     qputenv("XDG_CACHE_HOME", (work + QStringLiteral("/cache")).toUtf8());
@@ -181,7 +278,9 @@ Figures benchSize(long size, int runs, const QString& work) {
     }
     Form1->Image6Click(); // the search page
     Form1->Image7Click(); // the games statistics
-    QCoreApplication::processEvents();
+    // As a user takes a moment before the first key (the X server's measurement waits for a
+    // still grid as long).
+    QTest::qWait(400);
 
     // Keystrokes A, AR, S, SK, SKI, clear, each to the painted grid.
     QLineEdit* box = Form1->Edit1;
@@ -204,6 +303,16 @@ Figures benchSize(long size, int runs, const QString& work) {
         }
     }
     const long rowsAfterClear = Form1->Query1.recordCount();
+    if (!throughX) {
+        // The first round's "A" and clearing were this start's first ones.
+        firstKeys << keyTimes[0].first();
+        firstClears << keyTimes[5].first();
+        std::printf("%-30s rows=%-8ld first key=%9.2f ms  first clearing=%9.2f ms  "
+                    "(in process)\n",
+                    "first keys, later start", size, firstKeys.first(), firstClears.first());
+    }
+    fig.firstKey = median(firstKeys);
+    fig.firstClear = median(firstClears);
     QList<double> keyMedians;
     for (int k = 0; k < 6; ++k)
         keyMedians << median(keyTimes[k]);
@@ -359,6 +468,11 @@ int main(int argc, char** argv) {
         }
     }
     QDir().mkpath(work);
+    // The program's processes keep their single-copy lock in a runtime folder of the run's own,
+    // so a copy started elsewhere does not take their place.
+    QDir().mkpath(work + QStringLiteral("/runtime"));
+    QFile::setPermissions(work + QStringLiteral("/runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // The engine counts as installed for every process of the run.
     qputenv("XDG_CONFIG_HOME", (work + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_CONFIG_DIRS", (work + QStringLiteral("/xdg")).toUtf8());
@@ -379,10 +493,10 @@ int main(int argc, char** argv) {
         printScaling(all[i], large);
     std::printf("ratio rows=%ld startup/floor=%.2f startup-warm/floor=%.2f keystroke/memory=%.2f "
                 "keystroke=%.1fms slowest-key=%.1fms stats/memory=%.2f slowest-click=%.1fms "
-                "rss/file=%.2f menu=%.1fms\n",
+                "rss/file=%.2f menu=%.1fms first-key=%.1fms first-clear=%.1fms\n",
                 large.size, large.startup / large.floor, large.startupWarm / large.floor,
                 large.keystroke / large.keystrokeMemory, large.keystroke, large.slowestKey,
                 large.stats / large.statsMemory, large.slowestClick, large.peakMb / large.fileMb,
-                large.menuMs);
+                large.menuMs, large.firstKey, large.firstClear);
     return 0;
 }

@@ -82,6 +82,8 @@ public:
     // Takes in what finished builds brought, for the file as it stands now, and keeps it in the
     // cache folder; an image no result reads is let go of then.
     void adoptSorts();
+    // Whether a build begun by prepareSorts() or prepareHead() has not been taken in yet.
+    bool building() const { return !m_sortRuns.empty(); }
     // Waits for every open table's running builds and takes them in.
     static void finishSorts();
 

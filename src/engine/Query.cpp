@@ -186,6 +186,17 @@ void Query::prepareFirstRows() {
     }
 }
 
+void Query::prepareUpperTexts(const QString& field) {
+    const int f = fieldIndex(field);
+    if (!m_open || f < 0 || m_conn->building())
+        return;
+    try {
+        m_image->upperTexts(f);
+    } catch (const EngineError&) {
+        // Then the condition reads them, and reports the fault.
+    }
+}
+
 uint32_t Query::slotAt(int row) const {
     if (row < 0 || size_t(row) >= size_t(recordCount()))
         throw std::out_of_range("Query row");

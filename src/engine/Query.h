@@ -48,6 +48,11 @@ public:
     // Begins reading the first rows of a prepared statement over every row on a thread of its
     // own, for a result opened later: a start looks up several tables' latest issues at once.
     void prepareFirstRows();
+    // Reads the upper-cased texts of `field` into the table's image, for a condition on them
+    // that is soon to come: the first letter typed into a title box then finds them at hand.
+    // Not while a build of the table runs (a first start): its memory and theirs would add up,
+    // and the first condition reads them then.
+    void prepareUpperTexts(const QString& field);
     QStringList fieldNames() const;
     int fieldCount() const;
     int fieldIndex(const QString& name) const; // case-insensitive, -1 when missing

@@ -436,6 +436,43 @@ const TableImage::Texts& TableImage::upperTexts(int field) {
     return *m_upper.emplace(field, std::move(up)).first->second;
 }
 
+void TableImage::unmarkNulls(int field, std::vector<uint8_t>& marked) {
+    // Looked up one by one, a few thousand slots take a few milliseconds.
+    constexpr size_t kFewSlots = 2048;
+    if (m_values.count(field) == 0) {
+        const Texts& up = upperTexts(field);
+        std::vector<uint32_t> empty;
+        for (uint32_t slot = 0; slot < m_rowCount && empty.size() <= kFewSlots; ++slot)
+            if (marked[slot] && up.at(slot).isEmpty())
+                empty.push_back(slot);
+        if (empty.size() <= kFewSlots) {
+            if (empty.empty())
+                return;
+            const PreparedStatement s(
+                m_db, QStringLiteral("SELECT %1 IS NULL FROM %2 WHERE %3=?")
+                          .arg(LocalSqlTranslator::sqlIdentifier(m_fields[field]),
+                               LocalSqlTranslator::sqlIdentifier(m_table), m_rowIdName));
+            if (!s)
+                cannotRead(m_db);
+            for (uint32_t slot : empty) {
+                sqlite3_bind_int64(s, 1, rowid(slot));
+                const int rc = sqlite3_step(s);
+                if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+                    cannotRead(m_db);
+                // A row deleted since the row ids were read holds NULL, as load() reads it.
+                if (rc == SQLITE_DONE || sqlite3_column_int(s, 0) != 0)
+                    marked[slot] = 0;
+                sqlite3_reset(s);
+            }
+            return;
+        }
+    }
+    const std::vector<uint8_t>& types = values(field).types;
+    for (uint32_t slot = 0; slot < m_rowCount; ++slot)
+        if (types[slot] == Null)
+            marked[slot] = 0;
+}
+
 const std::vector<int32_t>& TableImage::ranks(int field) {
     if (auto it = m_ranks.find(field); it != m_ranks.end() || takeStoredRanks(field))
         return m_ranks.at(field);

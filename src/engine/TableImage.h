@@ -64,6 +64,10 @@ public:
     const Values& values(int field);
     // UPPER of each value as the engine computes it (NULL stays empty).
     const Texts& upperTexts(int field);
+    // Clears the marks of the slots whose value is NULL. Without the values in memory only the
+    // marked slots whose upper-cased text is empty can be NULL: when they are few, as they
+    // mostly are, they are looked up in the file one by one instead of reading every value.
+    void unmarkNulls(int field, std::vector<uint8_t>& marked);
     // Equal values share a rank; ranks follow ORDER BY <field> COLLATE the engine's collation.
     const std::vector<int32_t>& ranks(int field);
     // Reads the ranks of those of `fields` not held yet, in one pass over the file, keeping

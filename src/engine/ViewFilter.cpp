@@ -4,6 +4,7 @@
 #include "SqlFunctions.h"
 #include "TableImage.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -83,6 +84,12 @@ bool likeMatches(const QByteArray& pattern, QByteArrayView text) {
     return SqlFunctions::likeMatch(pattern, text);
 }
 
+// A pattern of nothing but "%" matches every text, so only a NULL fails it.
+bool matchesEveryText(const QByteArray& pattern) {
+    return !pattern.isEmpty() &&
+           std::all_of(pattern.begin(), pattern.end(), [](char c) { return c == '%'; });
+}
+
 } // namespace
 
 std::optional<ViewFilter> ViewFilter::parse(const QString& whereTail, const Connection& conn) {
@@ -132,7 +139,8 @@ std::optional<ViewFilter> ViewFilter::parse(const QString& whereTail, const Conn
 std::vector<int> ViewFilter::fields() const {
     std::vector<int> out;
     for (const Condition& c : m_conditions)
-        if (c.kind == Condition::UpperLike && likeMatches(c.pattern, {}))
+        if (c.kind == Condition::UpperLike && likeMatches(c.pattern, {}) &&
+            !matchesEveryText(c.pattern))
             out.push_back(c.field);
     return out;
 }
@@ -188,6 +196,11 @@ std::vector<uint8_t> ViewFilter::matches(TableImage& image) const {
     for (const Condition& c : m_conditions) {
         switch (c.kind) {
         case Condition::UpperLike: {
+            // The empty title box: every row but those without a title.
+            if (matchesEveryText(c.pattern)) {
+                image.unmarkNulls(c.field, mask);
+                break;
+            }
             const TableImage::Texts& upper = image.upperTexts(c.field);
             if (const auto needle = SqlFunctions::substringPattern(c.pattern);
                 needle && !needle->isEmpty()) {

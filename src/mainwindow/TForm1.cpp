@@ -120,6 +120,7 @@ void TForm1::buildControls() {
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setGeometry(130, 9, 431, 434);
     DBGrid1->setAccessibleName(QStringLiteral("Daten"));
+    DBGrid1->viewport()->installEventFilter(this);
     DBGrid1->setDataSource(DataSource1);
     connect(DBGrid1, &DataGrid::titleClicked, this,
             [this](int column) { guarded([&] { DBGrid1TitleClick(column); }); });
@@ -322,6 +323,19 @@ std::vector<std::unique_ptr<Query>> TForm1::readFirstRowsAhead() {
 void TForm1::prepareLookups() {
     CrossViewMenu::prepare(State().DataDir, State().CurrentView, m_crossViewTables);
     HeadingSorts::prepare(State().DataDir, m_crossViewTables);
+    // The titles the title box searches, once the view's rows are painted (this update paints
+    // them again when they were painted already): the first letter typed then takes no longer
+    // than the ones after it.
+    m_titlesWanted = true;
+    DBGrid1->viewport()->update();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (m_titlesWanted && watched == DBGrid1->viewport() && event->type() == QEvent::Paint) {
+        m_titlesWanted = false;
+        QTimer::singleShot(0, this, [this] { Query1.prepareUpperTexts(QStringLiteral("TITEL")); });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm1::Image1Click() {

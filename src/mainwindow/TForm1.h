@@ -120,6 +120,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -129,7 +130,7 @@ private:
     // The latest-issue look-ups and first screen of a start, their first rows read ahead.
     std::vector<std::unique_ptr<Query>> readFirstRowsAhead();
     // Gets the cross-view menu's title look-ups and the heading sorts ready on threads of
-    // their own, for the view on screen.
+    // their own, for the view on screen, and then the titles its title box searches.
     void prepareLookups();
     // Once a window manager has framed the window: the outer size becomes 640 x 487.
     void fitOuterSize();
@@ -142,5 +143,7 @@ private:
     // The other views' tables, held open for the menu of a record's title.
     QHash<QString, std::shared_ptr<Connection>> m_crossViewTables;
     bool m_outerSized = false;
+    // The titles the title box searches are read once the grid has painted the view's rows.
+    bool m_titlesWanted = false;
     QString m_lastOpenDir;
 };

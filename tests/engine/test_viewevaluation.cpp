@@ -189,6 +189,8 @@ private slots:
     void largeStoredPartsCarryOver();
     void exactUpperTitles();
     void titleSearchStaysWithinEachRow();
+    void emptyTitleBoxLeavesOutNullTitles_data();
+    void emptyTitleBoxLeavesOutNullTitles();
     void fieldNamedRowidKeepsRecordsApart();
     void tableWithoutRowIdsIsRefused_data();
     void tableWithoutRowIdsIsRefused();
@@ -496,6 +498,38 @@ void ViewEvaluationTest::titleSearchStaysWithinEachRow() {
                  sqliteRowids(path, QStringLiteral("SELECT rowid FROM Odd WHERE upper(TITEL) LIKE "
                                                    "%1 ORDER BY TITEL COLLATE VANTORA, rowid")
                                         .arg(sqlQuoted(like))));
+    }
+}
+
+void ViewEvaluationTest::emptyTitleBoxLeavesOutNullTitles_data() {
+    QTest::addColumn<int>("untitled");
+    QTest::newRow("few untitled rows") << 4;
+    QTest::newRow("more untitled rows than are looked up one by one") << 5000;
+}
+
+void ViewEvaluationTest::emptyTitleBoxLeavesOutNullTitles() {
+    // A pattern of "%" alone matches every title but NULL, and an empty text is not NULL;
+    // the same holds whether the titles' values are in memory or only their capitals.
+    QFETCH(int, untitled);
+    const QString dir = m_root.path() + QStringLiteral("/untitled-%1").arg(untitled);
+    QVERIFY(QDir().mkpath(dir));
+    const QString path = dir + QStringLiteral("/Odd.DB");
+    TestSupport::Rows rows = kOddRows;
+    for (int i = 0; i < untitled; ++i)
+        rows.push_back({i % 3 == 0 ? "" : "\\N", "Demo", "1", "1997/10", "1"});
+    rows.push_back({"Zak", "Demo", "1", "1997/10", "1"});
+    TestSupport::makeTable(path, QStringLiteral("Odd"), kOddSchema, rows);
+    // Only the empty pattern needs the titles' values as a whole; the others ask for NULLs.
+    for (const QString& like : {"%%", "%", "%%%", "", "%%"}) {
+        const QList<qint64> expected =
+            sqliteRowids(path, QStringLiteral("SELECT rowid FROM Odd WHERE upper(TITEL) LIKE %1 "
+                                              "ORDER BY TITEL COLLATE VANTORA, rowid")
+                                   .arg(sqlQuoted(like)));
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(engineRowids({EngineFixture::selectFrom(path),
+                               QStringLiteral("WHERE UPPER(TITEL) LIKE ") + dialectQuoted(like),
+                               QStringLiteral("ORDER BY TITEL")}),
+                 expected);
     }
 }
 
