@@ -114,6 +114,8 @@ std::shared_ptr<Connection> Connection::open(const QString& rawPath) {
     sqlite3_busy_timeout(c->m_db, 2000);
     SqlFunctions::registerAll(c->m_db);
     c->load();
+    c->m_proofAhead = std::async(std::launch::async, ContentProof::of, databaseFile,
+                                 ImageCache::describe(c->m_table, c->describedFields()));
     registry().insert(key, c);
     return c;
 }
@@ -206,12 +208,17 @@ qint64 Connection::changeStamp() {
     return (version << 40) ^ sqlite3_total_changes64(m_db);
 }
 
-void Connection::freshImage() {
-    QStringList names, described;
-    for (const Field& f : std::as_const(m_fields)) {
-        names << f.name;
+QStringList Connection::describedFields() const {
+    QStringList described;
+    for (const Field& f : std::as_const(m_fields))
         described << f.name + u'\t' + f.type;
-    }
+    return described;
+}
+
+void Connection::freshImage() {
+    QStringList names;
+    for (const Field& f : std::as_const(m_fields))
+        names << f.name;
     // A result still holding the former image keeps it until it is closed.
     m_image = std::make_shared<TableImage>(m_db, m_table, names, m_rowIdName);
     m_imageProof = {};
@@ -225,9 +232,14 @@ void Connection::freshImage() {
     const bool locked = sqlite3_exec(m_db, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr,
                                      nullptr, nullptr) == SQLITE_OK;
     m_imageStamp = changeStamp();
-    if (locked && !fileHasMoved(m_db))
-        m_imageProof = ContentProof::of(QString::fromUtf8(sqlite3_db_filename(m_db, "main")),
-                                        ImageCache::describe(m_table, described));
+    const QString file = QString::fromUtf8(sqlite3_db_filename(m_db, "main"));
+    if (m_proofAhead.valid())
+        m_imageProof = m_proofAhead.get();
+    // The proof taken ahead holds while the file is the same, unwritten since.
+    if (!locked || fileHasMoved(m_db))
+        m_imageProof = {};
+    else if (m_imageProof.key.isEmpty() || ContentProof::stateOf(file) != m_imageProof.state)
+        m_imageProof = ContentProof::of(file, ImageCache::describe(m_table, describedFields()));
     if (!sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     ImageCache::restore(m_imageProof.key, int(m_fields.size()), *m_image);

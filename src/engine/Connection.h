@@ -106,6 +106,11 @@ private:
     qint64 m_imageStamp = -1;
     // What binds the image to the file's contents; no key when they cannot be proven.
     ContentProof::Proof m_imageProof;
+    // The contents proven on a thread of its own from the opening on, without a lock that would
+    // keep writers waiting, so that the tables of a start are read whole side by side; the
+    // first image takes it when the file is in the same state under its read lock.
+    std::future<ContentProof::Proof> m_proofAhead;
+    QStringList describedFields() const;
     qint64 changeStamp();
     // Makes a fresh image, proving the file's contents under a read lock, so that the stamp
     // and the proof describe the same contents; restores it from the cache when a file is kept.

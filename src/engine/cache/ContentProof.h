@@ -25,8 +25,8 @@ struct Proof {
     FileState state; // of the file while its bytes were read
 };
 
-// Reads the whole file; no key when it cannot be read, changes while it is read, or is in WAL
-// mode (where the header does not follow every change).
+// Reads the whole file; no key when it cannot be read, changes while it is read (its state
+// before and after differ), or is in WAL mode (where the header does not follow every change).
 Proof of(const QString& file, const QByteArray& description);
 
 // The file's state now; nothing when it cannot be read.
