@@ -294,8 +294,15 @@ bool write(const QByteArray& key, const Snapshot& parts, QIODevice& out) {
                                        [&](PartWriter& w) { return w.putVector(*parts.rowids); });
     for (const auto& [partKey, encode] : parts.built)
         ok = ok && writePart(partKey, encode);
+    // A directory that names a part twice is refused whole: a carried part built since is left
+    // out.
+    const auto isWritten = [&](const PartKey& partKey) {
+        return std::any_of(written.begin(), written.end(),
+                           [&](const auto& entry) { return entry.first == partKey; });
+    };
     for (const Carried& c : parts.carried)
-        ok = ok && writePart(c.key, [&](PartWriter& w) { return copyPart(c, w); });
+        ok = ok &&
+             (isWritten(c.key) || writePart(c.key, [&](PartWriter& w) { return copyPart(c, w); }));
     if (!ok)
         return false;
 
