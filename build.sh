@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 # qt6-translations-l10n: the toolkit's own texts in German; fonts-liberation: a sans-serif
 # with Arial's widths, so texts are laid out as designed; libxcb1-dev: frame hints on X11.
 PACKAGES=(build-essential cmake pkg-config ccache qt6-base-dev libgl-dev libsqlite3-dev sqlite3
-          pxlib-dev qt6-translations-l10n fonts-liberation libxcb1-dev)
+          pxlib-dev libxxhash-dev qt6-translations-l10n fonts-liberation libxcb1-dev)
 # Packaging, and the screen-reader test over the accessibility bus.
 PACKAGES+=(dpkg-dev file at-spi2-core python3-pyatspi dbus-daemon xvfb xauth qt6-qpa-plugins)
 # The key latency measured through an X server (bench/keylatency).

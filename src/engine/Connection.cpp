@@ -2,7 +2,6 @@
 
 #include "BuildTurns.h"
 #include "EngineError.h"
-#include "ImageCache.h"
 #include "LocalSqlTranslator.h"
 #include "ParadoxReader.h"
 #include "PreparedStatement.h"
@@ -11,6 +10,7 @@
 #include "SqliteMessage.h"
 #include "TableImage.h"
 #include "TitleIndex.h"
+#include "cache/ImageCache.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -114,6 +114,8 @@ std::shared_ptr<Connection> Connection::open(const QString& rawPath) {
     sqlite3_busy_timeout(c->m_db, 2000);
     SqlFunctions::registerAll(c->m_db);
     c->load();
+    c->m_proofAhead = std::async(std::launch::async, ContentProof::of, databaseFile,
+                                 ImageCache::describe(c->m_table, c->describedFields()));
     registry().insert(key, c);
     return c;
 }
@@ -147,9 +149,8 @@ void Connection::load() {
     while (sqlite3_step(st) == SQLITE_ROW) {
         Field f;
         f.name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
-        const QString type =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 2))).toUpper();
-        f.integer = type.contains(QLatin1String("INT"));
+        f.type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
+        f.integer = f.type.toUpper().contains(QLatin1String("INT"));
         m_fields.append(f);
     }
     if (m_fields.isEmpty())
@@ -213,26 +214,54 @@ qint64 Connection::changeStamp() {
     return (version << 40) ^ sqlite3_total_changes64(m_db);
 }
 
-std::shared_ptr<TableImage> Connection::image(const std::vector<int>& fields) {
-    const qint64 stamp = changeStamp();
-    if (!m_image || m_imageStamp != stamp) {
-        QStringList names;
-        for (const Field& f : std::as_const(m_fields))
-            names << f.name;
-        // A result still holding the former image keeps it until it is closed.
-        m_image = std::make_shared<TableImage>(m_db, m_table, names, m_rowIdName);
-        m_imageStamp = stamp;
-        m_imageKey = ImageCache::contentKey(QString::fromUtf8(sqlite3_db_filename(m_db, "main")),
-                                            m_table, names);
-        ImageCache::restore(m_imageKey, *m_image);
+QStringList Connection::describedFields() const {
+    QStringList described;
+    for (const Field& f : std::as_const(m_fields))
+        described << f.name + u'\t' + f.type;
+    return described;
+}
+
+void Connection::freshImage() {
+    QStringList names;
+    for (const Field& f : std::as_const(m_fields))
+        names << f.name;
+    // A result still holding the former image keeps it until it is closed.
+    m_image = std::make_shared<TableImage>(m_db, m_table, names, m_rowIdName);
+    m_imageProof = {};
+    // Inside a transaction of our own the file may hold pages not committed yet: nothing is
+    // proven then, and nothing kept.
+    if (!sqlite3_get_autocommit(m_db)) {
+        m_imageStamp = changeStamp();
+        return;
     }
+    // The read lock keeps other programs from committing while the file is read whole.
+    const bool locked = sqlite3_exec(m_db, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr,
+                                     nullptr, nullptr) == SQLITE_OK;
+    m_imageStamp = changeStamp();
+    const QString file = QString::fromUtf8(sqlite3_db_filename(m_db, "main"));
+    if (m_proofAhead.valid())
+        m_imageProof = m_proofAhead.get();
+    // The proof taken ahead holds while the file is the same, unwritten since.
+    if (!locked || fileHasMoved(m_db))
+        m_imageProof = {};
+    else if (m_imageProof.key.isEmpty() || ContentProof::stateOf(file) != m_imageProof.state)
+        m_imageProof = ContentProof::of(file, ImageCache::describe(m_table, describedFields()));
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    ImageCache::restore(m_imageProof.key, int(m_fields.size()), *m_image);
+}
+
+std::shared_ptr<TableImage> Connection::image(const std::vector<int>& fields) {
+    if (!m_image || m_imageStamp != changeStamp())
+        freshImage();
     m_image->load(fields);
     return m_image;
 }
 
 void Connection::keepImage() {
-    if (m_image && m_image->hasNewParts())
-        ImageCache::store(m_imageKey, m_image);
+    // A change since the proof was taken may have reached the parts built since.
+    if (m_image && m_image->hasNewParts() && m_imageStamp == changeStamp())
+        ImageCache::store(m_imageProof.key, m_image);
 }
 
 void Connection::releaseImage() {
@@ -305,7 +334,7 @@ std::vector<Connection::SortRun>::iterator Connection::runBringing(Brings brings
 void Connection::prepareSorts(const std::vector<int>& rankFields,
                               const std::vector<TableImage::SortSpec>& orders) {
     const std::shared_ptr<TableImage> current = image();
-    if (m_imageKey.isEmpty())
+    if (m_imageProof.key.isEmpty())
         return; // a file in WAL mode cannot be told unchanged: built when needed
     const auto running = [&](auto&& brought) { return runBringing(brought) != m_sortRuns.end(); };
     SortRun run;
@@ -328,7 +357,8 @@ void Connection::prepareSorts(const std::vector<int>& rankFields,
 
 void Connection::prepareHead(const TableImage::SortSpec& spec, uint32_t rows) {
     const std::shared_ptr<TableImage> current = image();
-    if (m_imageKey.isEmpty() || current->hasHead(spec, rows) || current->knowsFirstOfAll(spec) ||
+    if (m_imageProof.key.isEmpty() || current->hasHead(spec, rows) ||
+        current->knowsFirstOfAll(spec) ||
         runBringing([&](const SortRun& r) { return r.bringsHead(spec); }) != m_sortRuns.end())
         return;
     SortRun run;
@@ -339,7 +369,7 @@ void Connection::prepareHead(const TableImage::SortSpec& spec, uint32_t rows) {
 
 void Connection::startRun(SortRun run) {
     run.stamp = m_imageStamp;
-    run.contentKey = m_imageKey;
+    run.contentKey = m_imageProof.key;
     run.cancelled = std::make_shared<std::atomic<bool>>(false);
     SortBuild::Request request;
     request.databaseFile = QString::fromUtf8(sqlite3_db_filename(m_db, "main"));
@@ -347,7 +377,7 @@ void Connection::startRun(SortRun run) {
     for (const Field& f : std::as_const(m_fields))
         request.fields << f.name;
     request.rowIdName = m_rowIdName;
-    request.contentKey = m_imageKey;
+    request.fileState = m_imageProof.state;
     request.rankFields = run.rankFields;
     request.orders = run.orders;
     request.heads = run.heads;
@@ -401,7 +431,7 @@ void Connection::adoptSorts() {
         if (!built || run.stamp != stamp)
             continue;
         const std::shared_ptr<TableImage> current = image();
-        if (m_imageKey == run.contentKey)
+        if (m_imageProof.key == run.contentKey)
             current->adopt(*built);
     }
     if (inUse)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "TableImage.h"
+#include "cache/ContentProof.h"
 
 class TitleIndex;
 
@@ -21,6 +22,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
 public:
     struct Field {
         QString name; // as stored, e.g. "Rubrik"
+        QString type; // as declared
         bool integer = false;
     };
 
@@ -105,8 +107,17 @@ private:
     bool m_paradox = false;
     std::shared_ptr<TableImage> m_image;
     qint64 m_imageStamp = -1;
-    QByteArray m_imageKey;
+    // What binds the image to the file's contents; no key when they cannot be proven.
+    ContentProof::Proof m_imageProof;
+    // The contents proven on a thread of its own from the opening on, without a lock that would
+    // keep writers waiting, so that the tables of a start are read whole side by side; the
+    // first image takes it when the file is in the same state under its read lock.
+    std::future<ContentProof::Proof> m_proofAhead;
+    QStringList describedFields() const;
     qint64 changeStamp();
+    // Makes a fresh image, proving the file's contents under a read lock, so that the stamp
+    // and the proof describe the same contents; restores it from the cache when a file is kept.
+    void freshImage();
     struct TitleIndexBuild {
         qint64 stamp = -1;
         std::shared_ptr<std::atomic<bool>> cancelled;

@@ -2,7 +2,6 @@
 
 #include "BuildTurns.h"
 #include "EngineError.h"
-#include "ImageCache.h"
 #include "SqlFunctions.h"
 
 #include <QFile>
@@ -28,7 +27,7 @@ int stopWhenCancelled(void* cancelled) {
 std::shared_ptr<TableImage> run(const Request& request, uint64_t turn,
                                 const std::atomic<bool>& cancelled) {
     const BuildTurns::Turn held(turn, cancelled);
-    if (!held.held() || request.contentKey.isEmpty())
+    if (!held.held() || request.fileState.size < 0)
         return nullptr;
     ReadConnection c;
     if (sqlite3_open_v2(QFile::encodeName(request.databaseFile).constData(), &c.db,
@@ -46,15 +45,14 @@ std::shared_ptr<TableImage> run(const Request& request, uint64_t turn,
     auto built =
         std::make_shared<TableImage>(c.db, request.table, request.fields, request.rowIdName);
     try {
-        // One read transaction: the lock it holds keeps the contents checked below the ones
-        // that were read.
+        // One read transaction: the lock it holds keeps the file checked below the one that
+        // was read, unwritten since its contents were proven.
         if (sqlite3_exec(c.db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
             return nullptr;
         built->loadRanks(fields);
         for (const TableImage::SortSpec& spec : request.heads)
             built->headOfAll(spec, request.headRows);
-        const bool same = ImageCache::contentKey(request.databaseFile, request.table,
-                                                 request.fields) == request.contentKey;
+        const bool same = ContentProof::stateOf(request.databaseFile) == request.fileState;
         sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr);
         if (!same)
             return nullptr;

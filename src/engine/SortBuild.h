@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TableImage.h"
+#include "cache/ContentProof.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,9 +20,9 @@ struct Request {
     QString table;
     QStringList fields;
     QString rowIdName;
-    // The content key of the image the parts are for (ImageCache::contentKey); the build is
-    // dropped when the file holds other contents by the time it is read.
-    QByteArray contentKey;
+    // The state of the file when the contents of the image the parts are for were proven; the
+    // build is dropped when the file is another or was written by the time it is read.
+    ContentProof::FileState fileState;
     std::vector<int> rankFields;
     std::vector<TableImage::SortSpec> orders;
     // Sorts over every row whose first `headRows` rows are read (TableImage::headOfAll).

@@ -752,7 +752,7 @@ bool TableImage::adopt(TableImage& built) {
     if (!sameRows)
         return false;
     for (auto& [field, ranks] : built.m_ranks)
-        if (!m_ranks.count(field) && !m_stored.ranks.count(field)) {
+        if (!hasRanks(field)) {
             m_ranks.emplace(field, std::move(ranks));
             m_newParts = true;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cache/ImageCacheParts.h"
+
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -11,8 +13,11 @@
 #include <vector>
 
 struct sqlite3;
-class QFile;
-class QIODevice;
+namespace ImageCacheFile {
+struct Contents;
+struct Snapshot;
+class Source;
+} // namespace ImageCacheFile
 
 // One table held in memory as it stood at one change of the file: the row ids in ascending
 // order ("slots"), and, read when first needed, a field's values, its texts upper-cased, its
@@ -44,7 +49,7 @@ public:
     // Keys of a sort: field index and whether descending.
     using SortSpec = std::vector<std::pair<int, bool>>;
 
-    // Nothing is read before load() or readFrom().
+    // Nothing is read before load() or takeStored().
     TableImage(sqlite3* db, const QString& table, const QStringList& fields,
                const QString& rowIdName);
 
@@ -52,13 +57,14 @@ public:
     void load(std::vector<int> fields);
 
     uint32_t rowCount() const { return m_rowCount; }
+    int fieldCount() const { return int(m_fields.size()); }
     qint64 rowid(uint32_t slot) const { return m_dense ? m_firstRowid + slot : m_rowids[slot]; }
     // The slot of a row id, -1 when the table had no such row.
     int64_t slotOf(qint64 rowid) const;
 
     // Whether a field's values are in memory or in the cache file the image was read from.
     bool holds(int field) const {
-        return m_values.count(field) != 0 || m_stored.values.count(field) != 0;
+        return m_values.count(field) != 0 || isStored(ImageCacheFile::Kind::Values, field);
     }
     // Each throws EngineError when the file cannot be read.
     const Values& values(int field);
@@ -75,7 +81,7 @@ public:
     // hundred values takes four bytes a row, not its texts.
     void loadRanks(std::vector<int> fields);
     bool hasRanks(int field) const {
-        return m_ranks.count(field) != 0 || m_stored.ranks.count(field) != 0;
+        return m_ranks.count(field) != 0 || isStored(ImageCacheFile::Kind::Ranks, field);
     }
     // A field held as the number of its distinct value in each slot: a rubric, a rating or an
     // issue takes four bytes a row instead of its texts, and a condition or a walk looks at
@@ -88,14 +94,15 @@ public:
     // Reads those of `fields` not coded yet, in one pass over the file.
     void loadCoded(std::vector<int> fields);
     bool hasCoded(int field) const {
-        return m_coded.count(field) != 0 || m_stored.coded.count(field) != 0;
+        return m_coded.count(field) != 0 || isStored(ImageCacheFile::Kind::Coded, field);
     }
     // Builds the ranks of several fields at once, those whose values are not held in one pass.
     void prepareRanks(const std::vector<int>& fields);
     // Every slot in the order of the sort, equal keys by ascending row id.
     const std::vector<uint32_t>& order(const SortSpec& spec);
     bool hasOrder(const SortSpec& spec) const {
-        return m_orders.count(spec) != 0 || m_stored.orders.count(spec) != 0;
+        return m_orders.count(spec) != 0 ||
+               m_storedParts.count({ImageCacheFile::Kind::Order, spec}) != 0;
     }
     // The first of the marked slots in the order of the sort, without building that order:
     // one pass over the ranks or the values, where ranks not built yet would take a whole
@@ -116,42 +123,16 @@ public:
     // ORDER BY's comparison of two slots' values of one field: -1, 0 or 1.
     static int compareValues(const Values& v, uint32_t a, uint32_t b);
 
-    // Where a part stands in a cache file: its first byte and its length.
-    struct StoredPart {
-        qint64 offset = 0;
-        qint64 length = 0;
-    };
-    // What the image holds, by pointers to parts that never change once built, and the parts
-    // of the cache file it was read from that were not needed yet: what the cache writes, on
-    // another thread, while the image goes on growing.
-    struct Snapshot {
-        uint32_t rowCount = 0;
-        bool dense = false;
-        qint64 firstRowid = 0;
-        const std::vector<qint64>* rowids = nullptr; // when not dense
-        std::vector<std::pair<int, const Values*>> values;
-        std::vector<std::pair<int, const Texts*>> upper;
-        std::vector<std::pair<int, const std::vector<int32_t>*>> ranks;
-        std::vector<std::pair<int, const Coded*>> coded;
-        std::vector<std::pair<const SortSpec*, const std::vector<uint32_t>*>> orders;
-        std::map<SortSpec, uint32_t> firstOfAll;
-        // Copied as they stand from the earlier file, when it is still the one of `storedId`.
-        QString storedPath;
-        quint64 storedId = 0;
-        std::vector<StoredPart> storedValues, storedUpper, storedRanks, storedCoded, storedOrders;
-    };
-    Snapshot snapshot() const;
+    // What the image holds, for a cache file written on another thread while the image goes on
+    // growing: the parts built, by pointers to parts that never change once built, and the
+    // parts of the cache file it was read from that were not needed yet.
+    ImageCacheFile::Snapshot snapshot() const;
     // Whether anything was built since the image was read or last taken a snapshot of.
     bool hasNewParts() const { return m_newParts; }
-    static bool writeTo(const Snapshot& parts, QIODevice& out);
-    // Adds to a snapshot of an image that was not read from a cache file the parts it lacks
-    // that the file at `path` holds for the same rows: what an earlier image of the same
-    // contents kept there is kept on, not written over.
-    void addEarlierParts(Snapshot& parts, const QString& path) const;
-    // Takes an image that holds nothing yet from a cache file: the row ids now, every other part
-    // when it is first asked for. False (and nothing held) when the file does not fit; a part
-    // that turns out damaged when read is built anew.
-    bool readFrom(const QString& path);
+    // Takes on, in an image that holds nothing yet, what a cache file of its contents holds:
+    // the row ids now, every other part when it is first asked for. A part that turns out
+    // damaged when read is built anew.
+    void takeStored(ImageCacheFile::Contents contents);
 
     // Takes the ranks, orders and first rows another image of the same rows built (SortBuild)
     // that this one has not got; false, taking nothing, when the rows differ.
@@ -168,14 +149,11 @@ private:
     // A row gone since the row ids were read holds NULL.
     template <typename Take> void readDistinct(const std::vector<int>& fields, Take take);
     // Parts of the cache file the image was read from that are not held in memory yet.
-    struct Stored {
-        std::shared_ptr<QFile> file;
-        QString path;
-        quint64 id = 0;
-        std::map<int, StoredPart> values, upper, ranks, coded;
-        std::map<SortSpec, StoredPart> orders;
-    };
-    Stored m_stored;
+    std::shared_ptr<const ImageCacheFile::Source> m_source;
+    std::map<ImageCacheFile::PartKey, ImageCacheFile::Part> m_storedParts;
+    bool isStored(ImageCacheFile::Kind kind, int field) const {
+        return m_storedParts.count(ImageCacheFile::PartKey::ofField(kind, field)) != 0;
+    }
     // Each reads a stored part into memory; false (and the part forgotten) when it is damaged.
     bool takeStoredValues(int field);
     bool takeStoredUpper(int field);

@@ -4,6 +4,7 @@
 #include "EngineError.h"
 #include "EngineFixture.h"
 #include "ImageCache.h"
+#include "ImageCacheFile.h"
 #include "Query.h"
 #include "SqlFunctions.h"
 #include "Table.h"
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sqlite3.h>
 
 namespace {
@@ -357,8 +359,10 @@ void ViewEvaluationTest::sortsBuiltAsideMatchSqlite() {
         if (!change.isEmpty())
             runSql(path, change);
     }
-    // The head's build was asked for last: the ranks' is done by then too.
+    // Each build is awaited and taken in, whichever thread ends first.
     QVERIFY(conn->awaitHead(latest));
+    for (int f : fields)
+        conn->awaitSorts({{f, false}});
     ImageCache::finishWrites();
     for (int f : fields)
         QCOMPARE(conn->image()->hasRanks(f), change.isEmpty());
@@ -398,9 +402,16 @@ void ViewEvaluationTest::largeStoredPartsCarryOver() {
         sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr),
         SQLITE_OK);
     const QStringList fields{QStringLiteral("TITEL"), QStringLiteral("N")};
-    const auto write = [](const TableImage& image, const QString& file) {
+    const QByteArray key("contents of Large");
+    const auto write = [&](const TableImage& image, const QString& file) {
         QFile out(file);
-        return out.open(QIODevice::WriteOnly) && TableImage::writeTo(image.snapshot(), out);
+        return out.open(QIODevice::WriteOnly) && ImageCacheFile::write(key, image.snapshot(), out);
+    };
+    const auto read = [&](TableImage& image, const QString& file) {
+        auto contents = ImageCacheFile::read(::open(QFile::encodeName(file), O_RDONLY), key, 2);
+        if (contents)
+            image.takeStored(std::move(*contents));
+        return contents.has_value();
     };
     TableImage first(db, QStringLiteral("Large"), fields, QStringLiteral("rowid"));
     first.load({0});
@@ -408,14 +419,14 @@ void ViewEvaluationTest::largeStoredPartsCarryOver() {
     QVERIFY(first.values(0).texts.bytes.size() > 3u << 20);
     QVERIFY(write(first, m_root.path() + QStringLiteral("/first.image")));
     TableImage second(db, QStringLiteral("Large"), fields, QStringLiteral("rowid"));
-    QVERIFY(second.readFrom(m_root.path() + QStringLiteral("/first.image")));
+    QVERIFY(read(second, m_root.path() + QStringLiteral("/first.image")));
     second.load({1});
     QVERIFY(write(second, m_root.path() + QStringLiteral("/second.image")));
     sqlite3_close(db);
 
     // Without a file to fall back on, a damaged part could not be built anew.
     TableImage later(nullptr, QStringLiteral("Large"), fields, QStringLiteral("rowid"));
-    QVERIFY(later.readFrom(m_root.path() + QStringLiteral("/second.image")));
+    QVERIFY(read(later, m_root.path() + QStringLiteral("/second.image")));
     QVERIFY(later.values(0).texts.bytes == first.values(0).texts.bytes);
     QVERIFY(later.values(0).texts.ends == first.values(0).texts.ends);
     QVERIFY(later.values(1).bits == second.values(1).bits);

@@ -1,13 +1,11 @@
 #include "ImageCache.h"
 
+#include "CacheFolder.h"
+#include "ImageCacheFile.h"
 #include "TableImage.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QStringList>
 #include <future>
 #include <map>
 #include <mutex>
@@ -17,8 +15,8 @@ namespace ImageCache {
 
 namespace {
 
-constexpr int kSampledPages = 64;
-constexpr qint64 kPage = 4096;
+// Raised whenever the cache files' layout changes: a key of one layout finds no file of another.
+constexpr char kLayout[] = "layout 5";
 
 // Writes that have not finished yet; the vector's end (at exit) waits for them.
 struct PendingWrites {
@@ -43,7 +41,7 @@ PendingWrites& pending() {
 }
 
 QString fileOf(const QByteArray& key) {
-    return folder() + u'/' + QString::fromLatin1(key.toHex()) + QStringLiteral(".image");
+    return QString::fromLatin1(key.toHex()) + QStringLiteral(".image");
 }
 
 } // namespace
@@ -53,32 +51,23 @@ QString folder() {
            QStringLiteral("/vantora");
 }
 
-QByteArray contentKey(const QString& databaseFile, const QString& table,
-                      const QStringList& fields) {
-    QFile f(databaseFile);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const qint64 size = f.size();
-    const QByteArray header = f.read(100);
-    // Bytes 18 and 19 are 2 in WAL mode, where the change counter stands still.
-    if (header.size() < 100 || header[18] == 2 || header[19] == 2)
-        return {};
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(table.toUtf8() + '\n' + fields.join(u'\n').toUtf8() + '\n');
-    hash.addData(QByteArray::number(size) + '\n');
-    hash.addData(header);
-    const qint64 pages = size / kPage;
-    for (int i = 0; i < kSampledPages && pages > 0; ++i) {
-        f.seek((pages - 1) * i / (kSampledPages - 1) * kPage);
-        hash.addData(f.read(kPage));
-    }
-    return hash.result();
+QByteArray describe(const QString& table, const QStringList& fieldsWithTypes) {
+    return QByteArray(kLayout) + '\n' + table.toUtf8() + '\n' +
+           fieldsWithTypes.join(u'\n').toUtf8();
 }
 
-bool restore(const QByteArray& key, TableImage& image) {
+bool restore(const QByteArray& key, int fieldCount, TableImage& image) {
     if (key.isEmpty())
         return false;
-    return image.readFrom(fileOf(key));
+    const std::unique_ptr<CacheFolder> cache = CacheFolder::open(folder());
+    const int fd = cache ? cache->openFile(fileOf(key)) : -1;
+    if (fd < 0)
+        return false;
+    std::optional<ImageCacheFile::Contents> contents = ImageCacheFile::read(fd, key, fieldCount);
+    if (!contents)
+        return false;
+    image.takeStored(std::move(*contents));
+    return true;
 }
 
 void finishWrites() {
@@ -89,22 +78,26 @@ void store(const QByteArray& key, const std::shared_ptr<const TableImage>& image
     if (key.isEmpty())
         return;
     // Only the parts built so far, which never change once built, are written.
-    auto snapshot = std::make_shared<TableImage::Snapshot>(image->snapshot());
-    const QString path = fileOf(key);
+    auto snapshot = std::make_shared<ImageCacheFile::Snapshot>(image->snapshot());
+    const QString name = fileOf(key);
+    const QString place = folder();
     std::lock_guard<std::mutex> guard(pending().lock);
-    const auto last = pending().lastOf.find(path);
+    const auto last = pending().lastOf.find(name);
     const std::shared_future<void> previous =
         last == pending().lastOf.end() ? std::shared_future<void>() : last->second;
-    auto write = [image, snapshot, path, previous] {
+    // The image is held until the write ends: the snapshot points into it.
+    auto write = [image, snapshot, key, name, place, previous] {
         if (previous.valid())
             previous.wait();
-        image->addEarlierParts(*snapshot, path);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly))
+        const std::unique_ptr<CacheFolder> cache = CacheFolder::open(place);
+        if (!cache)
             return;
-        if (TableImage::writeTo(*snapshot, out))
-            out.commit();
+        // What an earlier file of the same contents holds and this image lacks is kept on.
+        if (const int fd = cache->openFile(name); fd >= 0)
+            if (const auto earlier = ImageCacheFile::read(fd, key, image->fieldCount()))
+                snapshot->addEarlier(*earlier);
+        cache->replace(name,
+                       [&](QIODevice& out) { return ImageCacheFile::write(key, *snapshot, out); });
     };
     const auto ready = [](const std::shared_future<void>& w) {
         return !w.valid() || w.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
@@ -113,7 +106,7 @@ void store(const QByteArray& key, const std::shared_ptr<const TableImage>& image
     writes.erase(std::remove_if(writes.begin(), writes.end(), ready), writes.end());
     std::erase_if(pending().lastOf, [&](const auto& entry) { return ready(entry.second); });
     writes.push_back(std::async(std::launch::async, write).share());
-    pending().lastOf[path] = writes.back();
+    pending().lastOf[name] = writes.back();
 }
 
 } // namespace ImageCache
