@@ -64,7 +64,7 @@ TSuchPage::TSuchPage(QWidget* parent)
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("SuchPage"));
     setWindowTitle(QStringLiteral("Auswahl-Modul"));
-    ToolFrame::closeButtonOnly(this);
+    ToolFrame::titleBarOnly(this);
     setFixedSize(SearchPageLayout::pictureSize);
     QPalette p = palette();
     p.setColor(QPalette::Window, kPageColour);

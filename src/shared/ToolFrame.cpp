@@ -23,11 +23,12 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
 }
 
 // The frame hints window managers on X11 read, before the window is mapped: the window may
-// be moved and closed; it has a border and a title bar and nothing else. Its type names it
+// be moved, and closed when it offers a close button; it has a border and a title bar and
+// nothing else. Its type names it
 // a toolbar first, the one type for which window managers that ignore these hints leave out
 // minimising (and a fixed size leaves out maximising); a utility window next, as the toolkit
 // names it, for those that know no toolbars.
-void setFrameHints(QWidget* window) {
+void setFrameHints(QWidget* window, bool closeButton) {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->connection())
         return;
@@ -39,7 +40,8 @@ void setFrameHints(QWidget* window) {
         enum : uint32_t { Move = 4, Close = 32 };
         enum : uint32_t { Border = 2, Title = 8 };
         // flags, functions, decorations, input mode, status
-        const uint32_t hints[5] = {Functions | Decorations, Move | Close, Border | Title, 0, 0};
+        const uint32_t hints[5] = {Functions | Decorations, closeButton ? Move | Close : Move,
+                                   Border | Title, 0, 0};
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, motif, motif, 32, 5, hints);
     }
     const xcb_atom_t type = atom(connection, "_NET_WM_WINDOW_TYPE");
@@ -51,17 +53,17 @@ void setFrameHints(QWidget* window) {
     xcb_flush(connection);
 }
 #else
-void setFrameHints(QWidget*) {}
+void setFrameHints(QWidget*, bool) {}
 #endif
 
 // Sets the hints on each showing: the show event comes before the window is mapped.
 class FrameHints : public QObject {
 public:
-    using QObject::QObject;
+    FrameHints(QWidget* window, bool closeButton) : QObject(window), m_closeButton(closeButton) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show && watched->isWidgetType()) {
             auto* window = static_cast<QWidget*>(watched);
-            setFrameHints(window);
+            setFrameHints(window, m_closeButton);
             // Kept above the program's windows as a whole rather than tied to the main window:
             // a window manager that minimises a window together with the one it belongs to
             // would otherwise take the main window along with a minimised tool window.
@@ -70,14 +72,21 @@ public:
         }
         return false;
     }
+
+private:
+    bool m_closeButton;
 };
 
 } // namespace
 
 namespace ToolFrame {
 
+void titleBarOnly(QWidget* window) {
+    window->installEventFilter(new FrameHints(window, false));
+}
+
 void closeButtonOnly(QWidget* window) {
-    window->installEventFilter(new FrameHints(window));
+    window->installEventFilter(new FrameHints(window, true));
 }
 
 } // namespace ToolFrame

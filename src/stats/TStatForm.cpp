@@ -43,7 +43,7 @@ TStatForm::TStatForm(QWidget* parent, const StatWindowFrame& frame)
       m_frame(frame) {
     setObjectName(frame.objectName);
     setWindowTitle(frame.caption);
-    ToolFrame::closeButtonOnly(this);
+    ToolFrame::titleBarOnly(this);
     setAccessibleName(frame.caption);
     setFixedSize(frame.client);
     setFont(StatFonts::defaultFont());
