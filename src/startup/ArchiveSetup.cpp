@@ -93,7 +93,21 @@ void copyTablesToHardDisk(const StartupOptions& options) {
     }
 }
 
+// The proofs of the tables' contents are read side by side while the windows are made.
+void readTablesAhead(const QString& dataDir) {
+    QStringList tables;
+    for (const QString& file : Views::diskTableFiles())
+        if (const QString found = Connection::resolvePath(dataDir + sep() + file); !found.isEmpty())
+            tables << found;
+    ContentProof::readAhead(tables);
+}
+
 } // namespace
+
+void ArchiveSetup::readDiscTablesAhead(const StartupOptions& options) {
+    if (!TForm1::isHardDiskProgram(options.programPath))
+        readTablesAhead(QDir(options.startDir).filePath(QStringLiteral("DATA")));
+}
 
 bool ArchiveSetup::prepare(const StartupOptions& options) {
     setModeAndFolders(options);
@@ -111,6 +125,9 @@ bool ArchiveSetup::prepare(const StartupOptions& options) {
     }
     if (State().HardDiskMode == 1)
         copyTablesToHardDisk(options);
+    // The copies are new files: their contents are read once they are complete.
+    if (State().HardDiskMode == 1)
+        readTablesAhead(State().DataDir);
 
     // The start folder may be a read-only disc: the run works in the temporary folder.
     FileOps::setCurrentDir(FileOps::tempFolder());

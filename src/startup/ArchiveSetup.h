@@ -8,6 +8,10 @@ struct StartupOptions;
 // mode, the copy of the disc's tables into the hard-disk folder.
 namespace ArchiveSetup {
 
+// Starts reading the contents of the disc's tables for their proofs, when they are the ones
+// the run reads (not in hard-disk mode, which reads copies made later).
+void readDiscTablesAhead(const StartupOptions& options);
+
 // False when the engine installer was started and the program must end.
 bool prepare(const StartupOptions& options);
 

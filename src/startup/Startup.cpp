@@ -50,6 +50,7 @@ StartupOutcome startUp(const StartupOptions& options) {
             return StartupOutcome::SecondCopy;
         }
     }
+    ArchiveSetup::readDiscTablesAhead(options);
 
     // The wait window, painted at once.
     Form4 = new TForm4;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // What proves that a table file holds the contents an image was read from.
@@ -20,14 +21,21 @@ struct FileState {
 };
 
 struct Proof {
-    // XXH3-128 over `description` and every byte of the file; empty when there is none.
+    // XXH3-128 over `description` and a digest of every byte of the file; empty when there is
+    // none.
     QByteArray key;
     FileState state; // of the file while its bytes were read
 };
 
-// Reads the whole file; no key when it cannot be read, changes while it is read (its state
-// before and after differ), or is in WAL mode (where the header does not follow every change).
+// Reads the whole file; no key when it cannot be read, is no SQLite file, changes while it is
+// read (its state before and after differ), or is in WAL mode (where the header does not follow
+// every change). A file read before in this run is not read again while its state is the one
+// it was read in; a read under way is waited for.
 Proof of(const QString& file, const QByteArray& description);
+
+// Starts reading the files on threads of their own, so that their proofs are ready, or nearly,
+// when the tables are opened.
+void readAhead(const QStringList& files);
 
 // The file's state now; nothing when it cannot be read.
 std::optional<FileState> stateOf(const QString& file);
