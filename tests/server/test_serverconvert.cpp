@@ -23,10 +23,14 @@ struct Run {
     QString err;
 };
 
-Run runConverter(const QStringList& arguments, const QString& workingDir = {}) {
+// `environment`: "NAME=value" entries added to the converter's environment.
+Run runConverter(const QStringList& arguments, const QString& workingDir = {},
+                 const QStringList& environment = {}) {
     QProcess p;
     if (!workingDir.isEmpty())
         p.setWorkingDirectory(workingDir);
+    if (!environment.isEmpty())
+        p.setEnvironment(QProcess::systemEnvironment() + environment);
     p.start(QStringLiteral(VANTORA_CONVERT_PATH), arguments);
     Run run;
     if (!p.waitForFinished(120000))
@@ -95,7 +99,7 @@ private slots:
     void cleanupTestCase();
     void roundTripKeepsEveryValue();
     void existingTablesAreReplacedOnlyWhenAsked();
-    void readingLoginUnloadsButCannotLoad();
+    void loginsAsTheAdministratorSetsThemUp();
     void unreachableServer_data();
     void unreachableServer();
     void folderNameWithEqualsSign();
@@ -130,8 +134,6 @@ void TestServerConvert::initTestCase() {
     }
     m_superuser = QString::fromUtf8(start.readAllStandardOutput()).trimmed();
     QVERIFY2(m_superuser.startsWith(QLatin1String("host=")), qPrintable(m_superuser));
-    ServerConnection server(m_superuser + QStringLiteral(" dbname=postgres"));
-    server.exec(QStringLiteral("test"), QStringLiteral("CREATE ROLE leser LOGIN"));
 }
 
 void TestServerConvert::cleanupTestCase() {
@@ -238,37 +240,103 @@ void TestServerConvert::existingTablesAreReplacedOnlyWhenAsked() {
                  dump(data + u'/' + table + ".DB", table));
 }
 
-void TestServerConvert::readingLoginUnloadsButCannotLoad() {
-    const QString data = makeData(QStringLiteral("reader"));
+void TestServerConvert::loginsAsTheAdministratorSetsThemUp() {
+    const QString data = makeData(QStringLiteral("logins"));
     QVERIFY(!data.isEmpty());
-    const QString db = createDatabase(QStringLiteral("lesen"));
-    // As the administrator grants it: reading rights on every table the loading login makes,
-    // so that they hold for tables replaced later too.
+    // The administrator's set-up: a login that loads and owns the tables, a group of readers
+    // and one of editors, their rights given for every table the loading login makes, so that
+    // they hold for tables replaced later too.
     {
-        ServerConnection admin(db);
+        ServerConnection super(m_superuser + QStringLiteral(" dbname=postgres"));
+        for (const char* sql :
+             {"CREATE ROLE vantora_admin LOGIN", "CREATE ROLE vantora_lesen NOLOGIN",
+              "CREATE ROLE vantora_redaktion NOLOGIN",
+              "CREATE ROLE leser LOGIN IN ROLE vantora_lesen",
+              "CREATE ROLE redakteur LOGIN IN ROLE vantora_redaktion",
+              "CREATE DATABASE vantora OWNER vantora_admin",
+              "REVOKE ALL ON DATABASE vantora FROM PUBLIC",
+              "GRANT CONNECT ON DATABASE vantora TO vantora_lesen, vantora_redaktion"})
+            super.exec(QStringLiteral("test"), QString::fromUtf8(sql));
+    }
+    const auto as = [&](const QString& login) {
+        return QString(m_superuser)
+                   .replace(QRegularExpression(QStringLiteral("user=\\S+")),
+                            QStringLiteral("user=") + login) +
+               QStringLiteral(" dbname=vantora");
+    };
+    {
+        ServerConnection admin(as(QStringLiteral("vantora_admin")));
         admin.exec(QStringLiteral("test"),
                    QStringLiteral("ALTER DEFAULT PRIVILEGES IN SCHEMA public "
-                                  "GRANT SELECT ON TABLES TO leser"));
+                                  "GRANT SELECT ON TABLES TO vantora_lesen"));
+        admin.exec(QStringLiteral("test"),
+                   QStringLiteral("ALTER DEFAULT PRIVILEGES IN SCHEMA public "
+                                  "GRANT SELECT, INSERT, UPDATE, DELETE ON TABLES TO "
+                                  "vantora_redaktion"));
     }
-    QCOMPARE(runConverter({"--in", data, "--out", db}).exitCode, 0);
-    QCOMPARE(runConverter({"--in", data, "--out", db, "--replace"}).exitCode, 0);
-    const QString reader = QString(db).replace(QRegularExpression(QStringLiteral("user=\\S+")),
-                                               QStringLiteral("user=leser"));
+    // The administrator names the server through a service file.
+    QFile services(m_work.filePath(QStringLiteral("pg_service.conf")));
+    QVERIFY(services.open(QIODevice::WriteOnly));
+    services.write(
+        ("[vantora]\n" + as(QStringLiteral("vantora_admin")).replace(u' ', u'\n') + '\n').toUtf8());
+    services.close();
+    const QStringList serviceFile{QStringLiteral("PGSERVICEFILE=") + services.fileName()};
+    QCOMPARE(runConverter({"--in", data, "--out", "service=vantora"}, {}, serviceFile).exitCode, 0);
+    QCOMPARE(runConverter({"--in", data, "--out", "service=vantora", "--replace"}, {}, serviceFile)
+                 .exitCode,
+             0);
 
-    const QString back = m_work.filePath(QStringLiteral("reader-back"));
-    const Run unload = runConverter({"--in", reader, "--out", back});
-    QCOMPARE(unload.exitCode, 0);
+    const QString back = m_work.filePath(QStringLiteral("logins-back"));
+    QCOMPARE(runConverter({"--in", as(QStringLiteral("leser")), "--out", back}).exitCode, 0);
     for (const QString& table : kTables)
         QCOMPARE(dump(back + u'/' + table + ".DB", table),
                  dump(data + u'/' + table + ".DB", table));
 
+    // An editor adds, changes and removes a record; a reader may not.
+    {
+        ServerConnection editor(as(QStringLiteral("redakteur")));
+        const QByteArray key =
+            editor
+                .exec(QStringLiteral("test"),
+                      QStringLiteral("INSERT INTO \"TipsData\" (\"TITEL\") VALUES ($1) "
+                                     "RETURNING vantora_key"),
+                      {"Neu"})
+                .bytes(0, 0);
+        QCOMPARE(key.toLong(), 31L);
+        QCOMPARE(editor
+                     .exec(QStringLiteral("test"),
+                           QStringLiteral("UPDATE \"TipsData\" SET \"COUNTER\" = $2 "
+                                          "WHERE vantora_key = $1"),
+                           {key, "3"})
+                     .affectedRows(),
+                 1L);
+        QCOMPARE(editor
+                     .exec(QStringLiteral("test"),
+                           QStringLiteral("DELETE FROM \"TipsData\" WHERE vantora_key = $1"), {key})
+                     .affectedRows(),
+                 1L);
+        ServerConnection reader(as(QStringLiteral("leser")));
+        QByteArray refusal;
+        try {
+            reader.exec(QStringLiteral("test"),
+                        QStringLiteral("DELETE FROM \"TipsData\" WHERE vantora_key = 1"));
+        } catch (const ServerError& e) {
+            refusal = e.sqlState();
+        }
+        QCOMPARE(refusal, QByteArray("42501"));
+    }
+
+    // Neither may load; the tables stay as they were.
     execSql(data + QStringLiteral("/GameData.DB"), QStringLiteral("DELETE FROM GameData"));
-    const Run load = runConverter({"--in", data, "--out", reader, "--replace"});
-    QCOMPARE(load.exitCode, 1);
-    QCOMPARE(load.out, QString());
-    QCOMPARE(load.err.count(QLatin1String("Diese Anmeldung hat dazu kein Recht")), 3);
-    const QString still = m_work.filePath(QStringLiteral("reader-still"));
-    QCOMPARE(runConverter({"--in", db, "--out", still}).exitCode, 0);
+    for (const QString& login : {QStringLiteral("leser"), QStringLiteral("redakteur")}) {
+        const Run load = runConverter({"--in", data, "--out", as(login), "--replace"});
+        QCOMPARE(load.exitCode, 1);
+        QCOMPARE(load.out, QString());
+        QCOMPARE(load.err.count(QLatin1String("Diese Anmeldung hat dazu kein Recht")), 3);
+    }
+    const QString still = m_work.filePath(QStringLiteral("logins-still"));
+    QCOMPARE(runConverter({"--in", "service=vantora", "--out", still}, {}, serviceFile).exitCode,
+             0);
     for (const QString& table : kTables)
         QCOMPARE(dump(still + u'/' + table + ".DB", table),
                  dump(back + u'/' + table + ".DB", table));
