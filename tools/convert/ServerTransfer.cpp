@@ -94,12 +94,12 @@ QList<Column> sqliteColumns(const SqliteFile& db, const QString& table) {
     return columns;
 }
 
-// The statement's rows go back when anything in the transaction failed.
-void rollBack(ServerConnection& server, const QString& statement) {
+// Ends or rolls back a transaction. A lost connection needs neither: the server drops the
+// transaction with it, and the failure that lost it has been reported already.
+void finishTransaction(ServerConnection& server, const QString& statement) {
     try {
-        server.exec(QStringLiteral("Das Zurücknehmen"), statement);
+        server.exec(QStringLiteral("Das Abschließen"), statement);
     } catch (const EngineError&) {
-        // The connection is gone; the server drops the transaction with it.
     }
 }
 
@@ -177,7 +177,7 @@ long loadTable(ServerConnection& server, const QString& filePath, const QString&
                     QStringLiteral("COMMIT"));
         return copied;
     } catch (const EngineError&) {
-        rollBack(server, QStringLiteral("ROLLBACK"));
+        finishTransaction(server, QStringLiteral("ROLLBACK"));
         throw;
     }
 }
@@ -357,11 +357,11 @@ QList<TableOutcome> unload(const QString& conninfo, const QString& outDir) {
         } catch (const EngineError& e) {
             t.kind = TableOutcome::Kind::Failed;
             t.error = e.message();
-            rollBack(server, QStringLiteral("ROLLBACK TO SAVEPOINT tabelle"));
+            finishTransaction(server, QStringLiteral("ROLLBACK TO SAVEPOINT tabelle"));
         }
         outcomes << t;
     }
-    rollBack(server, QStringLiteral("COMMIT"));
+    finishTransaction(server, QStringLiteral("COMMIT"));
     return outcomes;
 }
 
