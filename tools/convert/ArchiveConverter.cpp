@@ -21,28 +21,6 @@ std::filesystem::path fsPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-// The rows of a table file, counted through the engine; this also proves that the
-// program can open the file.
-long countRows(const QString& dir, const QString& fileName) {
-    Table table;
-    table.setDatabaseName(dir);
-    table.setTableName(fileName);
-    table.setReadOnly(true);
-    table.open();
-    const long rows = table.recordCount();
-    table.close();
-    return rows;
-}
-
-// Other spellings of `fileName` in `dir`: the engine finds tables without regard to case,
-// so an older output under another spelling would stand beside the new one.
-void removeOtherSpellings(const QString& dir, const QString& fileName) {
-    const QStringList entries = QDir(dir).entryList(QDir::Files | QDir::Hidden);
-    for (const QString& entry : entries)
-        if (entry != fileName && entry.compare(fileName, Qt::CaseInsensitive) == 0)
-            QFile::remove(dir + u'/' + entry);
-}
-
 TableOutcome convertTable(const ViewDefinition& view, const QString& inDir, const QString& outDir,
                           const QString& stagingDir) {
     TableOutcome outcome;
@@ -79,16 +57,38 @@ TableOutcome convertTable(const ViewDefinition& view, const QString& inDir, cons
         // Only a file the program can open is worth copying.
         outcome.rows = countRows(stagingDir, outcome.fileName);
     }
+    moveIntoPlace(staged, outDir, outcome.fileName);
+    return outcome;
+}
+
+} // namespace
+
+long countRows(const QString& dir, const QString& fileName) {
+    Table table;
+    table.setDatabaseName(dir);
+    table.setTableName(fileName);
+    table.setReadOnly(true);
+    table.open();
+    const long rows = table.recordCount();
+    table.close();
+    return rows;
+}
+
+void moveIntoPlace(const QString& staged, const QString& outDir, const QString& fileName) {
+    const QString target = outDir + u'/' + fileName;
+    std::error_code ec;
     std::filesystem::rename(fsPath(staged), fsPath(target), ec);
     if (ec)
         throw EngineError(QStringLiteral("Cannot write %1: %2")
                               .arg(QDir::toNativeSeparators(target),
                                    QString::fromLocal8Bit(ec.message().c_str())));
-    removeOtherSpellings(outDir, outcome.fileName);
-    return outcome;
+    // The engine finds tables without regard to case, so an older output under another
+    // spelling would stand beside the new one.
+    const QStringList entries = QDir(outDir).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& entry : entries)
+        if (entry != fileName && entry.compare(fileName, Qt::CaseInsensitive) == 0)
+            QFile::remove(outDir + u'/' + entry);
 }
-
-} // namespace
 
 QList<TableOutcome> convertFolder(const QString& inDir, const QString& outDir) {
     const QFileInfo in(inDir);

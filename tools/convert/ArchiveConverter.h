@@ -22,4 +22,12 @@ struct TableOutcome {
 // themselves are unusable (a missing input folder, the output folder being the input).
 QList<TableOutcome> convertFolder(const QString& inDir, const QString& outDir);
 
+// The records of the table file `fileName` in `dir`, counted through the engine; this also
+// proves that the program can open the file. Throws EngineError when it cannot.
+long countRows(const QString& dir, const QString& fileName);
+
+// Moves the finished table file `staged` to `outDir`/`fileName` in one step and removes other
+// spellings of that name there. Throws EngineError when the move fails.
+void moveIntoPlace(const QString& staged, const QString& outDir, const QString& fileName);
+
 } // namespace ArchiveConverter

@@ -1,0 +1,248 @@
+#include "ServerConnection.h"
+
+#include <libpq-fe.h>
+
+#include <QByteArrayList>
+#include <vector>
+
+namespace {
+
+QString trimmed(const char* text) {
+    return QString::fromUtf8(text).trimmed();
+}
+
+void ignoreNotice(void*, const char*) {}
+
+// A German sentence for the server's codes a user meets, followed by the server's own text.
+QString reasonOf(const QByteArray& sqlState, const QString& serverText) {
+    if (sqlState == "42501")
+        return QStringLiteral("Diese Anmeldung hat dazu kein Recht (%1)").arg(serverText);
+    if (sqlState == "42P01")
+        return QStringLiteral("Die Tabelle fehlt auf dem Server (%1)").arg(serverText);
+    if (sqlState == "42P07")
+        return QStringLiteral("Die Tabelle besteht auf dem Server schon (%1)").arg(serverText);
+    if (sqlState == "25006")
+        return QStringLiteral("Der Server nimmt nur Lesezugriffe an (%1)").arg(serverText);
+    if (sqlState.startsWith("08") || sqlState.startsWith("57P"))
+        return QStringLiteral("Die Verbindung zum Server ist abgerissen (%1)").arg(serverText);
+    if (sqlState.startsWith("22") || sqlState.startsWith("23"))
+        return QStringLiteral("Der Server weist einen Wert zurück (%1)").arg(serverText);
+    return QStringLiteral("Der Server meldet einen Fehler (%1)").arg(serverText);
+}
+
+// Database, host (or socket folder) and port of a connection, as libpq resolved them from
+// the string, the service file and the environment; the password is never read.
+QString describe(PGconn* conn) {
+    QString host, port, dbname, user;
+    if (PQconninfoOption* options = PQconninfo(conn)) {
+        for (PQconninfoOption* o = options; o->keyword; ++o) {
+            const QString value = o->val ? QString::fromUtf8(o->val) : QString();
+            const QByteArray key(o->keyword);
+            if (key == "host" || (key == "hostaddr" && host.isEmpty()))
+                host = value.isEmpty() ? host : value;
+            else if (key == "port")
+                port = value;
+            else if (key == "dbname")
+                dbname = value;
+            else if (key == "user")
+                user = value;
+        }
+        PQconninfoFree(options);
+    }
+    if (dbname.isEmpty())
+        dbname = user;
+    QString server = host.isEmpty() ? QStringLiteral("lokaler Server") : host;
+    if (!port.isEmpty())
+        server += QStringLiteral(", Port %1").arg(port);
+    return QStringLiteral("Datenbank „%1“ (%2)").arg(dbname, server);
+}
+
+} // namespace
+
+ServerResult::~ServerResult() {
+    PQclear(m_result);
+}
+
+ServerResult::ServerResult(ServerResult&& other) noexcept : m_result(other.m_result) {
+    other.m_result = nullptr;
+}
+
+ServerResult& ServerResult::operator=(ServerResult&& other) noexcept {
+    if (this != &other) {
+        PQclear(m_result);
+        m_result = other.m_result;
+        other.m_result = nullptr;
+    }
+    return *this;
+}
+
+int ServerResult::rows() const {
+    return m_result ? PQntuples(m_result) : 0;
+}
+
+bool ServerResult::isNull(int row, int column) const {
+    return PQgetisnull(m_result, row, column) != 0;
+}
+
+QByteArray ServerResult::bytes(int row, int column) const {
+    if (isNull(row, column))
+        return {};
+    const char* value = PQgetvalue(m_result, row, column);
+    return QByteArray(value, PQgetlength(m_result, row, column));
+}
+
+long ServerResult::affectedRows() const {
+    return m_result ? QByteArray(PQcmdTuples(m_result)).toLong() : 0;
+}
+
+bool ServerConnection::isConnectionString(const QString& text) {
+    if (text.startsWith(QLatin1String("postgresql://")) ||
+        text.startsWith(QLatin1String("postgres://")))
+        return true;
+    if (!text.contains(u'='))
+        return false;
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(text.toUtf8().constData(), &error);
+    PQfreemem(error);
+    PQconninfoFree(options);
+    return options != nullptr;
+}
+
+ServerConnection::ServerConnection(const QString& conninfo) {
+    const QByteArray timeout = QByteArray::number(kConnectTimeout);
+    const QByteArray info = conninfo.toUtf8();
+    // Later keywords override earlier ones: the time-out is a default the string may change,
+    // the encoding is fixed, since every text is exchanged as UTF-8.
+    std::vector<const char*> keywords, values;
+    if (!qEnvironmentVariableIsSet("PGCONNECT_TIMEOUT")) {
+        keywords.push_back("connect_timeout");
+        values.push_back(timeout.constData());
+    }
+    keywords.insert(keywords.end(),
+                    {"dbname", "fallback_application_name", "client_encoding", nullptr});
+    values.insert(values.end(), {info.constData(), "vantora", "UTF8", nullptr});
+    m_conn = PQconnectdbParams(keywords.data(), values.data(), 1);
+    if (!m_conn)
+        throw ServerError(QStringLiteral("Für die Verbindung zum Datenbankserver fehlt Speicher"),
+                          {});
+    m_name = describe(m_conn);
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        const QString reason = trimmed(PQerrorMessage(m_conn));
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        throw ServerError(QStringLiteral("Keine Verbindung zu %1: %2").arg(m_name, reason), {});
+    }
+    PQsetNoticeProcessor(m_conn, ignoreNotice, nullptr);
+}
+
+ServerConnection::~ServerConnection() {
+    m_row = ServerResult();
+    PQfinish(m_conn);
+}
+
+void ServerConnection::fail(const QString& what, pg_result* result) {
+    QByteArray sqlState;
+    QString serverText;
+    if (result) {
+        sqlState = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+        serverText = trimmed(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY));
+        PQclear(result);
+    }
+    if (serverText.isEmpty())
+        serverText = trimmed(PQerrorMessage(m_conn));
+    if (PQstatus(m_conn) == CONNECTION_BAD && sqlState.isEmpty())
+        sqlState = "08006";
+    discardResults();
+    throw ServerError(
+        QStringLiteral("%1 in %2 misslungen: %3").arg(what, m_name, reasonOf(sqlState, serverText)),
+        sqlState);
+}
+
+void ServerConnection::discardResults() {
+    // So that the connection takes the next statement.
+    m_row = ServerResult();
+    while (PGresult* rest = PQgetResult(m_conn)) {
+        const ExecStatusType status = PQresultStatus(rest);
+        PQclear(rest);
+        if (status == PGRES_COPY_IN)
+            PQputCopyEnd(m_conn, "abgebrochen");
+        else if (status == PGRES_COPY_OUT || PQstatus(m_conn) == CONNECTION_BAD)
+            break;
+    }
+}
+
+ServerResult ServerConnection::exec(const QString& what, const QString& sql,
+                                    const QList<QByteArray>& params) {
+    std::vector<const char*> values;
+    values.reserve(params.size());
+    for (const QByteArray& p : params)
+        values.push_back(p.isNull() ? nullptr : p.constData());
+    PGresult* result = PQexecParams(m_conn, sql.toUtf8().constData(), int(values.size()), nullptr,
+                                    values.data(), nullptr, nullptr, 0);
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        fail(what, result);
+    return ServerResult(result);
+}
+
+QString ServerConnection::identifier(const QString& name) const {
+    const QByteArray utf8 = name.toUtf8();
+    char* quoted = PQescapeIdentifier(m_conn, utf8.constData(), size_t(utf8.size()));
+    if (!quoted)
+        throw ServerError(QStringLiteral("Der Name %1 ist unbrauchbar (%2)")
+                              .arg(name, trimmed(PQerrorMessage(m_conn))),
+                          {});
+    const QString result = QString::fromUtf8(quoted);
+    PQfreemem(quoted);
+    return result;
+}
+
+void ServerConnection::beginCopyIn(const QString& what, const QString& sql) {
+    m_copyWhat = what;
+    PGresult* result = PQexec(m_conn, sql.toUtf8().constData());
+    if (PQresultStatus(result) != PGRES_COPY_IN)
+        fail(what, result);
+    PQclear(result);
+}
+
+void ServerConnection::putCopyData(const QByteArray& data) {
+    if (data.isEmpty())
+        return;
+    if (PQputCopyData(m_conn, data.constData(), int(data.size())) != 1)
+        fail(m_copyWhat);
+}
+
+long ServerConnection::endCopyIn() {
+    if (PQputCopyEnd(m_conn, nullptr) != 1)
+        fail(m_copyWhat);
+    PGresult* result = PQgetResult(m_conn);
+    if (PQresultStatus(result) != PGRES_COMMAND_OK)
+        fail(m_copyWhat, result);
+    const long rows = ServerResult(result).affectedRows();
+    while (PGresult* rest = PQgetResult(m_conn))
+        PQclear(rest);
+    return rows;
+}
+
+void ServerConnection::startSingleRows(const QString& what, const QString& sql) {
+    if (!PQsendQueryParams(m_conn, sql.toUtf8().constData(), 0, nullptr, nullptr, nullptr, nullptr,
+                           0))
+        fail(what);
+    PQsetSingleRowMode(m_conn);
+}
+
+ServerResult* ServerConnection::nextSingleRow(const QString& what) {
+    PGresult* result = PQgetResult(m_conn);
+    const ExecStatusType status = PQresultStatus(result);
+    if (status == PGRES_SINGLE_TUPLE) {
+        m_row = ServerResult(result);
+        return &m_row;
+    }
+    m_row = ServerResult();
+    if (status != PGRES_TUPLES_OK)
+        fail(what, result);
+    PQclear(result);
+    while (PGresult* rest = PQgetResult(m_conn))
+        PQclear(rest);
+    return nullptr;
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "EngineError.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+struct pg_conn;
+struct pg_result;
+
+// A failure reported by the database server or on the way to it, in German for the program's
+// boxes, naming the server (never the password). sqlState() is the server's five-character
+// code ("42P07": the table exists, "42501": the login lacks the right), empty when the server
+// was not reached.
+class ServerError : public EngineError {
+public:
+    ServerError(const QString& message, const QByteArray& sqlState)
+        : EngineError(message), m_sqlState(sqlState) {}
+    QByteArray sqlState() const { return m_sqlState; }
+
+private:
+    QByteArray m_sqlState;
+};
+
+// The result of one statement; owns it.
+class ServerResult {
+public:
+    explicit ServerResult(pg_result* result = nullptr) : m_result(result) {}
+    ~ServerResult();
+    ServerResult(ServerResult&& other) noexcept;
+    ServerResult& operator=(ServerResult&& other) noexcept;
+    ServerResult(const ServerResult&) = delete;
+    ServerResult& operator=(const ServerResult&) = delete;
+
+    int rows() const;
+    bool isNull(int row, int column) const;
+    // The field as UTF-8 text; a null array for NULL.
+    QByteArray bytes(int row, int column) const;
+    QString text(int row, int column) const { return QString::fromUtf8(bytes(row, column)); }
+    // How many rows the statement touched (COPY: rows copied).
+    long affectedRows() const;
+
+private:
+    pg_result* m_result;
+};
+
+// One connection to the database server, opened from a libpq connection string
+// ("host=... dbname=...", "service=vantora") or a postgresql:// URI. Passwords come from
+// libpq's password or service file or the string itself and are never repeated in a message.
+// Every value travels as a parameter or in a COPY, never inside statement text.
+class ServerConnection {
+public:
+    // Seconds a connection attempt may take when neither the string nor PGCONNECT_TIMEOUT
+    // says otherwise.
+    static constexpr int kConnectTimeout = 10;
+
+    // Whether `text` is a connection string rather than a folder: a postgresql:// or
+    // postgres:// URI, or key=value pairs that libpq accepts.
+    static bool isConnectionString(const QString& text);
+
+    // Connects; throws ServerError naming the server when that fails.
+    explicit ServerConnection(const QString& conninfo);
+    ~ServerConnection();
+    ServerConnection(const ServerConnection&) = delete;
+    ServerConnection& operator=(const ServerConnection&) = delete;
+
+    // The server in words for messages: database, host or socket folder and port.
+    QString name() const { return m_name; }
+
+    // Runs `sql` with `params` ($1, $2, ...; a null QByteArray is NULL); throws ServerError
+    // starting with `what` when the server refuses.
+    ServerResult exec(const QString& what, const QString& sql,
+                      const QList<QByteArray>& params = {});
+
+    // `name` quoted as an identifier for statement text.
+    QString identifier(const QString& name) const;
+
+    // COPY ... FROM STDIN: begin with the statement, put the rows in CopyText form in pieces
+    // of any size, end to learn the rows stored. A failure throws; the copy is then over.
+    void beginCopyIn(const QString& what, const QString& sql);
+    void putCopyData(const QByteArray& data);
+    long endCopyIn();
+
+    // Reads the rows of `sql` one at a time without holding the whole result: `row` is called
+    // with each row's result (one row).
+    template <typename RowFunction>
+    void eachRow(const QString& what, const QString& sql, RowFunction row) {
+        startSingleRows(what, sql);
+        try {
+            while (ServerResult* r = nextSingleRow(what))
+                row(*r);
+        } catch (...) {
+            discardResults();
+            throw;
+        }
+    }
+
+private:
+    [[noreturn]] void fail(const QString& what, pg_result* result = nullptr);
+    void startSingleRows(const QString& what, const QString& sql);
+    ServerResult* nextSingleRow(const QString& what);
+    // Reads and drops what the server still sends for the statement under way.
+    void discardResults();
+
+    pg_conn* m_conn = nullptr;
+    QString m_name;
+    QString m_copyWhat;
+    ServerResult m_row;
+};
