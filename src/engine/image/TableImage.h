@@ -30,7 +30,7 @@ struct Snapshot;
 // SortRanks, the coded fields by CodedFields.
 class TableImage {
 public:
-    using ValueType = ImageValues::Type;
+    // The parts' types under the names the engine uses.
     using enum ImageValues::Type;
     using Texts = ImageTexts;
     using Values = ImageValues;
@@ -100,10 +100,6 @@ public:
         return it != m_heads.end() && it->second.first >= count;
     }
     bool knowsFirstOfAll(const SortSpec& spec) const { return m_firstOfAll.count(spec) != 0; }
-    // ORDER BY's comparison of two slots' values of one field: -1, 0 or 1.
-    static int compareValues(const Values& v, uint32_t a, uint32_t b) {
-        return ImageValues::compare(v, a, b);
-    }
 
     // What the image holds, for a cache file written on another thread while the image goes on
     // growing: the parts built, by pointers to parts that never change once built, and the
