@@ -13,7 +13,6 @@
 #include "ProgramLauncher.h"
 #include "SingleInstanceGuard.h"
 #include "StatisticsWindows.h"
-#include "StripPicture.h"
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TForm4.h"
