@@ -1,10 +1,12 @@
 #include "TForm2.h"
 
+#include "Accessibility.h"
 #include "AppState.h"
 #include "ArtPalette.h"
 #include "ErrorGuard.h"
 #include "FittingLabel.h"
 #include "GradientBackground.h"
+#include "KeyboardReach.h"
 #include "ToolFrame.h"
 
 #include <QLabel>
@@ -46,6 +48,8 @@ TForm2::TForm2(QWidget* parent)
     // The shadow first, so that the title is drawn over it.
     Label4 =
         addLabel("Label4", QStringLiteral("Vantora"), {17, 26, 409, 57}, 43, kDarkBlue, centre);
+    // Screen readers skip what is only decoration.
+    Accessibility::hideFromScreenReaders(Label4);
     Label5 =
         addLabel("Label5", QStringLiteral("Vantora"), {14, 22, 409, 57}, 43, kOffWhite, centre);
     Label6 = addLabel("Label6", QStringLiteral("V 3.5c"), {320, 32, 81, 17}, 11, kLavender, left);
@@ -160,4 +164,8 @@ void TForm2::FormShow() {
 
 void TForm2::Button1Click() {
     accept();
+}
+
+void TForm2::connectKeys() {
+    KeyboardReach::clickInWindow(this, {Qt::Key_Escape}, Button1);
 }

@@ -32,6 +32,8 @@ public:
 
     void FormShow();
     void Button1Click();
+    // Escape clicks "Ok".
+    void connectKeys();
     void Button2Click();
     void Button3Click();
 

@@ -2,6 +2,7 @@
 // columns, and the step from a record to the same title in another view.
 #include "TForm1.h"
 
+#include "Accessibility.h"
 #include "AppState.h"
 #include "ArtPalette.h"
 #include "CapitalsValidator.h"
@@ -15,6 +16,7 @@
 #include "GridEditing.h"
 #include "HeadingSorts.h"
 #include "IssueText.h"
+#include "KeyboardReach.h"
 #include "Picture.h"
 #include "StripPicture.h"
 #include "ViewQuery.h"
@@ -66,6 +68,8 @@ void TForm1::buildControls() {
     Image4->setGeometry(QRect(QPoint(0, 0), StripLayout::pictureSize));
     Image4->setPixmap(Artwork::stripPicture(dpr));
     connect(Image4, &StripPicture::mouseDown, this, &TForm1::Image4MouseDown);
+    // Screen readers skip what is only decoration.
+    Accessibility::hideFromScreenReaders(Image4);
 
     const QString searchHint = QStringLiteral("Wählt Spiele nach bestimmten Kriterien aus");
     Aktiv4 = Picture::create(this, "Aktiv4", StripLayout::litFaces[3]);
@@ -168,6 +172,34 @@ void TForm1::buildControls() {
             [this](int row, int column) { guarded([&] { DBGrid1CellClick(row, column); }); });
     Table1.setReadOnly(true);
     resize(640, 487);
+}
+
+namespace {
+
+// In edit mode Tab walks the grid's cells and appends at the end.
+bool gridKeepsTab() {
+    return State().EditMode != 0;
+}
+
+} // namespace
+
+void TForm1::connectKeys() {
+    using namespace KeyboardReach;
+    pressEverywhere(Qt::CTRL | Qt::Key_1, Image1);
+    pressEverywhere(Qt::CTRL | Qt::Key_2, Image2);
+    pressEverywhere(Qt::CTRL | Qt::Key_3, Image3);
+    focusEverywhere(Qt::CTRL | Qt::Key_F, Edit1);
+    pressEverywhere(Qt::Key_F3, Image6);
+    pressEverywhere(Qt::Key_F4, Image7);
+    pressEverywhere(Qt::Key_F1, Image10);
+    pressEverywhere(Qt::CTRL | Qt::Key_Q, Image11);
+    tabBetween(DBGrid1, Edit1, gridKeepsTab);
+    QWidget* previous = Edit1;
+    for (QWidget* area : {Image1, Image2, Image3, Image6, Image7, Image10, Image11}) {
+        QWidget::setTabOrder(previous, area);
+        previous = area;
+    }
+    DBGrid1->setFocus();
 }
 
 void TForm1::FormCreate() {

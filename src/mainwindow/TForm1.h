@@ -62,6 +62,10 @@ public:
     // The creation handler: the window is centred on the screen. The start-up's own work
     // (mode, folders, engine check, hard-disk copy) is done by the start-up.
     void FormCreate();
+    // The program's keys for the strip's buttons and the title box, which work from every
+    // window, and Tab between the grid and the title box; the grid and the title box stay first
+    // in the tab order, and the grid takes the focus. Connected once, after the other windows.
+    void connectKeys();
     // True for a program file whose name ends in "HD.EXE", or "hd" without an extension.
     static bool isHardDiskProgram(const QString& programPath);
 

@@ -7,6 +7,7 @@
 #include "ChoiceBox.h"
 #include "ClickArea.h"
 #include "ErrorGuard.h"
+#include "KeyboardReach.h"
 #include "SearchConditions.h"
 #include "ToolFrame.h"
 #include "Views.h"
@@ -232,4 +233,9 @@ void TSuchPage::Image2Click() {
 
 void TSuchPage::Image1Click() {
     hide();
+}
+
+void TSuchPage::connectKeys() {
+    KeyboardReach::pressInWindow(this, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}, Image1);
+    KeyboardReach::pressInWindow(this, {Qt::ALT | Qt::Key_A}, Image2);
 }

@@ -34,6 +34,8 @@ public:
     void chooseCategory(int item);
 
     void FormCreate();
+    // Return, Enter and Escape press "OK", Alt+A presses "Alle".
+    void connectKeys();
     void Edit1Change();
     void ComboBox1Change();
     void ComboBox2Change();

@@ -10,11 +10,9 @@
 #include "Dialogs.h"
 #include "EngineRegistry.h"
 #include "LargeAllocations.h"
-#include "ProgramKeys.h"
 #include "ProgramLauncher.h"
 #include "SingleInstanceGuard.h"
 #include "StatisticsWindows.h"
-#include "StripPicture.h"
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TForm4.h"
@@ -79,10 +77,12 @@ StartupOutcome startUp(const StartupOptions& options) {
     Form3 = new TForm3(Form1);
     Form5 = new TForm5(Form1);
     Form6 = new TForm6(Form1);
-    connectProgramKeys();
-    // Screen readers skip what is only decoration.
-    Accessibility::hideFromScreenReaders(Form1->Image4);
-    Accessibility::hideFromScreenReaders(Form2->Label4);
+    // Each window connects its own keys.
+    Form1->connectKeys();
+    SuchPage->connectKeys();
+    for (TStatForm* w : std::initializer_list<TStatForm*>{Form3, Form5, Form6})
+        w->connectKeys();
+    Form2->connectKeys();
 
     // The first showing reads the latest issues and shows the games view.
     Form1->show();

@@ -253,3 +253,7 @@ void TStatForm::describeCharts() {
         months.append(readout(month));
     Bevel2->setAccessibleDescription(months.join(QStringLiteral("; ")));
 }
+
+void TStatForm::connectKeys() {
+    KeyboardReach::clickInWindow(this, {Qt::Key_Escape}, Button1);
+}

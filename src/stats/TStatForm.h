@@ -39,6 +39,8 @@ public:
     // page's category.
     void StringGrid1Click();
     void Button1Click();
+    // Escape clicks "Ok".
+    void connectKeys();
     // Makes grid row `row` current, as the search page's category list moves.
     void showCategoryRow(int row);
     // Writes the figures the charts show into their accessible descriptions.

@@ -21,7 +21,7 @@ quint64 checksumOf(XXH3_state_t* state) {
     return XXH3_64bits_digest(state);
 }
 
-bool putKeys(PartWriter& w, const TableImage::SortSpec& keys) {
+bool putKeys(PartWriter& w, const SortRanks::Spec& keys) {
     bool ok = w.put(quint32(keys.size()));
     for (const auto& [field, desc] : keys)
         ok = ok && w.put(qint32(field)) && w.put(quint8(desc));
@@ -29,8 +29,7 @@ bool putKeys(PartWriter& w, const TableImage::SortSpec& keys) {
 }
 
 // The keys of a part or a sort: `least` to `most` of them, each a field of the table.
-bool getKeys(PartReader& r, TableImage::SortSpec& keys, quint32 least, quint32 most,
-             int fieldCount) {
+bool getKeys(PartReader& r, SortRanks::Spec& keys, quint32 least, quint32 most, int fieldCount) {
     quint32 count = 0;
     if (!r.get(count) || count < least || count > most)
         return false;
@@ -98,7 +97,7 @@ bool PartReader::getBytes(void* into, qint64 length) {
     return true;
 }
 
-bool PartReader::getTexts(TableImage::Texts& t, quint64 rows) {
+bool PartReader::getTexts(ImageTexts& t, quint64 rows) {
     quint64 bytes = 0;
     if (!getVector(t.ends, rows) || !get(bytes) || bytes > quint64(left()) ||
         (rows ? t.ends.back() != bytes : bytes != 0))
@@ -110,7 +109,7 @@ bool PartReader::getTexts(TableImage::Texts& t, quint64 rows) {
     return getBytes(t.bytes.data(), qint64(bytes));
 }
 
-bool PartReader::getValues(TableImage::Values& v, quint64 rows) {
+bool PartReader::getValues(ImageValues& v, quint64 rows) {
     quint64 bitCount = 0;
     if (!getVector(v.types, rows) || !getTexts(v.texts, rows) || !get(bitCount) ||
         (bitCount != 0 && bitCount != rows) || bitCount > quint64(left()) / sizeof(int64_t))
@@ -119,8 +118,8 @@ bool PartReader::getValues(TableImage::Values& v, quint64 rows) {
     return getBytes(v.bits.data(), qint64(bitCount * sizeof(int64_t))) &&
            std::all_of(v.types.begin(), v.types.end(), [&](uint8_t t) {
                // A number needs its bits.
-               return t <= TableImage::Blob &&
-                      (bitCount != 0 || (t != TableImage::Integer && t != TableImage::Real));
+               return t <= ImageValues::Blob &&
+                      (bitCount != 0 || (t != ImageValues::Integer && t != ImageValues::Real));
            });
 }
 
@@ -146,12 +145,12 @@ bool PartWriter::write(const void* bytes, qint64 length) {
     return true;
 }
 
-bool PartWriter::putTexts(const TableImage::Texts& t) {
+bool PartWriter::putTexts(const ImageTexts& t) {
     return putVector(t.ends) && put(quint64(t.bytes.size())) &&
            write(t.bytes.data(), qint64(t.bytes.size()));
 }
 
-bool PartWriter::putValues(const TableImage::Values& v) {
+bool PartWriter::putValues(const ImageValues& v) {
     return putVector(v.types) && putTexts(v.texts) && putVector(v.bits);
 }
 
@@ -213,7 +212,7 @@ std::optional<Contents> read(int fd, const QByteArray& key, int fieldCount) {
     if (!r.get(firstCount))
         return std::nullopt;
     for (quint32 i = 0; i < firstCount; ++i) {
-        TableImage::SortSpec spec;
+        SortRanks::Spec spec;
         quint32 slot = 0;
         if (!getKeys(r, spec, 1, kMostKeys, fieldCount) || !r.get(slot) || slot >= rows ||
             !c.firstOfAll.emplace(std::move(spec), slot).second)

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "ImageCacheParts.h"
-#include "TableImage.h"
+#include "ImageValues.h"
+#include "SortRanks.h"
 
 #include <QByteArray>
 #include <cstdint>
@@ -54,9 +55,9 @@ public:
         v.resize(count);
         return getBytes(v.data(), qint64(count * sizeof(T)));
     }
-    bool getTexts(TableImage::Texts& t, quint64 rows);
+    bool getTexts(ImageTexts& t, quint64 rows);
     // The values of `rows` slots: their types, texts and numbers.
-    bool getValues(TableImage::Values& v, quint64 rows);
+    bool getValues(ImageValues& v, quint64 rows);
     bool getBytes(void* into, qint64 length);
     // Whether every byte of the part was taken and their checksum is the one recorded.
     bool complete() const;
@@ -80,8 +81,8 @@ public:
     template <typename T> bool putVector(const std::vector<T>& v) {
         return put(quint64(v.size())) && write(v.data(), qint64(v.size() * sizeof(T)));
     }
-    bool putTexts(const TableImage::Texts& t);
-    bool putValues(const TableImage::Values& v);
+    bool putTexts(const ImageTexts& t);
+    bool putValues(const ImageValues& v);
     qint64 length() const { return m_length; }
     quint64 checksum() const;
 
@@ -98,7 +99,7 @@ struct Contents {
     bool dense = true;
     qint64 firstRowid = 0;
     std::vector<qint64> rowids; // ascending, when not dense
-    std::map<TableImage::SortSpec, uint32_t> firstOfAll;
+    std::map<SortRanks::Spec, uint32_t> firstOfAll;
     std::map<PartKey, Part> parts; // every part but the row ids
 };
 
@@ -129,7 +130,7 @@ struct Snapshot {
     const std::vector<qint64>* rowids = nullptr; // when not dense
     std::vector<std::pair<PartKey, std::function<bool(PartWriter&)>>> built;
     std::vector<Carried> carried;
-    std::map<TableImage::SortSpec, uint32_t> firstOfAll;
+    std::map<SortRanks::Spec, uint32_t> firstOfAll;
     // Adds what an earlier file of the same rows holds that the snapshot lacks: parts an image
     // of the same contents kept there are kept on, not written over. False when its rows differ.
     bool addEarlier(const Contents& earlier);
