@@ -186,15 +186,18 @@ void Query::prepareFirstRows() {
     }
 }
 
-void Query::prepareUpperTexts(const QString& field) {
+bool Query::prepareUpperTexts(const QString& field) {
     const int f = fieldIndex(field);
-    if (!m_open || f < 0 || m_conn->building())
-        return;
+    if (!m_open || f < 0)
+        return true;
+    if (m_conn->building())
+        return false;
     try {
         m_image->upperTexts(f);
     } catch (const EngineError&) {
         // Then the condition reads them, and reports the fault.
     }
+    return true;
 }
 
 uint32_t Query::slotAt(int row) const {

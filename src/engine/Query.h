@@ -50,9 +50,9 @@ public:
     void prepareFirstRows();
     // Reads the upper-cased texts of `field` into the table's image, for a condition on them
     // that is soon to come: the first letter typed into a title box then finds them at hand.
-    // Not while a build of the table runs (a first start): its memory and theirs would add up,
-    // and the first condition reads them then.
-    void prepareUpperTexts(const QString& field);
+    // Not while a build of the table runs (a first start): its memory and theirs would add up.
+    // False when postponed for that reason, for the caller to ask again later.
+    bool prepareUpperTexts(const QString& field);
     QStringList fieldNames() const;
     int fieldCount() const;
     int fieldIndex(const QString& name) const; // case-insensitive, -1 when missing

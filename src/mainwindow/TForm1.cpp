@@ -362,10 +362,16 @@ void TForm1::prepareLookups() {
     DBGrid1->viewport()->update();
 }
 
+void TForm1::prepareTitles() {
+    // After a first start the sorts are built first; the titles follow once they are in.
+    if (!Query1.prepareUpperTexts(QStringLiteral("TITEL")))
+        QTimer::singleShot(100, this, &TForm1::prepareTitles);
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (m_titlesWanted && watched == DBGrid1->viewport() && event->type() == QEvent::Paint) {
         m_titlesWanted = false;
-        QTimer::singleShot(0, this, [this] { Query1.prepareUpperTexts(QStringLiteral("TITEL")); });
+        QTimer::singleShot(0, this, &TForm1::prepareTitles);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -136,6 +136,8 @@ private:
     // Gets the cross-view menu's title look-ups and the heading sorts ready on threads of
     // their own, for the view on screen, and then the titles its title box searches.
     void prepareLookups();
+    // Reads the view's upper-cased titles ahead of the first key.
+    void prepareTitles();
     // Once a window manager has framed the window: the outer size becomes 640 x 487.
     void fitOuterSize();
     // In edit mode: stores the pending record and closes Table1; false when it was closed.
