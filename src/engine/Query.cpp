@@ -1,5 +1,7 @@
 #include "Query.h"
 
+#include "RecordStore.h"
+
 #include "Connection.h"
 #include "EngineError.h"
 #include "LocalSqlTranslator.h"
@@ -70,6 +72,10 @@ void Query::prepare() {
     // A bare file name is looked up in the database directory.
     if (!path.contains(u'/') && !path.contains(u'\\') && !m_databaseDir.isEmpty())
         path = m_databaseDir + u'/' + path;
+    // A file that mirrors a server's table is brought up to date with it first.
+    if (const QString found = Connection::resolvePath(path); !found.isEmpty())
+        if (const std::shared_ptr<RecordStore> store = RecordStore::of(found))
+            store->refresh();
     std::shared_ptr<Connection> conn = Connection::open(path);
 
     // Cached fields the table lacks are left out; reading them gives empty texts.

@@ -5,6 +5,7 @@
 #include "LocalSqlTranslator.h"
 #include "PreparedStatement.h"
 #include "RecordConflict.h"
+#include "RecordStore.h"
 #include "SqliteMessage.h"
 #include "TableFileCheck.h"
 
@@ -97,6 +98,8 @@ void Table::requireWritable() const {
                            "wandeln Sie den Ordner mit vantora-convert um, um "
                            "sie zu bearbeiten")
                 .arg(m_name));
+    if (m_store && !m_store->writable())
+        throw EngineError(m_store->readOnlyMessage());
     if (m_readOnly || (m_conn && m_conn->readOnly()))
         throw EngineError(QStringLiteral("Die Tabelle ist schreibgeschützt: %1").arg(m_name));
     if (m_damaged)
@@ -110,7 +113,7 @@ QString Table::damagedMessage() const {
 
 bool Table::canModify() const {
     return isOpen() && !m_readOnly && !m_damaged && m_conn && !m_conn->readOnly() &&
-           !m_conn->isParadox();
+           !m_conn->isParadox() && !(m_store && !m_store->writable());
 }
 
 QString Table::rowIdName() const {
@@ -136,6 +139,7 @@ void Table::open() {
     if (isOpen())
         return;
     m_conn = Connection::open(m_dir + u'/' + m_name);
+    m_store = RecordStore::of(m_conn->filePath());
     // Writing into a damaged file spreads the damage: such a file is only read.
     m_damaged = !m_readOnly && !m_conn->readOnly() && !m_conn->isParadox() &&
                 !TableFileCheck::passes(*m_conn);
@@ -176,6 +180,7 @@ void Table::close() {
     m_buffer.clear();
     m_cachedRow = -1;
     m_conn.reset();
+    m_store.reset();
 }
 
 int Table::fieldCount() const {
@@ -265,6 +270,36 @@ void Table::refuse(qint64 rowid) const {
     StoredRecord now;
     throw RecordConflict(readStored(rowid, now) ? RecordConflict::Kind::Changed
                                                 : RecordConflict::Kind::Deleted);
+}
+
+QList<QByteArray> Table::storeValues(const StoredRecord& record) {
+    QList<QByteArray> values;
+    for (const StoredValue& v : record) {
+        if (v.type == SQLITE_NULL)
+            values << QByteArray();
+        else if (v.type == SQLITE_INTEGER)
+            values << QByteArray::number(v.integer);
+        else if (v.type == SQLITE_FLOAT)
+            values << storedText(v).toUtf8();
+        else
+            values << (v.bytes.isNull() ? QByteArray("") : v.bytes);
+    }
+    return values;
+}
+
+QList<QByteArray> Table::storeValues(const QVariantList& record) {
+    QList<QByteArray> values;
+    for (const QVariant& v : record) {
+        if (v.isNull())
+            values << QByteArray();
+        else if (v.typeId() == QMetaType::LongLong)
+            values << QByteArray::number(v.toLongLong());
+        else if (const QByteArray text = v.toString().toUtf8(); text.isEmpty())
+            values << QByteArray(""); // an empty text, which is not NULL
+        else
+            values << text;
+    }
+    return values;
 }
 
 QString Table::value(int row, int field) const {
@@ -396,19 +431,51 @@ void Table::post() {
     for (int i = 0; i < fieldCount(); ++i)
         stored.append(toStored(i, m_buffer[i].toString()));
 
+    if (m_state == State::Edit && m_readGone)
+        throw RecordConflict(RecordConflict::Kind::Deleted);
+    // The server takes the change first; the file follows it.
+    qint64 key = -1;
+    if (m_store) {
+        const RecordStore::Outcome outcome =
+            m_state == State::Edit
+                ? m_store->update(m_rowids[size_t(m_row)], storeValues(stored), storeValues(m_read))
+                : m_store->insert(storeValues(stored), key);
+        if (outcome == RecordStore::Outcome::NoMatch) {
+            try {
+                refuse(m_rowids[size_t(m_row)]);
+            } catch (const RecordConflict& c) {
+                m_gone = c.kind() == RecordConflict::Kind::Deleted;
+                throw;
+            }
+        }
+        if (outcome == RecordStore::Outcome::WrittenAnew) {
+            if (m_state == State::Insert)
+                m_rowids[size_t(m_row)] = key;
+            m_state = State::Browse;
+            m_modified = false;
+            m_buffer.clear();
+            m_cachedRow = -1;
+            return;
+        }
+    }
+
     const QString table = LocalSqlTranslator::sqlIdentifier(m_conn->tableName());
     QString sql;
+    // A mirrored record keeps the server's key as its row id.
+    const int keyed = m_store && m_state == State::Insert ? 1 : 0;
     if (m_state == State::Edit) {
         QStringList sets;
         for (const auto& f : m_conn->fields())
             sets << LocalSqlTranslator::sqlIdentifier(f.name) + QStringLiteral("=?");
-        if (m_readGone)
-            throw RecordConflict(RecordConflict::Kind::Deleted);
         // Checks and writes in one statement, so no other write slips in between.
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
                   .arg(table, sets.join(u','), sameRecordCondition());
     } else {
         QStringList names, marks;
+        if (keyed) {
+            names << rowIdName();
+            marks << QStringLiteral("?");
+        }
         for (const auto& f : m_conn->fields()) {
             names << LocalSqlTranslator::sqlIdentifier(f.name);
             marks << QStringLiteral("?");
@@ -417,15 +484,18 @@ void Table::post() {
                   .arg(table, names.join(u','), marks.join(u','));
     }
     const PreparedStatement s = prepared(*m_conn, sql);
+    if (keyed)
+        sqlite3_bind_int64(s, 1, key);
     for (int i = 0; i < stored.size(); ++i) {
         const QVariant& v = stored[i];
+        const int index = keyed + i + 1;
         if (v.isNull())
-            sqlite3_bind_null(s, i + 1);
+            sqlite3_bind_null(s, index);
         else if (v.typeId() == QMetaType::LongLong)
-            sqlite3_bind_int64(s, i + 1, v.toLongLong());
+            sqlite3_bind_int64(s, index, v.toLongLong());
         else {
             const QByteArray utf8 = v.toString().toUtf8();
-            sqlite3_bind_text(s, i + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(s, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
         }
     }
     if (m_state == State::Edit)
@@ -517,6 +587,14 @@ void Table::deleteCurrent() {
     } else {
         gone = !readStored(id, expected);
     }
+    if (!gone && m_store) {
+        const RecordStore::Outcome outcome = m_store->remove(id, storeValues(expected));
+        StoredRecord now;
+        // A record another program deleted already is gone as wished.
+        if (outcome == RecordStore::Outcome::NoMatch && readStored(id, now))
+            throw RecordConflict(RecordConflict::Kind::Changed);
+        gone = outcome != RecordStore::Outcome::Written;
+    }
     if (!gone) {
         const PreparedStatement s =
             prepared(*m_conn, QStringLiteral("DELETE FROM %1 WHERE %2")
@@ -561,7 +639,12 @@ void Table::beginBatch() {
     requireWritable();
     if (m_batch)
         return;
-    m_conn->exec("BEGIN IMMEDIATE");
+    // The server groups a mirrored table's records; its file takes each at once, so that the
+    // file can be read anew from the server in between.
+    if (m_store)
+        m_store->beginBatch();
+    else
+        m_conn->exec("BEGIN IMMEDIATE");
     m_batch = true;
     m_rowsBeforeBatch = m_rowids.size();
 }
@@ -572,7 +655,14 @@ void Table::commitBatch() {
     m_batch = false;
     sqlite3* db = m_conn->handle();
     QString failure;
-    if (sqlite3_get_autocommit(db)) {
+    if (m_store) {
+        try {
+            m_store->commitBatch();
+            return;
+        } catch (const EngineError& e) {
+            failure = e.message();
+        }
+    } else if (sqlite3_get_autocommit(db)) {
         failure = QStringLiteral("Die Datensätze konnten nicht gespeichert werden");
     } else if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         failure = QStringLiteral("Die Datensätze können nicht gespeichert werden: %1")

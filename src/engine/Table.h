@@ -6,6 +6,7 @@
 #include <vector>
 
 class Connection;
+class RecordStore;
 struct sqlite3_stmt;
 
 // A writable view of one table file in stored (rowid) order, with a record buffer.
@@ -17,6 +18,9 @@ struct sqlite3_stmt;
 // Another program may write the same file. A post of an edited record and a delete write
 // only when the record still holds the values this table read (when it entered edit state,
 // or as shown before a delete); otherwise they throw RecordConflict and change nothing.
+//
+// A file that mirrors a table on a server (see RecordStore) is written through the server
+// first, with the same check there; the file follows once the server has taken the change.
 class Table {
 public:
     enum class State { Inactive, Browse, Edit, Insert };
@@ -113,6 +117,9 @@ private:
     void bindSameRecord(sqlite3_stmt* st, int first, qint64 rowid,
                         const StoredRecord& values) const;
     [[noreturn]] void refuse(qint64 rowid) const;
+    // The record's values as the store takes them.
+    static QList<QByteArray> storeValues(const StoredRecord& record);
+    static QList<QByteArray> storeValues(const QVariantList& record);
     void dropCurrentRow();
     void loadRowids();
     void requireClosed() const;
@@ -124,6 +131,7 @@ private:
     QString m_name;
     bool m_readOnly = true;
     std::shared_ptr<Connection> m_conn;
+    std::shared_ptr<RecordStore> m_store; // the server the file mirrors, if any
     State m_state = State::Inactive;
     std::vector<qint64> m_rowids; // -1 marks the unposted new record
     int m_row = 0;

@@ -3,10 +3,12 @@
 #include "AppState.h"
 #include "Connection.h"
 #include "Dialogs.h"
+#include "EngineError.h"
 #include "EngineRegistry.h"
 #include "FileOps.h"
 #include "HardDiskFolder.h"
 #include "ProgramLauncher.h"
+#include "ServerArchive.h"
 #include "Startup.h"
 #include "TForm1.h"
 #include "TableCopy.h"
@@ -105,23 +107,36 @@ void readTablesAhead(const QString& dataDir) {
 } // namespace
 
 void ArchiveSetup::readDiscTablesAhead(const StartupOptions& options) {
-    if (!TForm1::isHardDiskProgram(options.programPath))
+    if (options.archive.isEmpty() && !TForm1::isHardDiskProgram(options.programPath))
         readTablesAhead(QDir(options.startDir).filePath(QStringLiteral("DATA")));
 }
 
-bool ArchiveSetup::prepare(const StartupOptions& options) {
+ArchiveSetup::Prepared ArchiveSetup::prepare(const StartupOptions& options) {
     setModeAndFolders(options);
     // The full stop is the decimal separator for the whole run.
     QLocale::setDefault(QLocale::c());
 
     switch (checkEngine(options)) {
     case EngineCheck::InstallerStarted:
-        return false;
+        return Prepared::InstallerStarted;
     case EngineCheck::Unreadable:
         // The rest of the set-up is skipped; the start-up goes on.
-        return true;
+        return Prepared::Ready;
     case EngineCheck::Ready:
         break;
+    }
+    if (!options.archive.isEmpty()) {
+        // The server's tables are read into a folder of their own, which the views then name;
+        // hard-disk mode has nothing to copy and works on the server as well.
+        try {
+            State().DataDir = State().SourceDataDir = QDir::toNativeSeparators(
+                ServerArchive::open(options.archive, Views::diskTableFiles()));
+        } catch (const EngineError& e) {
+            Dialogs::error(e.message());
+            return Prepared::ArchiveUnavailable;
+        }
+        FileOps::setCurrentDir(FileOps::tempFolder());
+        return Prepared::Ready;
     }
     if (State().HardDiskMode == 1)
         copyTablesToHardDisk(options);
@@ -131,5 +146,5 @@ bool ArchiveSetup::prepare(const StartupOptions& options) {
 
     // The start folder may be a read-only disc: the run works in the temporary folder.
     FileOps::setCurrentDir(FileOps::tempFolder());
-    return true;
+    return Prepared::Ready;
 }

@@ -1,13 +1,14 @@
 #include "CommandLine.h"
 
+#include <QSettings>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
 const char kUsage[] =
-    "Aufruf: vantora [--help | --version]\n"
-    "        vantorahd [--help | --version]\n"
+    "Aufruf: vantora [--archive VERBINDUNG | --help | --version]\n"
+    "        vantorahd [--archive VERBINDUNG | --help | --version]\n"
     "\n"
     "Vantora zeigt das Archiv des Magazins: Spieletests, Inhalte der Cover-CDs und -DVDs,\n"
     "Tipps und Cheats.\n"
@@ -22,6 +23,14 @@ const char kUsage[] =
     "Der Ordner DATA/ mit GameData.DB, CDData.DB und TipsData.DB muss also in dem Verzeichnis\n"
     "liegen, aus dem das Programm gestartet wird. Der Menüeintrag startet es auf dem\n"
     "Beispielarchiv des Pakets.\n"
+    "\n"
+    "  --archive VERBINDUNG\n"
+    "              öffnet die Tabellen auf einem PostgreSQL-Server statt in DATA/; die\n"
+    "              Verbindung ist eine libpq-Zeichenkette (\"service=vantora\",\n"
+    "              \"host=... dbname=...\") oder eine postgresql://-Adresse. Das Kennwort\n"
+    "              gehört in ~/.pgpass oder die Dienstdatei, nie auf die Befehlszeile. Ohne\n"
+    "              den Schalter gilt der Eintrag archive in ~/.config/Kalmor/Vantora.ini.\n"
+    "              Im Festplatten-Modus gibt es dann nichts zu kopieren.\n"
     "\n"
     "Dateien:\n"
     "  ~/.config/Kalmor/Vantora-Engine.ini, /etc/xdg/Kalmor/Vantora-Engine.ini\n"
@@ -57,6 +66,18 @@ const char* usageText() {
 
 const char* versionText() {
     return kVersion;
+}
+
+QString archiveArgument(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--archive") == 0 && i + 1 < argc)
+            return QString::fromLocal8Bit(argv[i + 1]);
+        if (std::strncmp(argv[i], "--archive=", 10) == 0)
+            return QString::fromLocal8Bit(argv[i] + 10);
+    }
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kalmor"),
+                             QStringLiteral("Vantora"));
+    return settings.value(QStringLiteral("archive")).toString().trimmed();
 }
 
 std::optional<int> answerInformationSwitch(int argc, char** argv) {

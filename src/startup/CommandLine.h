@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <optional>
 
 // The switches that only inform: --help (-h) prints the usage text, --version (-v) the
@@ -8,6 +9,11 @@
 //
 // Returns the exit status when such a switch was given and answered, nothing otherwise.
 std::optional<int> answerInformationSwitch(int argc, char** argv);
+
+// The server the archive lives on: `--archive CONNINFO` (or `--archive=CONNINFO`), else the
+// entry "archive" of the user's settings file ~/.config/Kalmor/Vantora.ini; empty for the DATA
+// folder. A password belongs in libpq's password or service file, not here.
+QString archiveArgument(int argc, char** argv);
 
 // The texts printed, for tests.
 const char* usageText();

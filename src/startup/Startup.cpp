@@ -66,9 +66,12 @@ StartupOutcome startUp(const StartupOptions& options) {
         QObject::connect(g_guard.get(), &SingleInstanceGuard::activationRequested, Form1,
                          &TForm1::activateFromSecondCopy);
     Form1->FormCreate();
-    if (!ArchiveSetup::prepare(options)) {
+    if (const ArchiveSetup::Prepared prepared = ArchiveSetup::prepare(options);
+        prepared != ArchiveSetup::Prepared::Ready) {
         destroyWindows();
-        return StartupOutcome::EngineMissing;
+        return prepared == ArchiveSetup::Prepared::InstallerStarted
+                   ? StartupOutcome::EngineMissing
+                   : StartupOutcome::ArchiveUnavailable;
     }
 
     // The other windows, created once for the whole run.
@@ -105,6 +108,7 @@ int runVantora(int argc, char** argv) {
     StartupOptions options;
     options.programPath = QCoreApplication::applicationFilePath();
     options.startDir = QDir::currentPath();
+    options.archive = archiveArgument(argc, argv);
     const StartupOutcome outcome = startUp(options);
     // For measuring: report the peak memory once the first screen is painted, which tells
     // the end of the first showing, then again once the work begun after it (the sorts a
@@ -134,7 +138,9 @@ int runVantora(int argc, char** argv) {
     if (outcome != StartupOutcome::Running) {
         shutDown();
         // 2 tells a starting script that the engine installer was started.
-        return outcome == StartupOutcome::EngineMissing ? 2 : 0;
+        return outcome == StartupOutcome::EngineMissing        ? 2
+               : outcome == StartupOutcome::ArchiveUnavailable ? 1
+                                                               : 0;
     }
     const int rc = QApplication::exec();
     shutDown();

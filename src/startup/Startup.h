@@ -13,12 +13,15 @@ struct StartupOptions {
     ProgramLauncher* launcher = nullptr; // nullptr: the platform's own
     QString hardDiskBase; // where the hard-disk folder levels start; empty: the platform's
     bool singleInstance = true;
+    // The connection string of the server the archive lives on; empty: the DATA folder.
+    QString archive;
 };
 
 enum class StartupOutcome {
-    Running,       // the windows exist and the main window has been shown
-    SecondCopy,    // another copy of this program file runs; it was asked to come forward
-    EngineMissing, // message shown, installer started, the program ends
+    Running,            // the windows exist and the main window has been shown
+    SecondCopy,         // another copy of this program file runs; it was asked to come forward
+    EngineMissing,      // message shown, installer started, the program ends
+    ArchiveUnavailable, // the server named by --archive could not be read; said in a box
 };
 
 // The start-up sequence up to and including the main window's first showing.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ArchiveConverter.h"
+#include "ServerArchive.h"
 
 #include <QList>
 #include <QString>
@@ -11,7 +12,7 @@
 namespace ServerTransfer {
 
 // The hidden key; no field of the archive is spelt like it.
-inline const QString kKeyColumn = QStringLiteral("vantora_key");
+inline const QString kKeyColumn = ServerArchive::kKeyColumn;
 
 // Loads GameData.DB, CDData.DB and TipsData.DB of `inDir` (SQLite or Paradox tables) into the
 // server `conninfo`, one transaction per table. Tables already on the server are replaced only

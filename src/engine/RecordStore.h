@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <memory>
+
+// Where a table file's records live first, when the file is only a mirror of them: a table on
+// a database server read into a local file. Table writes each change to the store before its
+// file, and a Query asks the store to bring the file up to date before it reads it.
+//
+// Values travel as UTF-8 texts, a null array for NULL. Records are addressed by their key,
+// which is the file's row id.
+class RecordStore {
+public:
+    virtual ~RecordStore() = default;
+
+    // What a write did to the store.
+    enum class Outcome {
+        Written,     // written; the file still mirrors the store apart from this change
+        WrittenAnew, // written, and the file was read anew with it (another program wrote too)
+        NoMatch,     // the record no longer held `expected`; the file was read anew
+    };
+
+    // Reads the file anew when another program changed the store since it was read.
+    virtual void refresh() = 0;
+    // Whether this login may change the records; readOnlyMessage() says why not.
+    virtual bool writable() const = 0;
+    virtual QString readOnlyMessage() const = 0;
+
+    virtual Outcome update(qint64 key, const QList<QByteArray>& values,
+                           const QList<QByteArray>& expected) = 0;
+    virtual Outcome remove(qint64 key, const QList<QByteArray>& expected) = 0;
+    // Stores a new record; `key` receives the key the store gave it.
+    virtual Outcome insert(const QList<QByteArray>& values, qint64& key) = 0;
+    // Groups the writes that follow into one transaction of the store.
+    virtual void beginBatch() = 0;
+    virtual void commitBatch() = 0;
+
+    // The store whose records the file at `path` mirrors, or none.
+    static std::shared_ptr<RecordStore> of(const QString& path);
+    // Makes `store` the one for the file at `path`; a null store ends that.
+    static void attach(const QString& path, std::shared_ptr<RecordStore> store);
+};

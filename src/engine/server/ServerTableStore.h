@@ -1,0 +1,63 @@
+#pragma once
+
+#include "RecordStore.h"
+
+#include <QMutex>
+#include <QStringList>
+#include <memory>
+
+class ServerConnection;
+struct sqlite3;
+
+// One table on the server and the table file that mirrors it. The file is read whole from the
+// server in one snapshot, with the key as row id; it is read again when the server's change
+// counter for the table moved past the value it was read at. Records are written with the
+// optimistic check on the server (`IS NOT DISTINCT FROM` each value read) and the counter read
+// in the same transaction, so that a write of another program in between is noticed too.
+class ServerTableStore : public RecordStore {
+public:
+    // Reads the table into a new file at `mirrorPath`. Throws EngineError.
+    ServerTableStore(std::shared_ptr<ServerConnection> server, std::shared_ptr<QMutex> lock,
+                     const QString& tableName, const QString& mirrorPath);
+    ~ServerTableStore() override;
+
+    void refresh() override;
+    bool writable() const override { return m_writable; }
+    QString readOnlyMessage() const override;
+    Outcome update(qint64 key, const QList<QByteArray>& values,
+                   const QList<QByteArray>& expected) override;
+    Outcome remove(qint64 key, const QList<QByteArray>& expected) override;
+    Outcome insert(const QList<QByteArray>& values, qint64& key) override;
+    void beginBatch() override;
+    void commitBatch() override;
+
+private:
+    struct Field {
+        QString name;
+        bool integer = false;
+    };
+    void readFields();
+    // The counter as the server holds it now; -1 when the server keeps none.
+    qint64 counter();
+    // Reads the whole table into the file, and the counter with it in one snapshot unless a
+    // transaction of ours is under way (which then is the snapshot).
+    void readMirror();
+    // The condition "key = $first AND field IS NOT DISTINCT FROM $first+1 ...".
+    QString sameRecordCondition(int first) const;
+    // Runs a write in a transaction with the counter's check; `rows` receives the rows it
+    // touched, `key` the key it returned, if any.
+    Outcome write(const QString& what, const QString& sql, const QList<QByteArray>& params,
+                  long& rows, qint64* key);
+    [[noreturn]] void rethrow(const class ServerError& e) const;
+
+    std::shared_ptr<ServerConnection> m_server;
+    std::shared_ptr<QMutex> m_lock;
+    QString m_table;
+    QString m_path;
+    QList<Field> m_fields;
+    sqlite3* m_db = nullptr;
+    bool m_writable = false;
+    bool m_counted = false;       // the server keeps a change counter for the table
+    qint64 m_counter = -1;        // its value the file reflects
+    bool m_inTransaction = false; // a transaction of ours is under way on the server
+};

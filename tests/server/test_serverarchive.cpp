@@ -1,0 +1,353 @@
+// The program on an archive that lives on a real server (--archive): the views, title search,
+// a heading sort and the statistics show what they show for the folder the server was loaded
+// from; another program's write on the server is refused with the folder's boxes; a login that
+// may only read browses, and its changes are refused as read-only.
+#include "AppFixture.h"
+#include "AppState.h"
+#include "AppWindows.h"
+#include "DataGrid.h"
+#include "DataSource.h"
+#include "ServerArchive.h"
+#include "ServerConnection.h"
+#include "TForm1.h"
+#include "TForm2.h"
+#include "TStatForm.h"
+#include "UserSteps.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QTest>
+#include <sqlite3.h>
+
+using namespace UserSteps;
+
+class TestServerArchive : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+    void sameResultsAsTheFolder_data();
+    void sameResultsAsTheFolder();
+    void anotherProgramsWriteIsRefused_data();
+    void anotherProgramsWriteIsRefused();
+    void readingLoginBrowsesButCannotChange();
+    void editsReachTheServerAndOthersAreSeen();
+    void unreachableServerIsNamedWithoutItsPassword();
+
+private:
+    // Starts the program on the folder (empty `archive`) or on the server.
+    void start(const QString& archive);
+    // What the windows show: the grid's rows, and the open statistics window's figures.
+    QStringList shown() const;
+    QString as(const QString& login) const;
+    void press(int key, Qt::KeyboardModifiers modifiers = {});
+
+    QTemporaryDir m_work;
+    QTemporaryDir m_cluster;
+    QString m_superuser; // host=... port=... user=...
+    bool m_started = false;
+    AppFixture* m_app = nullptr;
+};
+
+void TestServerArchive::initTestCase() {
+    QVERIFY(m_work.isValid() && m_cluster.isValid());
+    QProcess start;
+    start.start(QStringLiteral("bash"), {QStringLiteral(VANTORA_CLUSTER_SCRIPT),
+                                         QStringLiteral("start"), m_cluster.path()});
+    const bool finished = start.waitForFinished(180000);
+    m_started = finished && start.exitStatus() == QProcess::NormalExit && start.exitCode() == 0;
+    if (!m_started) {
+        const QString why =
+            QStringLiteral("no PostgreSQL cluster could be started: %1")
+                .arg(start.error() == QProcess::FailedToStart
+                         ? start.errorString()
+                         : QString::fromLocal8Bit(start.readAllStandardError()).trimmed());
+        if (qEnvironmentVariable("VANTORA_REQUIRE_SERVER") == QLatin1String("1"))
+            QFAIL(qPrintable(why));
+        QSKIP(qPrintable(why + QStringLiteral(" (VANTORA_REQUIRE_SERVER=1 makes this a failure)")));
+    }
+    m_superuser = QString::fromUtf8(start.readAllStandardOutput()).trimmed();
+    // An editing login and one that may only read, as an administrator sets them up.
+    ServerConnection super(m_superuser + QStringLiteral(" dbname=postgres"));
+    for (const char* sql : {"CREATE ROLE redakteur LOGIN", "CREATE ROLE leser LOGIN",
+                            "CREATE DATABASE vantora OWNER redakteur"})
+        super.exec(QStringLiteral("test"), QString::fromUtf8(sql));
+    ServerConnection editor(as(QStringLiteral("redakteur")));
+    editor.exec(QStringLiteral("test"), QStringLiteral("ALTER DEFAULT PRIVILEGES GRANT SELECT "
+                                                       "ON TABLES TO leser"));
+}
+
+void TestServerArchive::cleanupTestCase() {
+    if (!m_started)
+        return;
+    QProcess stop;
+    stop.start(QStringLiteral("bash"),
+               {QStringLiteral(VANTORA_CLUSTER_SCRIPT), QStringLiteral("stop"), m_cluster.path()});
+    QVERIFY(stop.waitForFinished(120000));
+    QCOMPARE(stop.exitCode(), 0);
+}
+
+void TestServerArchive::cleanup() {
+    delete m_app;
+    m_app = nullptr;
+    ServerArchive::close();
+}
+
+QString TestServerArchive::as(const QString& login) const {
+    return QString(m_superuser)
+               .replace(QRegularExpression(QStringLiteral("user=\\S+")),
+                        QStringLiteral("user=") + login) +
+           QStringLiteral(" dbname=vantora");
+}
+
+void TestServerArchive::start(const QString& archive) {
+    delete m_app;
+    ServerArchive::close();
+    m_app = new AppFixture;
+    QVERIFY(m_app->makeArchive());
+    // Titles that tell ß from SS, and lower-case umlauts from capitals.
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(m_app->dataDir() + "/GameData.DB").constData(), &db),
+             SQLITE_OK);
+    const int rc = sqlite3_exec(
+        db,
+        "INSERT INTO GameData VALUES ('Fußball-Manager', 'Sport', 'Sport', 'Kärnten Soft', 80, "
+        "'2001/05', NULL), ('FUSSBALL total', 'Sport', 'Sport', NULL, NULL, '2001/06', ''), "
+        "('übermächtig', 'Action', 'Shooter', 'Öl AG', 55, '1999/02', 'äöü')",
+        nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QCOMPARE(rc, SQLITE_OK);
+    if (archive.isEmpty()) {
+        m_app->options.archive.clear();
+    } else {
+        // The folder's tables, loaded as an administrator loads them.
+        QProcess convert;
+        convert.start(
+            QStringLiteral(VANTORA_CONVERT_PATH),
+            {"--in", m_app->dataDir(), "--out", as(QStringLiteral("redakteur")), "--replace"});
+        QVERIFY(convert.waitForFinished(120000));
+        QVERIFY2(convert.exitCode() == 0, convert.readAllStandardError().constData());
+        m_app->options.archive = archive;
+    }
+    QCOMPARE(m_app->start(), StartupOutcome::Running);
+    QVERIFY(m_app->boxes.isEmpty());
+}
+
+QStringList TestServerArchive::shown() const {
+    QStringList lines;
+    const DataSource* source = Form1->DataSource1;
+    for (int r = 0; r < source->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < source->columnCount(); ++c)
+            cells << source->data(source->index(r, c), Qt::DisplayRole).toString();
+        lines << cells.join(u'|');
+    }
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* stats = qobject_cast<TStatForm*>(w);
+        if (!stats || !stats->isVisible())
+            continue;
+        for (int r = 0; r < stats->StringGrid1->rowCount(); ++r)
+            for (int c = 0; c < stats->StringGrid1->columnCount(); ++c)
+                if (const QTableWidgetItem* item = stats->StringGrid1->item(r, c))
+                    lines << QStringLiteral("stat %1,%2 %3").arg(r).arg(c).arg(item->text());
+    }
+    return lines;
+}
+
+void TestServerArchive::press(int key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(gridKeyTarget(), Qt::Key(key), modifiers);
+}
+
+void TestServerArchive::sameResultsAsTheFolder_data() {
+    QTest::addColumn<int>("view");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<bool>("statistics");
+    QTest::newRow("games, every row, statistics") << int(Games) << QString() << QString() << true;
+    QTest::newRow("games, umlaut, by rating") << int(Games) << "Ü"
+                                              << "Wert." << false;
+    QTest::newRow("games, sharp s, by maker") << int(Games) << "ß"
+                                              << "Entwickler/Publisher" << true;
+    QTest::newRow("disc, a fragment, by issue") << int(Disc) << "DE"
+                                                << "Ausgabe" << true;
+    QTest::newRow("tips, every row, statistics") << int(Tips) << QString() << QString() << true;
+}
+
+void TestServerArchive::sameResultsAsTheFolder() {
+    QFETCH(int, view);
+    QFETCH(QString, title);
+    QFETCH(QString, heading);
+    QFETCH(bool, statistics);
+    QStringList seen[2];
+    for (int backEnd = 0; backEnd < 2; ++backEnd) {
+        start(backEnd == 0 ? QString() : as(QStringLiteral("redakteur")));
+        showView(view);
+        typeText(Form1->Edit1, title);
+        if (!heading.isEmpty()) {
+            DataSource* source = Form1->DataSource1;
+            int column = 0;
+            while (column < source->columnCount() && source->heading(column) != heading)
+                ++column;
+            QVERIFY(column < source->columnCount());
+            QHeaderView* header = Form1->DBGrid1->horizontalHeader();
+            QTest::mouseClick(
+                header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                       header->height() / 2));
+        }
+        if (statistics)
+            openStatistics();
+        seen[backEnd] = shown();
+        QVERIFY(m_app->boxes.isEmpty());
+    }
+    QVERIFY(!seen[0].isEmpty() && !seen[0].constFirst().startsWith(QLatin1String("stat ")));
+    QCOMPARE(seen[1], seen[0]);
+}
+
+void TestServerArchive::anotherProgramsWriteIsRefused_data() {
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("deleting");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("rowsAfterEsc");
+
+    const QString changed = QStringLiteral(
+        "message: Der Datensatz wurde inzwischen von einem anderen Programm geändert. Ihre "
+        "Änderung wurde nicht gespeichert; mit Esc sehen Sie den gespeicherten Stand.");
+    const QString deleted = QStringLiteral(
+        "message: Der Datensatz wurde inzwischen von einem anderen Programm gelöscht. Ihre "
+        "Änderung wurde nicht gespeichert; mit Esc verschwindet er aus der Anzeige.");
+    const QString otherChange =
+        "UPDATE \"TipsData\" SET \"Art\" = 'Anderswo geändert' WHERE vantora_key = 1";
+    QTest::newRow("post against a change") << otherChange << false << changed << 30;
+    QTest::newRow("post against a delete")
+        << "DELETE FROM \"TipsData\" WHERE vantora_key = 1" << false << deleted << 29;
+    QTest::newRow("delete against a change") << otherChange << true << changed << 30;
+}
+
+void TestServerArchive::anotherProgramsWriteIsRefused() {
+    QFETCH(QString, other);
+    QFETCH(bool, deleting);
+    QFETCH(QString, box);
+    QFETCH(int, rowsAfterEsc);
+    start(as(QStringLiteral("redakteur")));
+    editView(Tips);
+    clickCell(0, 0);
+    typeInGrid("NEU");
+    press(Qt::Key_Tab);
+    QCOMPARE(Form1->Table1.state(), Table::State::Edit);
+
+    // Another program, on another machine, writes the record this one has in edit state.
+    ServerConnection(as(QStringLiteral("redakteur"))).exec(QStringLiteral("test"), other);
+
+    if (deleting)
+        press(Qt::Key_Delete, Qt::ControlModifier);
+    else
+        press(Qt::Key_Down);
+    QVERIFY(!m_app->boxes.isEmpty());
+    QCOMPARE(m_app->boxes.constLast(), box);
+    QCOMPARE(Form1->Table1.state(), Table::State::Edit);
+    // The server keeps the other program's write.
+    const ServerResult stored =
+        ServerConnection(as(QStringLiteral("leser")))
+            .exec(QStringLiteral("test"), QStringLiteral("SELECT \"TITEL\", \"Art\" FROM "
+                                                         "\"TipsData\" WHERE vantora_key = 1"));
+    QCOMPARE(stored.rows(), rowsAfterEsc == 30 ? 1 : 0);
+    if (stored.rows() == 1)
+        QCOMPARE(stored.text(0, 1), QStringLiteral("Anderswo geändert"));
+
+    // Esc shows the stored state, or drops the deleted record from the grid.
+    press(Qt::Key_Escape);
+    QCOMPARE(Form1->Table1.state(), Table::State::Browse);
+    QCOMPARE(Form1->DataSource1->rowCount(), rowsAfterEsc);
+    if (stored.rows() == 1)
+        QCOMPARE(Form1->Table1.value(0, 2), QStringLiteral("Anderswo geändert"));
+}
+
+void TestServerArchive::readingLoginBrowsesButCannotChange() {
+    start(as(QStringLiteral("redakteur")));
+    const QStringList edited = shown();
+    start(as(QStringLiteral("leser")));
+    QCOMPARE(shown(), edited);
+
+    editView(Games);
+    clickCell(0, 0);
+    typeInGrid("NEU");
+    press(Qt::Key_Down);
+    QVERIFY(!m_app->boxes.isEmpty());
+    QVERIFY2(m_app->boxes.constLast().contains(QStringLiteral("ist für diese Anmeldung "
+                                                              "schreibgeschützt")),
+             qPrintable(m_app->boxes.constLast()));
+    const ServerResult stored =
+        ServerConnection(as(QStringLiteral("leser")))
+            .exec(QStringLiteral("test"), QStringLiteral("SELECT count(*) FROM \"GameData\" "
+                                                         "WHERE \"TITEL\" LIKE 'NEU%'"));
+    QCOMPARE(stored.text(0, 0), QStringLiteral("0"));
+}
+
+void TestServerArchive::editsReachTheServerAndOthersAreSeen() {
+    start(as(QStringLiteral("redakteur")));
+    ServerConnection other(as(QStringLiteral("redakteur")));
+    const auto titles = [&] {
+        QStringList t;
+        const ServerResult r =
+            other.exec(QStringLiteral("test"),
+                       QStringLiteral("SELECT \"TITEL\" FROM \"TipsData\" ORDER BY vantora_key"));
+        for (int row = 0; row < r.rows(); ++row)
+            t << r.text(row, 0);
+        return t;
+    };
+    QStringList expected = titles();
+    editView(Tips);
+    clickCell(0, 0);
+    typeInGrid("Straße");
+    press(Qt::Key_Down);
+    press(Qt::Key_Delete, Qt::ControlModifier);
+    QVERIFY2(m_app->boxes == QStringList{"confirm: Datensatz löschen?"},
+             qPrintable(m_app->boxes.join(u'\n')));
+    expected[0] = QStringLiteral("Straße");
+    expected.removeAt(1);
+    QCOMPARE(titles(), expected);
+    // An import's records go to the server in one transaction.
+    m_app->openFileAnswer = m_app->writeImportFile(
+        "Import eins\t2002/06\tCheat\t3\r\nImport zwei\t2002/06\tCheat\t\r\n");
+    Form2->Button3->click();
+    QCOMPARE(m_app->boxes.constLast(),
+             QStringLiteral("message: Import erfolgreich abgeschlossen.\r2 Datensätze eingefügt."));
+    QCOMPARE(titles(), expected << "Import eins"
+                                << "Import zwei");
+
+    // Another program's record appears at the next query.
+    other.exec(QStringLiteral("test"),
+               QStringLiteral("INSERT INTO \"TipsData\" (\"TITEL\", \"Ausgabe\") "
+                              "VALUES ('Öde Straße', '2002/06')"));
+    switchEditMode();
+    typeText(Form1->Edit1, QStringLiteral("STRASSE"));
+    QCOMPARE(Form1->DataSource1->rowCount(), 0);
+    Form1->Edit1->clear();
+    typeText(Form1->Edit1, QStringLiteral("STRAßE"));
+    QCOMPARE(shown().size(), 2);
+    QVERIFY(shown().join(u'\n').contains(QStringLiteral("Öde Straße")));
+}
+
+void TestServerArchive::unreachableServerIsNamedWithoutItsPassword() {
+    m_app = new AppFixture;
+    QVERIFY(m_app->makeArchive());
+    m_app->options.archive =
+        QStringLiteral("host=%1 port=1 dbname=vantora password=geheim").arg(m_cluster.path());
+    QCOMPARE(m_app->start(), StartupOutcome::ArchiveUnavailable);
+    QCOMPARE(m_app->boxes.size(), 1);
+    QVERIFY2(m_app->boxes[0].startsWith(QStringLiteral("error: ")) &&
+                 m_app->boxes[0].contains(QStringLiteral("„vantora“")) &&
+                 !m_app->boxes[0].contains(QStringLiteral("geheim")),
+             qPrintable(m_app->boxes[0]));
+}
+
+QTEST_MAIN(TestServerArchive)
+#include "test_serverarchive.moc"
