@@ -12,6 +12,7 @@
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TStatForm.h"
+#include "ThrowAwayCluster.h"
 #include "UserSteps.h"
 
 #include <QApplication>
@@ -50,30 +51,15 @@ private:
     void press(int key, Qt::KeyboardModifiers modifiers = {});
 
     QTemporaryDir m_work;
-    QTemporaryDir m_cluster;
+    ThrowAwayCluster m_cluster;
     QString m_superuser; // host=... port=... user=...
-    bool m_started = false;
     AppFixture* m_app = nullptr;
 };
 
 void TestServerArchive::initTestCase() {
-    QVERIFY(m_work.isValid() && m_cluster.isValid());
-    QProcess start;
-    start.start(QStringLiteral("bash"), {QStringLiteral(VANTORA_CLUSTER_SCRIPT),
-                                         QStringLiteral("start"), m_cluster.path()});
-    const bool finished = start.waitForFinished(180000);
-    m_started = finished && start.exitStatus() == QProcess::NormalExit && start.exitCode() == 0;
-    if (!m_started) {
-        const QString why =
-            QStringLiteral("no PostgreSQL cluster could be started: %1")
-                .arg(start.error() == QProcess::FailedToStart
-                         ? start.errorString()
-                         : QString::fromLocal8Bit(start.readAllStandardError()).trimmed());
-        if (qEnvironmentVariable("VANTORA_REQUIRE_SERVER") == QLatin1String("1"))
-            QFAIL(qPrintable(why));
-        QSKIP(qPrintable(why + QStringLiteral(" (VANTORA_REQUIRE_SERVER=1 makes this a failure)")));
-    }
-    m_superuser = QString::fromUtf8(start.readAllStandardOutput()).trimmed();
+    QVERIFY(m_work.isValid());
+    START_CLUSTER_OR_SKIP(m_cluster);
+    m_superuser = m_cluster.superuser();
     // An editing login and one that may only read, as an administrator sets them up.
     ServerConnection super(m_superuser + QStringLiteral(" dbname=postgres"));
     for (const char* sql : {"CREATE ROLE redakteur LOGIN", "CREATE ROLE leser LOGIN",
@@ -85,13 +71,7 @@ void TestServerArchive::initTestCase() {
 }
 
 void TestServerArchive::cleanupTestCase() {
-    if (!m_started)
-        return;
-    QProcess stop;
-    stop.start(QStringLiteral("bash"),
-               {QStringLiteral(VANTORA_CLUSTER_SCRIPT), QStringLiteral("stop"), m_cluster.path()});
-    QVERIFY(stop.waitForFinished(120000));
-    QCOMPARE(stop.exitCode(), 0);
+    QVERIFY(m_cluster.stop());
 }
 
 void TestServerArchive::cleanup() {

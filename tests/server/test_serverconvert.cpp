@@ -4,6 +4,7 @@
 // its password, and a connection string never becomes a folder.
 #include "ServerConnection.h"
 #include "TestSupport.h"
+#include "ThrowAwayCluster.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -110,40 +111,19 @@ private:
     QString makeData(const QString& name);
 
     QTemporaryDir m_work;
-    QTemporaryDir m_cluster;
+    ThrowAwayCluster m_cluster;
     QString m_superuser; // host=... port=... user=...
-    bool m_started = false;
 };
 
 void TestServerConvert::initTestCase() {
-    QVERIFY(m_work.isValid() && m_cluster.isValid());
-    QProcess start;
-    start.start(QStringLiteral("bash"), {QStringLiteral(VANTORA_CLUSTER_SCRIPT),
-                                         QStringLiteral("start"), m_cluster.path()});
-    const bool finished = start.waitForFinished(180000);
-    m_started = finished && start.exitStatus() == QProcess::NormalExit && start.exitCode() == 0;
-    if (!m_started) {
-        const QString why =
-            QStringLiteral("no PostgreSQL cluster could be started: %1")
-                .arg(start.error() == QProcess::FailedToStart
-                         ? start.errorString()
-                         : QString::fromLocal8Bit(start.readAllStandardError()).trimmed());
-        if (qEnvironmentVariable("VANTORA_REQUIRE_SERVER") == QLatin1String("1"))
-            QFAIL(qPrintable(why));
-        QSKIP(qPrintable(why + QStringLiteral(" (VANTORA_REQUIRE_SERVER=1 makes this a failure)")));
-    }
-    m_superuser = QString::fromUtf8(start.readAllStandardOutput()).trimmed();
+    QVERIFY(m_work.isValid());
+    START_CLUSTER_OR_SKIP(m_cluster);
+    m_superuser = m_cluster.superuser();
     QVERIFY2(m_superuser.startsWith(QLatin1String("host=")), qPrintable(m_superuser));
 }
 
 void TestServerConvert::cleanupTestCase() {
-    if (!m_started)
-        return;
-    QProcess stop;
-    stop.start(QStringLiteral("bash"),
-               {QStringLiteral(VANTORA_CLUSTER_SCRIPT), QStringLiteral("stop"), m_cluster.path()});
-    QVERIFY(stop.waitForFinished(120000));
-    QCOMPARE(stop.exitCode(), 0);
+    QVERIFY(m_cluster.stop());
 }
 
 QString TestServerConvert::createDatabase(const QString& name) {
