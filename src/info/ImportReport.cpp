@@ -12,21 +12,18 @@ constexpr int kNamedLines = 10;
 
 } // namespace
 
-Selection wellFormedIssues(const TextExchange::ImportText& text, int issueField, int latestYear) {
-    Selection out;
-    out.kept.reserve(text.records.size());
-    for (qsizetype i = 0; i < text.records.size(); ++i) {
-        const TextExchange::Record& record = text.records[i];
-        if (issueField < 0 || issueField >= int(record.size()) ||
-            IssueText::isWellFormed(record[size_t(issueField)], latestYear))
-            out.kept.append(record);
-        else
-            out.refusedLines.append(text.lines.value(i));
-    }
-    return out;
+bool keeps(const TextExchange::Record& record, int issueField, int latestYear) {
+    return issueField < 0 || issueField >= int(record.size()) ||
+           IssueText::isWellFormed(record[size_t(issueField)], latestYear);
 }
 
-QString reportText(bool cancelled, int stored, int cutAtLine, const QList<int>& refusedLines) {
+void RefusedLines::add(int line) {
+    ++count;
+    if (named.size() < kNamedLines)
+        named.append(line);
+}
+
+QString reportText(bool cancelled, int stored, int cutAtLine, const RefusedLines& refused) {
     QString text = (cancelled ? QStringLiteral("Import abgebrochen.")
                               : QStringLiteral("Import erfolgreich abgeschlossen.")) +
                    u'\r' + QString::number(stored) + QStringLiteral(" Datensätze eingefügt.");
@@ -37,16 +34,16 @@ QString reportText(bool cancelled, int stored, int cutAtLine, const QList<int>& 
                 QStringLiteral("Der Rest der Datei nach dem Dateiende-Zeichen in Zeile %1 wurde "
                                "nicht gelesen.")
                     .arg(cutAtLine);
-    if (!refusedLines.isEmpty()) {
+    if (refused.count > 0) {
         QStringList named;
-        for (qsizetype i = 0; i < refusedLines.size() && i < kNamedLines; ++i)
-            named << QString::number(refusedLines[i]);
+        for (const int line : refused.named)
+            named << QString::number(line);
         QString list = named.join(QStringLiteral(", "));
-        if (refusedLines.size() > kNamedLines)
+        if (refused.count > int(refused.named.size()))
             list += QStringLiteral(" …");
         text += u'\r' + QStringLiteral("%1 Zeilen mit fehlerhafter Ausgabe wurden nicht übernommen "
                                        "(Zeile %2).")
-                            .arg(refusedLines.size())
+                            .arg(refused.count)
                             .arg(list);
     }
     return text;

@@ -7,11 +7,12 @@
 #include "Dialogs.h"
 #include "ExchangeProgressDialog.h"
 #include "FieldChecks.h"
+#include "ImportReader.h"
 #include "ImportReport.h"
+#include "ImportSelection.h"
 #include "Table.h"
 #include "TableTextExport.h"
 #include "TableTextImport.h"
-#include "TextExchange.h"
 #include "WindowLinks.h"
 
 #include <QDir>
@@ -22,21 +23,6 @@ namespace {
 QString exportPath() {
     const AppState& s = State();
     return s.DataDir + QDir::separator() + s.ViewTableFile + QStringLiteral(".txt");
-}
-
-// Reads the file whole and closes it; false with the reason when it cannot be read.
-bool readWholeFile(const QString& path, QByteArray& bytes, QString& error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -67,33 +53,46 @@ void TForm2::Button3Click() {
         return;
     QString readError;
     TableTextImport::Outcome outcome;
-    TextExchange::ImportText text;
-    ImportReport::Selection selection;
+    ImportReport::RefusedLines refused;
+    int cutAtLine = 0;
     {
         BusyCursor busy;
-        QByteArray bytes;
-        if (readWholeFile(path, bytes, readError)) {
-            text = TextExchange::readImport(bytes);
+        // The file is read twice, a piece at a time: once for what its reading depends on
+        // as a whole, then for the records, which are stored a group at a time.
+        QFile file(path);
+        TextExchange::ImportReader reader(file);
+        if (!file.open(QIODevice::ReadOnly)) {
+            readError = file.errorString();
+        } else if (!reader.scan()) {
+            readError = reader.errorString();
+        } else {
             Links().workOnEditTable([&](Table& table) {
                 // A line whose issue the grid would refuse is not stored either.
-                selection = ImportReport::wellFormedIssues(
-                    text, table.fieldIndex(QStringLiteral("AUSGABE")),
-                    FieldChecks::latestIssueYear());
+                ImportSelection selection(reader, table.fieldIndex(QStringLiteral("AUSGABE")),
+                                          FieldChecks::latestIssueYear());
                 ExchangeProgressDialog progress(this);
-                outcome = TableTextImport::append(table, selection.kept, &progress);
+                outcome = TableTextImport::append(table, selection, &progress);
+                refused = selection.refused();
             });
+            if (reader.failed())
+                readError = reader.errorString();
+            cutAtLine = reader.cutAtLine();
         }
     }
     if (!readError.isEmpty()) {
-        Dialogs::message(QStringLiteral("Die Datei konnte nicht gelesen werden:\n") +
-                         QDir::toNativeSeparators(path) +
-                         QStringLiteral("\nMeldung des Systems: \"") + readError + u'"');
+        QString text = QStringLiteral("Die Datei konnte nicht gelesen werden:\n") +
+                       QDir::toNativeSeparators(path) +
+                       QStringLiteral("\nMeldung des Systems: \"") + readError + u'"';
+        if (outcome.count > 0)
+            text +=
+                QStringLiteral("\nDie ersten %1 Datensätze wurden eingefügt.").arg(outcome.count);
+        Dialogs::message(text);
         return;
     }
     if (!outcome.error.isEmpty()) {
         Dialogs::error(outcome.error);
         return;
     }
-    Dialogs::message(ImportReport::reportText(outcome.cancelled, outcome.count, text.cutAtLine,
-                                              selection.refusedLines));
+    Dialogs::message(
+        ImportReport::reportText(outcome.cancelled, outcome.count, cutAtLine, refused));
 }

@@ -28,33 +28,51 @@ bool endGroup(Table& table) {
     }
 }
 
+// The records of a list, handed out a group at a time.
+class ListSource : public RecordSource {
+public:
+    explicit ListSource(const QList<TextExchange::Record>& records) : m_records(records) {}
+    void nextGroup(QList<TextExchange::Record>& group, qsizetype max) override {
+        group = m_records.mid(m_next, max);
+        m_next += group.size();
+    }
+    qsizetype total() const override { return m_records.size(); }
+
+private:
+    const QList<TextExchange::Record>& m_records;
+    qsizetype m_next = 0;
+};
+
 } // namespace
 
-Outcome append(Table& table, const QList<TextExchange::Record>& records,
-               ExchangeProgress* progress) {
+Outcome append(Table& table, RecordSource& source, ExchangeProgress* progress) {
     Outcome outcome;
-    qsizetype groupStart = 0; // first record of the group not yet durable
+    QList<TextExchange::Record> records; // the group being written
+    qsizetype groupStart = 0;            // first record of the group not yet durable
     qsizetype posted = 0;
     bool committing = false;
     try {
+        source.nextGroup(records, kRecordsPerCommit);
         table.beginBatch();
-        for (const TextExchange::Record& record : records) {
-            appendOne(table, record);
-            ++posted;
-            if (progress)
-                progress->advance(posted, records.size());
-            if (posted % kRecordsPerCommit == 0) {
-                committing = true;
-                table.commitBatch();
-                committing = false;
-                groupStart = posted;
-                if (progress && progress->cancelled() && posted < records.size()) {
-                    outcome.count = int(posted);
-                    outcome.cancelled = true;
-                    return outcome;
-                }
-                table.beginBatch();
+        while (!records.isEmpty()) {
+            for (const TextExchange::Record& record : records) {
+                appendOne(table, record);
+                ++posted;
+                if (progress)
+                    progress->advance(source.passedOver() + posted, source.total());
             }
+            committing = true;
+            table.commitBatch();
+            committing = false;
+            groupStart = posted;
+            records.clear();
+            source.nextGroup(records, kRecordsPerCommit);
+            if (progress && progress->cancelled() && !records.isEmpty()) {
+                outcome.count = int(posted);
+                outcome.cancelled = true;
+                return outcome;
+            }
+            table.beginBatch();
         }
         committing = true;
         table.commitBatch();
@@ -74,13 +92,19 @@ Outcome append(Table& table, const QList<TextExchange::Record>& records,
     outcome.count = int(groupStart);
     try {
         for (qsizetype i = groupStart; i < posted; ++i) {
-            appendOne(table, records[i]);
+            appendOne(table, records[i - groupStart]);
             ++outcome.count;
         }
     } catch (const EngineError&) {
         table.cancel();
     }
     return outcome;
+}
+
+Outcome append(Table& table, const QList<TextExchange::Record>& records,
+               ExchangeProgress* progress) {
+    ListSource source(records);
+    return append(table, source, progress);
 }
 
 } // namespace TableTextImport

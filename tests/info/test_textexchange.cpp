@@ -1,6 +1,8 @@
 // The text file format alone: encodings, line ends, field splitting.
+#include "ImportReader.h"
 #include "TextExchange.h"
 
+#include <QBuffer>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTest>
@@ -32,6 +34,8 @@ private slots:
     void parseImport();
     void encodingDetection_data();
     void encodingDetection();
+    void readingInPiecesGivesWhatTheWholeFileGives_data();
+    void readingInPiecesGivesWhatTheWholeFileGives();
 };
 
 void TestTextExchange::exportLineJoinsWithTabsAndEndsInCrLf_data() {
@@ -169,6 +173,72 @@ void TestTextExchange::encodingDetection() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QCOMPARE(TextExchange::decodeImport(bytes), text);
+}
+
+void TestTextExchange::readingInPiecesGivesWhatTheWholeFileGives_data() {
+    QTest::addColumn<QByteArray>("file");
+    const auto utf16 = [](const QString& text, QStringConverter::Encoding encoding) {
+        QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+        return QByteArray(encoder.encode(text));
+    };
+    const QString unicode = u"Über\t2002/05\tSpiel 🎮\tCD\r\n\nzwei\rdrei\u1a1a\t\r\n"
+                            u"vier\u001a\tverloren\r\n"_qs;
+    QTest::newRow("UTF-8: sequences of two to four bytes")
+        << QByteArray("L\xc3\xb6sung\t2002/05\t\xe2\x82\xac\t\xf0\x9f\x8e\xae\r\n\xc3\x9c\r\n");
+    QTest::newRow("UTF-8 with a mark: broken sequences, one cut off at the end")
+        << QByteArray("\xef\xbb\xbf"
+                      "a\xe2\x82\tb\xc3\r\n\xf0\x9f\x8e\r\xed\xa0\x80\xc3");
+    QTest::newRow("UTF-8 with two marks, the first line nothing else")
+        << QByteArray("\xef\xbb\xbf\xef\xbb\xbf\r\n\xef\xbb\xbfx\r\n");
+    QTest::newRow("Windows-1252: valid UTF-8 until a late invalid byte")
+        << QByteArray("\xc3\xb6\t2002/05\r\n\xc3\xb6\xc3\xb6\r\n\x80\xff\r\n");
+    QTest::newRow("UTF-8 before the end mark, invalid bytes after it")
+        << QByteArray("\xc3\xb6\tx\r\n\x1a\xff\xfe");
+    QTest::newRow("CR LF pairs and empty lines")
+        << QByteArray("a\tb\tc\td\r\n\r\n\r\ne\tf\r\n\r\n");
+    QTest::newRow("lone CR and LF mixed") << QByteArray("a\r\n\nb\rc\n\rd\n\n\r\r\ne");
+    QTest::newRow("LF only, with empty lines") << QByteArray("\n\nx\t1\n\ny\t2\n");
+    QTest::newRow("LF only, one last line without end") << QByteArray("x\ny");
+    QTest::newRow("Ctrl-Z mid-line before more text") << QByteArray("a\tb\r\nc\x1a"
+                                                                    "d\r\ne\tf\r\n");
+    QTest::newRow("Ctrl-Z after a line end before more text") << QByteArray("a\tb\r\n\x1a"
+                                                                            "verloren\r\n");
+    QTest::newRow("Ctrl-Z followed by line ends and marks only")
+        << QByteArray("a\tb\r\n\x1a\r\n\x1a\x1a\n");
+    QTest::newRow("Ctrl-Z first") << QByteArray("\x1a"
+                                                "a\r\n");
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("UTF-16 LE") << utf16(unicode, QStringConverter::Utf16LE);
+    QTest::newRow("UTF-16 BE") << utf16(unicode, QStringConverter::Utf16BE);
+    QTest::newRow("UTF-16 LE, an odd byte at the end")
+        << utf16(u"a\tb\nc"_qs, QStringConverter::Utf16LE) + '\x0d';
+    QTest::newRow("UTF-16 BE, a lone surrogate and a mark only in a later byte")
+        << utf16(u"a\r"_qs, QStringConverter::Utf16BE) + QByteArray("\xd8\x3d\x00z\x1a\x00", 6);
+}
+
+void TestTextExchange::readingInPiecesGivesWhatTheWholeFileGives() {
+    QFETCH(QByteArray, file);
+    const TextExchange::ImportText whole = TextExchange::readImport(file);
+    // Pieces of one to a few bytes end inside every sequence, line end and mark.
+    for (const qsizetype piece : {1, 2, 3, 5, 7, 1 << 20}) {
+        QBuffer buffer(&file);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        TextExchange::ImportReader reader(buffer, piece);
+        QVERIFY(reader.scan());
+        TextExchange::ImportText streamed;
+        Record record;
+        int line = 0;
+        while (reader.next(record, line)) {
+            streamed.records.append(record);
+            streamed.lines.append(line);
+        }
+        QVERIFY(!reader.failed());
+        const QByteArray where = "piece size " + QByteArray::number(piece);
+        QVERIFY2(asLists(streamed.records) == asLists(whole.records), where.constData());
+        QVERIFY2(streamed.lines == whole.lines, where.constData());
+        QVERIFY2(reader.cutAtLine() == whole.cutAtLine, where.constData());
+        QVERIFY2(reader.recordCount() == whole.records.size(), where.constData());
+    }
 }
 
 QTEST_APPLESS_MAIN(TestTextExchange)
