@@ -1,6 +1,7 @@
 // Whatever the cache folder holds, the tables show what they show with an empty one, and the
 // cache writes nowhere but in its folder: twin tables, damaged cache files, another table's
-// file, files planted in a folder of another user, and odd files in place of a cache file.
+// file, files planted in a folder of another user, and odd files in place of a cache file. The
+// files the cache leaves behind are removed without touching anything else.
 #include "Connection.h"
 #include "EngineFixture.h"
 #include "ImageCache.h"
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -101,6 +103,23 @@ QStringList seenWith(const QString& home, const QString& path) {
     return s;
 }
 
+// What a program of its own, with nothing in memory yet, shows of the table with the cache under
+// `home`; a null text when it did not end well within two minutes.
+QString seenByAnotherProgram(const QString& home, const QString& path) {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home);
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--seen"), path});
+    if (!child.waitForFinished(120000)) {
+        child.kill();
+        child.waitForFinished();
+        return {};
+    }
+    return child.exitCode() == 0 ? QString::fromUtf8(child.readAllStandardOutput()) : QString();
+}
+
 // Whether a fresh open of the table takes anything from the cache under `home`.
 bool takesCache(const QString& home, const QString& path) {
     qputenv("XDG_CACHE_HOME", QFile::encodeName(home));
@@ -118,6 +137,15 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
+// Sets the times of `path` itself (not of a link's target) to `hours` ago.
+bool ageBy(const QString& path, int hours) {
+    timespec times[2];
+    times[0].tv_sec = times[1].tv_sec = ::time(nullptr) - time_t(hours) * 3600;
+    times[0].tv_nsec = times[1].tv_nsec = 0;
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) ==
+           0;
+}
+
 } // namespace
 
 class TestHostileCache : public QObject {
@@ -131,6 +159,7 @@ private slots:
     void plantedFilesAndLinks();
     void oddFilesInPlaceOfACacheFile_data();
     void oddFilesInPlaceOfACacheFile();
+    void leftFilesAreRemoved();
 
 private:
     QTemporaryDir m_root;
@@ -330,21 +359,49 @@ void TestHostileCache::oddFilesInPlaceOfACacheFile() {
     else if (::mknod(place.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
         QSKIP("making a device needs root");
     // In a process of its own: a start blocked on the pipe never ends.
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), home);
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--seen"), m_games});
-    QVERIFY(child.waitForStarted());
-    const bool ended = child.waitForFinished(120000);
-    if (!ended) {
-        child.kill();
-        child.waitForFinished();
-    }
-    QVERIFY2(ended, "a start hung on the odd file");
-    QCOMPARE(child.exitCode(), 0);
-    QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()), m_expected.join(u'\n') + u'\n');
+    QCOMPARE(seenByAnotherProgram(home, m_games), m_expected.join(u'\n') + u'\n');
+}
+
+void TestHostileCache::leftFilesAreRemoved() {
+    QString games;
+    const QString home = filledHome(&games);
+    QVERIFY(!home.isEmpty());
+    const QString dir = home + QStringLiteral("/vantora/");
+    const QString canary = m_root.path() + QStringLiteral("/prune-canary");
+    QVERIFY(writeFile(canary, "canary\n"));
+    const QString unused = QString(32, u'0') + QStringLiteral(".image");
+    const QString huge = QString(32, u'1') + QStringLiteral(".image");
+    const QString recent = QString(32, u'2') + QStringLiteral(".image");
+    const QString link = QString(32, u'3') + QStringLiteral(".image");
+    const QString killedWrite = games + QStringLiteral(".new-k1");
+    const QString runningWrite = games + QStringLiteral(".new-r2");
+    const QString other = QStringLiteral("notes.txt");
+    for (const QString& name : {unused, recent, killedWrite, runningWrite, other})
+        QVERIFY(writeFile(dir + name, "x"));
+    // A file as large as the whole budget, without taking the room (sparse).
+    QVERIFY(writeFile(dir + huge, {}));
+    QVERIFY(QFile(dir + huge).resize(qint64(3) << 30));
+    QVERIFY(QFile::link(canary, dir + link));
+    QVERIFY(ageBy(dir + unused, 24 * 40) && ageBy(dir + other, 24 * 40) &&
+            ageBy(dir + link, 24 * 40) && ageBy(dir + killedWrite, 2) && ageBy(dir + huge, 24) &&
+            ageBy(dir + games, 24 * 40));
+
+    // The games' file is used by a start, then a table new to the cache is written, which
+    // clears up after itself.
+    QCOMPARE(seenByAnotherProgram(home, m_games), m_expected.join(u'\n') + u'\n');
+    const QString third = m_root.path() + QStringLiteral("/third/Spiele.DB");
+    QVERIFY(QDir().mkpath(QFileInfo(third).path()));
+    makeArchiveTable(third, 3);
+    QCOMPARE(seenWith(home, third), seenWith(freshHome(), third));
+    QStringList left = QDir(dir).entryList(QDir::Files | QDir::System);
+    QVERIFY2(left.removeAll(games) == 1, "the file just used was removed");
+    QCOMPARE(imageFiles(home).size(), 4); // games, the third table, recent, link
+    QVERIFY(left.contains(recent) && left.contains(runningWrite) && left.contains(other) &&
+            left.contains(link));
+    QVERIFY(!left.contains(unused) && !left.contains(huge) && !left.contains(killedWrite));
+    QFile c(canary);
+    QVERIFY(c.open(QIODevice::ReadOnly));
+    QCOMPARE(c.readAll(), QByteArray("canary\n"));
 }
 
 int main(int argc, char** argv) {

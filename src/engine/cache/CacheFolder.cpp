@@ -5,12 +5,16 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSet>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -98,4 +102,54 @@ bool CacheFolder::replace(const QString& name, const std::function<bool(QIODevic
         return true;
     ::unlinkat(m_fd, fresh.constData(), 0);
     return false;
+}
+
+void CacheFolder::markUsed(int fd) {
+    ::futimens(fd, nullptr);
+}
+
+void CacheFolder::prune(const QString& suffix, qint64 budget, std::chrono::seconds unusedFor,
+                        const QString& keep) const {
+    const int listed = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!dir) {
+        if (listed >= 0)
+            ::close(listed);
+        return;
+    }
+    struct Entry {
+        QByteArray name;
+        time_t used;
+        qint64 size;
+    };
+    std::vector<Entry> files;
+    const QByteArray tail = QFile::encodeName(suffix);
+    const QByteArray freshMark = tail + ".new-";
+    const QByteArray kept = QFile::encodeName(keep);
+    const time_t now = std::time(nullptr);
+    constexpr time_t kUnfinishedWrite = 3600;
+    while (const dirent* d = ::readdir(dir)) {
+        const QByteArray name(d->d_name);
+        const bool fresh = name.contains(freshMark);
+        if ((!fresh && !name.endsWith(tail)) || name == kept)
+            continue;
+        struct stat info {};
+        if (::fstatat(m_fd, d->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != geteuid())
+            continue;
+        const time_t age = now - info.st_mtime;
+        if (fresh ? age > kUnfinishedWrite : age > time_t(unusedFor.count()))
+            ::unlinkat(m_fd, d->d_name, 0);
+        else if (!fresh)
+            files.push_back({name, info.st_mtime, qint64(info.st_size)});
+    }
+    ::closedir(dir);
+    std::sort(files.begin(), files.end(),
+              [](const Entry& a, const Entry& b) { return a.used > b.used; });
+    qint64 total = 0;
+    for (const Entry& f : files) {
+        total += f.size;
+        if (total > budget)
+            ::unlinkat(m_fd, f.name.constData(), 0);
+    }
 }

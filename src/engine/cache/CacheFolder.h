@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -25,6 +26,15 @@ public:
     // Writes a fresh file through `write` and puts it in place of `name`; false, leaving
     // nothing behind, when that fails.
     bool replace(const QString& name, const std::function<bool(QIODevice&)>& write) const;
+
+    // Marks the file open at `fd` as used now: pruning goes by the time of last use.
+    static void markUsed(int fd);
+    // Removes the files named `*suffix` that are no longer wanted: those not used for
+    // `unusedFor`, then the least recently used while the rest is larger than `budget` bytes,
+    // and fresh names of writes that never ended (a killed program's) an hour old. `keep` stays,
+    // and nothing but regular files of the user's own is touched.
+    void prune(const QString& suffix, qint64 budget, std::chrono::seconds unusedFor,
+               const QString& keep) const;
 
 private:
     CacheFolder(int fd, QString path) : m_fd(fd), m_path(std::move(path)) {}

@@ -9,6 +9,8 @@
 #include <future>
 #include <map>
 #include <mutex>
+#include <pthread.h>
+#include <sched.h>
 #include <vector>
 
 namespace ImageCache {
@@ -17,6 +19,12 @@ namespace {
 
 // Raised whenever the cache files' layout changes: a key of one layout finds no file of another.
 constexpr char kLayout[] = "layout 5";
+
+// Each change of a table leaves the file of its former contents behind: files unused this long,
+// and the least recently used beyond this size, are removed after a write.
+constexpr std::chrono::hours kUnusedFor{24 * 30};
+constexpr qint64 kBudget = qint64(1) << 30;
+const QString kSuffix = QStringLiteral(".image");
 
 // Writes that have not finished yet; the vector's end (at exit) waits for them.
 struct PendingWrites {
@@ -40,8 +48,18 @@ PendingWrites& pending() {
     return p;
 }
 
+// A cache file serves later starts only: its write takes a core only while nothing else of this
+// machine wants it, so that a key typed meanwhile is not kept waiting by tens of megabytes of
+// checksums and copies.
+void yieldToEverythingElse() {
+#ifdef SCHED_IDLE
+    const sched_param none{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &none);
+#endif
+}
+
 QString fileOf(const QByteArray& key) {
-    return QString::fromLatin1(key.toHex()) + QStringLiteral(".image");
+    return QString::fromLatin1(key.toHex()) + kSuffix;
 }
 
 } // namespace
@@ -66,6 +84,7 @@ bool restore(const QByteArray& key, int fieldCount, TableImage& image) {
     std::optional<ImageCacheFile::Contents> contents = ImageCacheFile::read(fd, key, fieldCount);
     if (!contents)
         return false;
+    CacheFolder::markUsed(fd);
     image.takeStored(std::move(*contents));
     return true;
 }
@@ -87,6 +106,7 @@ void store(const QByteArray& key, const std::shared_ptr<const TableImage>& image
         last == pending().lastOf.end() ? std::shared_future<void>() : last->second;
     // The image is held until the write ends: the snapshot points into it.
     auto write = [image, snapshot, key, name, place, previous] {
+        yieldToEverythingElse();
         if (previous.valid())
             previous.wait();
         const std::unique_ptr<CacheFolder> cache = CacheFolder::open(place);
@@ -98,6 +118,7 @@ void store(const QByteArray& key, const std::shared_ptr<const TableImage>& image
                 snapshot->addEarlier(*earlier);
         cache->replace(name,
                        [&](QIODevice& out) { return ImageCacheFile::write(key, *snapshot, out); });
+        cache->prune(kSuffix, kBudget, kUnusedFor, name);
     };
     const auto ready = [](const std::shared_future<void>& w) {
         return !w.valid() || w.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
