@@ -358,7 +358,7 @@ void TestServerArchive::othersChangesShowWithoutAsking() {
     const qint64 key = Form1->Query1.rowId(row);
     const QStringList before = shown();
 
-    otherProgram(other.arg(key));
+    otherProgram(QString(other).replace(QStringLiteral("%1"), QString::number(key)));
     QTRY_VERIFY_WITH_TIMEOUT(shown() != before, 10000);
     const QStringList after = shown();
     // The statistics counted again: their figures follow the grid's rows.
