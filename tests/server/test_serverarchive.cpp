@@ -357,7 +357,8 @@ void TestServerArchive::othersChangesShowWithoutAsking() {
     const int row = grid->currentRow(), fromTop = row - grid->rowAt(0);
     const qint64 key = Form1->Query1.rowId(row);
     const QStringList before = shown();
-
+    // What follows is announced, not found when the listener connects.
+    QTRY_VERIFY_WITH_TIMEOUT(ServerArchive::listening(), 10000);
     otherProgram(QString(other).replace(QStringLiteral("%1"), QString::number(key)));
     QTRY_VERIFY_WITH_TIMEOUT(shown() != before, 10000);
     const QStringList after = shown();
@@ -382,7 +383,7 @@ void TestServerArchive::typedValuesWaitForTheirPost() {
     typeInGrid("NEU");
     QVERIFY(Form1->DBGrid1->openEditor());
     const QString second = Form1->Table1.value(1, 0);
-
+    QTRY_VERIFY_WITH_TIMEOUT(ServerArchive::listening(), 10000);
     otherProgram("UPDATE \"TipsData\" SET \"TITEL\" = 'Von drüben' WHERE vantora_key = 2");
     // The change is known, and waits for the record being typed.
     auto* waiting = Form1->findChild<QTimer*>(QStringLiteral("outsideChangeWait"));
