@@ -10,6 +10,7 @@
 #include "TableFileCheck.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace {
@@ -140,6 +141,9 @@ void Table::open() {
         return;
     m_conn = Connection::open(m_dir + u'/' + m_name);
     m_store = RecordStore::of(m_conn->filePath());
+    // A mirror of a server's table takes in other programs' changes first, as a query does.
+    if (m_store)
+        m_store->refresh();
     // Writing into a damaged file spreads the damage: such a file is only read.
     m_damaged = !m_readOnly && !m_conn->readOnly() && !m_conn->isParadox() &&
                 !TableFileCheck::passes(*m_conn);
@@ -148,6 +152,20 @@ void Table::open() {
     m_state = State::Browse;
     m_modified = false;
     m_cachedRow = -1;
+}
+
+bool Table::refresh() {
+    if (m_state != State::Browse || m_batch)
+        return false;
+    if (m_store)
+        m_store->refresh();
+    const qint64 current = m_row < recordCount() ? m_rowids[size_t(m_row)] : -1;
+    loadRowids();
+    m_cachedRow = -1;
+    const auto found = std::lower_bound(m_rowids.begin(), m_rowids.end(), current);
+    m_row = found != m_rowids.end() && *found == current ? int(found - m_rowids.begin())
+                                                         : qMin(m_row, qMax(0, recordCount() - 1));
+    return true;
 }
 
 void Table::loadRowids() {

@@ -59,6 +59,11 @@ public:
     bool eof() const { return m_row >= recordCount(); }
     // Moves to `row` (clamped to 0..recordCount()); posts or drops the pending record.
     void moveTo(int row);
+    // Reads the list of records anew after another program changed the file (one that
+    // mirrors a server's table is brought up to date first) and stays on the current record,
+    // found by its row id, or on the same row number when it is gone. Only in browse state
+    // and outside a batch: false, with nothing changed, otherwise.
+    bool refresh();
 
     int fieldCount() const;
     QStringList fieldNames() const;

@@ -222,6 +222,22 @@ bool DataGrid::mayModify() const {
     return editsTable() && editor()->canModify();
 }
 
+DataGrid::Place DataGrid::place() const {
+    return {currentRow(), selectedIndex(), qMax(0, rowAt(0))};
+}
+
+void DataGrid::restorePlace(const Place& place, int row) {
+    const int rows = m_source ? m_source->rowCount() : 0;
+    if (rows == 0)
+        return;
+    row = qBound(0, row, rows - 1);
+    if (!editsTable())
+        setCurrentIndex(m_source->index(row, 0));
+    setSelectedIndex(place.column);
+    const int top = qBound(0, row - (place.row - place.top), rows - 1);
+    scrollTo(m_source->index(top, currentIndex().column()), PositionAtTop);
+}
+
 QWidget* DataGrid::openEditor() const {
     return m_editor && state() == EditingState && m_editor->isVisible() ? m_editor.data() : nullptr;
 }

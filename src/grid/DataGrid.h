@@ -40,6 +40,18 @@ public:
     // The cell editor while one is open.
     QWidget* openEditor() const;
 
+    // Where the reader stands: the current row and column, and the row at the top of the view.
+    struct Place {
+        int row = 0;
+        int column = 0;
+        int top = 0;
+    };
+    Place place() const;
+    // After the rows were read anew: makes `row` current (over the table object the table's
+    // record is current already) in the place's column, as far below the top as the place's
+    // row was, so that a record that stayed keeps its place on the screen.
+    void restorePlace(const Place& place, int row);
+
 signals:
     void titleClicked(int column);
     // The current column is about to change; the column being left is still selected.

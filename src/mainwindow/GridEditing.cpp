@@ -53,6 +53,13 @@ void GridEditing::gridFollowTable() {
         m_grid.followTable();
 }
 
+int GridEditing::rereadTable() {
+    m_table.refresh();
+    m_source.reload();
+    m_grid.followTable();
+    return m_table.recNo();
+}
+
 namespace {
 
 // Replaces a code in `field` by its word; `lookup` is one of the code tables.

@@ -36,6 +36,9 @@ public:
     // After the table was moved, or records added, by others: the grid follows its current
     // record and row count.
     void gridFollowTable();
+    // After another program changed the table: its records are read anew and the grid stays
+    // on the current one. Returns the row it stands in (the same row when it is gone).
+    int rereadTable();
 
     static inline const QString kCaption = QStringLiteral(
         "EDIT-Modus aktiv /// ASCII-Import(CD/DVD)+Export /// CTRL-DEL löscht Datensatz");

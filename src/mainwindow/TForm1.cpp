@@ -34,6 +34,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
 
@@ -171,6 +172,11 @@ void TForm1::buildControls() {
     connect(DBGrid1, &DataGrid::cellClicked, this,
             [this](int row, int column) { guarded([&] { DBGrid1CellClick(row, column); }); });
     Table1.setReadOnly(true);
+    m_outsideRetry = new QTimer(this);
+    m_outsideRetry->setObjectName(QStringLiteral("outsideChangeWait"));
+    m_outsideRetry->setSingleShot(true);
+    m_outsideRetry->setInterval(250);
+    connect(m_outsideRetry, &QTimer::timeout, this, &TForm1::showOutsideChanges);
     resize(640, 487);
 }
 
@@ -461,6 +467,47 @@ void TForm1::activateFromSecondCopy() {
         raise();
         activateWindow();
     }
+}
+
+void TForm1::followOutsideChange(const QString& tableFile) {
+    if (!m_changedElsewhere.contains(tableFile, Qt::CaseInsensitive))
+        m_changedElsewhere << tableFile;
+    showOutsideChanges();
+}
+
+bool TForm1::outsideChangeMustWait() const {
+    if (m_showingOutsideChange || QApplication::activeModalWidget() ||
+        QApplication::activePopupWidget())
+        return true;
+    const bool recordPending =
+        Table1.state() == Table::State::Edit || Table1.state() == Table::State::Insert;
+    return State().EditMode == 1 && (recordPending || Table1.inBatch() || DBGrid1->openEditor());
+}
+
+void TForm1::showOutsideChanges() {
+    AppState& s = State();
+    if (!m_shown || !m_changedElsewhere.contains(s.ViewTableFile, Qt::CaseInsensitive)) {
+        m_changedElsewhere.clear();
+        return;
+    }
+    if (outsideChangeMustWait()) {
+        m_outsideRetry->start();
+        return;
+    }
+    m_changedElsewhere.clear();
+    const QScopedValueRollback<bool> showing(m_showingOutsideChange, true);
+    const bool editing = s.EditMode == 1;
+    if (editing ? !Table1.isOpen() : !Query1.isOpen())
+        return;
+    guarded([&] {
+        const DataGrid::Place place = DBGrid1->place();
+        const int row = editing ? m_editing->rereadTable()
+                                : m_viewQuery->rerunFinding(s.ViewTableFile, place.row);
+        FormatTable(s.CurrentView);
+        DBGrid1->restorePlace(place, row);
+        if (!editing)
+            Links().refreshOpenStatistics([] {});
+    });
 }
 
 void TForm1::Image4MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers) {

@@ -15,6 +15,7 @@ class DataSource;
 class GridEditing;
 class QLabel;
 class QLineEdit;
+class QTimer;
 class StripPicture;
 class ViewQueryRunner;
 
@@ -122,6 +123,12 @@ public:
     // The five click areas the view query disables while it runs.
     void setQueryButtonsEnabled(bool enabled);
 
+    // Another program changed `tableFile`: when it is the view's, the view is shown anew with
+    // the selected record kept in its place (and the open statistics count again). A record
+    // being typed, a box, a menu or another window open in front make it wait until they are
+    // over; another view's table is read when that view is shown.
+    void followOutsideChange(const QString& tableFile);
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -152,4 +159,9 @@ private:
     // The titles the title box searches are read once the grid has painted the view's rows.
     bool m_titlesWanted = false;
     QString m_lastOpenDir;
+    void showOutsideChanges();
+    bool outsideChangeMustWait() const;
+    QStringList m_changedElsewhere;
+    QTimer* m_outsideRetry = nullptr;
+    bool m_showingOutsideChange = false;
 };

@@ -51,6 +51,15 @@ void ViewQueryRunner::run(const QString& tableFile) {
     m_setQueryButtonsEnabled(true);
 }
 
+int ViewQueryRunner::rerunFinding(const QString& tableFile, int row) {
+    const qint64 key = row >= 0 && row < m_query.recordCount() ? m_query.rowId(row) : -1;
+    run(tableFile);
+    for (int r = 0; key >= 0 && r < m_query.recordCount(); ++r)
+        if (m_query.rowId(r) == key)
+            return r;
+    return row;
+}
+
 void ViewQueryRunner::sortByHeading(int column) {
     AppState& s = State();
     s.LastSortColumn = s.SortField;

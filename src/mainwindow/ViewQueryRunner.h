@@ -18,6 +18,9 @@ public:
 
     // Runs the view query on `tableFile`; an engine error leaves the grid empty and is thrown.
     void run(const QString& tableFile);
+    // Runs it again after another program changed the table and returns the row that the
+    // record in `row` now stands in, or `row` again when the record is gone.
+    int rerunFinding(const QString& tableFile, int row);
 
     // Sets the sort field and direction for a click on heading `column`: the same heading
     // again turns the direction, another one starts ascending (or descending for the

@@ -36,6 +36,11 @@ public:
     virtual QString chooseImportFile() { return {}; }
     // Goes once the main window shows its first view.
     virtual void closeWaitWindow() {}
+    // Another program changed `tableFile` (e.g. "GameData.DB") on the server: the main
+    // window shows the view anew, keeping the selected record and its place, and the open
+    // statistics count again; a record being typed is kept, and this waits until it is
+    // stored or cancelled.
+    virtual void followOutsideChange(const QString&) {}
 
     // ---- The search page ----
     virtual bool searchPageExists() const { return false; }

@@ -81,6 +81,11 @@ void ConnectedWindows::closeWaitWindow() {
     Form4 = nullptr;
 }
 
+void ConnectedWindows::followOutsideChange(const QString& tableFile) {
+    if (Form1)
+        Form1->followOutsideChange(tableFile);
+}
+
 bool ConnectedWindows::searchPageExists() const {
     return SuchPage != nullptr;
 }

@@ -16,6 +16,7 @@ public:
     void workOnEditTable(const std::function<void(Table&)>& work) override;
     QString chooseImportFile() override;
     void closeWaitWindow() override;
+    void followOutsideChange(const QString& tableFile) override;
 
     bool searchPageExists() const override;
     bool searchPageVisible() const override;

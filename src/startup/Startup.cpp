@@ -11,6 +11,7 @@
 #include "EngineRegistry.h"
 #include "LargeAllocations.h"
 #include "ProgramLauncher.h"
+#include "ServerArchive.h"
 #include "SingleInstanceGuard.h"
 #include "StatisticsWindows.h"
 #include "TForm1.h"
@@ -86,6 +87,9 @@ StartupOutcome startUp(const StartupOptions& options) {
     for (TStatForm* w : std::initializer_list<TStatForm*>{Form3, Form5, Form6})
         w->connectKeys();
     Form2->connectKeys();
+    // Another program's changes on the server show without the user asking.
+    ServerArchive::setChangeHandler(
+        [](const QString& tableFile) { Links().followOutsideChange(tableFile); });
 
     // The first showing reads the latest issues and shows the games view.
     Form1->show();
@@ -93,6 +97,7 @@ StartupOutcome startUp(const StartupOptions& options) {
 }
 
 void shutDown() {
+    ServerArchive::setChangeHandler(nullptr);
     destroyWindows();
     g_guard.reset();
 }

@@ -23,6 +23,7 @@
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <sqlite3.h>
 
 using namespace UserSteps;
@@ -40,6 +41,10 @@ private slots:
     void anotherProgramsWriteIsRefused();
     void readingLoginBrowsesButCannotChange();
     void editsReachTheServerAndOthersAreSeen();
+    void othersChangesShowWithoutAsking_data();
+    void othersChangesShowWithoutAsking();
+    void typedValuesWaitForTheirPost();
+    void listenerComesBackAfterItsConnectionIsKilled();
     void unreachableServerIsNamedWithoutItsPassword();
 
 private:
@@ -49,6 +54,8 @@ private:
     QStringList shown() const;
     QString as(const QString& login) const;
     void press(int key, Qt::KeyboardModifiers modifiers = {});
+    // Runs `sql` in a process of its own (psql) as another program would; its output.
+    QString otherProgram(const QString& sql);
 
     QTemporaryDir m_work;
     ThrowAwayCluster m_cluster;
@@ -314,6 +321,103 @@ void TestServerArchive::editsReachTheServerAndOthersAreSeen() {
     typeText(Form1->Edit1, QStringLiteral("STRAßE"));
     QCOMPARE(shown().size(), 2);
     QVERIFY(shown().join(u'\n').contains(QStringLiteral("Öde Straße")));
+}
+
+QString TestServerArchive::otherProgram(const QString& sql) {
+    QProcess psql;
+    psql.start(QStringLiteral("psql"), {"-X", "-q", "-At", "-v", "ON_ERROR_STOP=1", "-d",
+                                        as(QStringLiteral("redakteur")), "-c", sql});
+    if (!psql.waitForFinished(60000) || psql.exitCode() != 0)
+        qWarning("psql: %s", psql.readAllStandardError().constData());
+    return QString::fromUtf8(psql.readAllStandardOutput()).trimmed();
+}
+
+void TestServerArchive::othersChangesShowWithoutAsking_data() {
+    QTest::addColumn<QString>("other"); // %1: the key of the selected record
+    QTest::addColumn<bool>("selectedStays");
+    QTest::newRow("a record added before the selected one")
+        << "INSERT INTO \"GameData\" (\"TITEL\", \"Rubrik\", \"WERTUNG\", \"Ausgabe\") "
+           "VALUES ('0815 Neu', 'Sport', 70, '2001/06')"
+        << true;
+    QTest::newRow("the selected record changed")
+        << "UPDATE \"GameData\" SET \"Rubrik\" = 'Sport', \"WERTUNG\" = 3 "
+           "WHERE vantora_key = %1"
+        << true;
+    QTest::newRow("the selected record deleted")
+        << "DELETE FROM \"GameData\" WHERE vantora_key = %1" << false;
+}
+
+void TestServerArchive::othersChangesShowWithoutAsking() {
+    QFETCH(QString, other);
+    QFETCH(bool, selectedStays);
+    start(as(QStringLiteral("redakteur")));
+    openStatistics();
+    DataGrid* grid = Form1->DBGrid1;
+    clickCell(5, 1);
+    const int row = grid->currentRow(), fromTop = row - grid->rowAt(0);
+    const qint64 key = Form1->Query1.rowId(row);
+    const QStringList before = shown();
+    // What follows is announced, not found when the listener connects.
+    QTRY_VERIFY_WITH_TIMEOUT(ServerArchive::listening(), 10000);
+    otherProgram(QString(other).replace(QStringLiteral("%1"), QString::number(key)));
+    QTRY_VERIFY_WITH_TIMEOUT(shown() != before, 10000);
+    const QStringList after = shown();
+    // The statistics counted again: their figures follow the grid's rows.
+    QVERIFY(after.filter(QStringLiteral("stat ")) != before.filter(QStringLiteral("stat ")));
+    const int now = grid->currentRow();
+    QCOMPARE(grid->selectedIndex(), 1);
+    if (selectedStays) {
+        QCOMPARE(Form1->Query1.rowId(now), key);
+        QCOMPARE(now - grid->rowAt(0), fromTop);
+    } else {
+        QCOMPARE(now, row);
+        QVERIFY(Form1->Query1.rowId(now) != key);
+    }
+    QVERIFY(m_app->boxes.isEmpty());
+}
+
+void TestServerArchive::typedValuesWaitForTheirPost() {
+    start(as(QStringLiteral("redakteur")));
+    editView(Tips);
+    clickCell(0, 0);
+    typeInGrid("NEU");
+    QVERIFY(Form1->DBGrid1->openEditor());
+    const QString second = Form1->Table1.value(1, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(ServerArchive::listening(), 10000);
+    otherProgram("UPDATE \"TipsData\" SET \"TITEL\" = 'Von drüben' WHERE vantora_key = 2");
+    // The change is known, and waits for the record being typed.
+    auto* waiting = Form1->findChild<QTimer*>(QStringLiteral("outsideChangeWait"));
+    QVERIFY(waiting);
+    QTRY_VERIFY_WITH_TIMEOUT(waiting->isActive(), 10000);
+    QVERIFY(Form1->DBGrid1->openEditor());
+    QCOMPARE(Form1->Table1.value(1, 0), second);
+
+    // Once the record is stored, the grid shows both.
+    press(Qt::Key_Down);
+    QTRY_COMPARE_WITH_TIMEOUT(Form1->Table1.value(1, 0), QStringLiteral("Von drüben"), 10000);
+    QCOMPARE(Form1->Table1.value(0, 0), QStringLiteral("NEU"));
+    QCOMPARE(otherProgram("SELECT \"TITEL\" FROM \"TipsData\" WHERE vantora_key = 1"),
+             QStringLiteral("NEU"));
+    QCOMPARE(Form1->DBGrid1->currentRow(), 1);
+    QVERIFY(m_app->boxes.isEmpty());
+}
+
+void TestServerArchive::listenerComesBackAfterItsConnectionIsKilled() {
+    start(as(QStringLiteral("redakteur")));
+    showView(Tips);
+    QTRY_VERIFY_WITH_TIMEOUT(ServerArchive::listening(), 10000);
+    // The administrator ends the listening connection; a change follows at once, while no
+    // one listens, and is seen once the listener is back.
+    QCOMPARE(otherProgram("SELECT count(pg_catalog.pg_terminate_backend(pid)) FROM "
+                          "pg_catalog.pg_stat_activity WHERE application_name = "
+                          "'vantora-listener'; UPDATE \"TipsData\" SET \"TITEL\" = "
+                          "'Weg und zurück' WHERE vantora_key = 1"),
+             QStringLiteral("1"));
+    QTRY_VERIFY_WITH_TIMEOUT(shown().join(u'\n').contains(QStringLiteral("Weg und zurück")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ServerArchive::listening(), 10000);
+    otherProgram("UPDATE \"TipsData\" SET \"TITEL\" = 'Wieder da' WHERE vantora_key = 1");
+    QTRY_VERIFY_WITH_TIMEOUT(shown().join(u'\n').contains(QStringLiteral("Wieder da")), 10000);
+    QVERIFY(m_app->boxes.isEmpty());
 }
 
 void TestServerArchive::unreachableServerIsNamedWithoutItsPassword() {

@@ -105,7 +105,9 @@ void finishTransaction(ServerConnection& server, const QString& statement) {
 
 // Every statement that changes the table counts up its row in the change counter table, so
 // that the program learns with one cheap look whether another program changed the table since
-// it read it. The function runs with its owner's rights: editors need no right on the counter.
+// it read it, and announces the table's name on the changes channel, which the server passes
+// on to every listening program when the transaction commits (and never when it rolls back).
+// The function runs with its owner's rights: editors need no right on the counter.
 void installChangeCounter(ServerConnection& server, const QString& tableName) {
     const QString what = QStringLiteral("Das Anlegen des Änderungszählers für %1").arg(tableName);
     const QString changes = server.identifier(ServerArchive::kChangesTable);
@@ -116,8 +118,10 @@ void installChangeCounter(ServerConnection& server, const QString& tableName) {
                                      "RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "
                                      "SET search_path FROM CURRENT AS $body$ BEGIN "
                                      "UPDATE %1 SET counter = counter + 1 "
-                                     "WHERE table_name = TG_TABLE_NAME; RETURN NULL; END $body$")
-                          .arg(changes));
+                                     "WHERE table_name = TG_TABLE_NAME; "
+                                     "PERFORM pg_catalog.pg_notify('%2', TG_TABLE_NAME); "
+                                     "RETURN NULL; END $body$")
+                          .arg(changes, ServerArchive::kChangesChannel));
     // A replaced table counts as changed for a program that read the one before.
     server.exec(what,
                 QStringLiteral("INSERT INTO %1 (table_name) VALUES ($1) ON CONFLICT (table_name) "

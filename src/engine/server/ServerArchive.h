@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // The archive's tables on a database server, for the program: each table is read into a table
 // file of its own (the mirror) in a private folder of the user's, with the server's hidden key
@@ -16,6 +17,10 @@ inline const QString kKeyColumn = QStringLiteral("vantora_key");
 // counted up by every statement that changes it.
 inline const QString kChangesTable = QStringLiteral("vantora_changes");
 
+// The channel on which the converter's trigger announces a changed table by its name, when the
+// change commits; a plain name, written into statements as it is.
+inline const QString kChangesChannel = QStringLiteral("vantora_changes");
+
 // Connects to `conninfo`, reads the tables named by `fileNames` (e.g. "GameData.DB"; the table
 // is the name without extension) and returns the folder that holds their mirrors. The folder
 // lives under $XDG_RUNTIME_DIR (or the cache folder), mode 0700, until the program ends.
@@ -24,5 +29,16 @@ QString open(const QString& conninfo, const QStringList& fileNames);
 
 // Forgets the mirrors and their folder and closes the connection (for tests).
 void close();
+
+// Called with a table's file name (as given to open()) when another program has changed the
+// table on the server since its mirror was read. open() starts a listening connection of its
+// own (ServerListener) when the program has an event loop: the server's announcement of a
+// change, and every (re)connection of the listener, make the archive look at the change
+// counters of the tables concerned; the mirror itself is read at the next query. The
+// program's own writes are never reported, nor anything when the server cannot be asked.
+void setChangeHandler(std::function<void(const QString& fileName)> handler);
+
+// Whether the listening connection is in place now.
+bool listening();
 
 } // namespace ServerArchive

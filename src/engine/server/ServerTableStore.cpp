@@ -165,6 +165,11 @@ void ServerTableStore::refresh() {
         readMirror();
 }
 
+bool ServerTableStore::changedElsewhere() {
+    const QMutexLocker locker(m_lock.get());
+    return !m_inTransaction && m_counted && counter() != m_counter;
+}
+
 QString ServerTableStore::readOnlyMessage() const {
     return QStringLiteral("Das Archiv in %1 ist für diese Anmeldung schreibgeschützt: die "
                           "Tabelle %2 kann nur gelesen werden.")

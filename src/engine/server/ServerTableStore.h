@@ -22,6 +22,10 @@ public:
     ~ServerTableStore() override;
 
     void refresh() override;
+    // Whether another program changed the table since the file was read, by one short look at
+    // the counter, without reading it; false for a table without a counter and while a
+    // transaction of ours is under way. Throws EngineError when the server cannot be asked.
+    bool changedElsewhere();
     bool writable() const override { return m_writable; }
     QString readOnlyMessage() const override;
     Outcome update(qint64 key, const QList<QByteArray>& values,
