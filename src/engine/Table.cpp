@@ -191,6 +191,7 @@ void Table::close() {
             cancel();
     }
     commitBatch();
+    endSnapshot();
     m_state = State::Inactive;
     m_damaged = false;
     m_shownRowid = -1;
@@ -665,6 +666,34 @@ void Table::beginBatch() {
         m_conn->exec("BEGIN IMMEDIATE");
     m_batch = true;
     m_rowsBeforeBatch = m_rowids.size();
+}
+
+void Table::beginSnapshot() {
+    if (!isOpen())
+        throw EngineError(QStringLiteral("Die Tabelle ist nicht geöffnet"));
+    if (m_snapshot || m_batch || m_state != State::Browse)
+        return;
+    if (m_store)
+        m_store->refresh();
+    // A deferred transaction: the first read below takes the snapshot.
+    m_conn->exec("BEGIN");
+    m_snapshot = true;
+    try {
+        loadRowids();
+    } catch (...) {
+        endSnapshot();
+        throw;
+    }
+    m_row = qBound(0, m_row, recordCount());
+    m_cachedRow = -1;
+}
+
+void Table::endSnapshot() {
+    if (!m_snapshot)
+        return;
+    m_snapshot = false;
+    // Only read: the end of the transaction writes nothing.
+    sqlite3_exec(m_conn->handle(), "COMMIT", nullptr, nullptr, nullptr);
 }
 
 void Table::commitBatch() {

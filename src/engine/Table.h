@@ -102,6 +102,16 @@ public:
     void beginBatch();  // throws EngineError
     void commitBatch(); // throws EngineError; no effect outside a batch
     bool inBatch() const { return m_batch; }
+    // Whether the file mirrors a store (a table on a server), which takes every write first.
+    bool mirrorsStore() const { return m_store != nullptr; }
+
+    // Reads the table as one snapshot until endSnapshot(), for reading it whole: a store's
+    // records are brought into the file first, then one read transaction holds the file as it
+    // is and the row list is read anew inside it. Another program's write to the file waits
+    // for the end (or fails after its busy time-out). For a table in browse state, outside a
+    // batch.
+    void beginSnapshot(); // throws EngineError
+    void endSnapshot();
 
     // One stored value as SQLite holds it, for comparing with the file again.
     struct StoredValue {
@@ -149,6 +159,7 @@ private:
     bool m_damaged = false;
     bool m_modified = false;
     bool m_batch = false;
+    bool m_snapshot = false;
     size_t m_rowsBeforeBatch = 0;
     mutable int m_cachedRow = -1;
     mutable QVariantList m_cachedValues;

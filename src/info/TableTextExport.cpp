@@ -29,6 +29,13 @@ struct BackToFirst {
     }
 };
 
+// Holds the table at one snapshot for the whole export.
+struct Snapshot {
+    Table& table;
+    explicit Snapshot(Table& t) : table(t) { table.beginSnapshot(); }
+    ~Snapshot() { table.endSnapshot(); }
+};
+
 // Writes the collected lines. Every byte must go: a short write leaves no error in the
 // file object, so the count is checked, and any shortfall cancels the whole file.
 bool flush(QSaveFile& file, QByteArray& buffer, QString& error) {
@@ -107,6 +114,9 @@ QString write(Table& table, const QString& path, ExchangeProgress* progress) {
     BackToFirst restore{table};
     table.first();
     try {
+        // Every record as it stood at one moment, on a server as in a folder: a change made
+        // meanwhile never gives a file that is half old and half new.
+        const Snapshot snapshot(table);
         return writeTable(table, path, progress);
     } catch (const EngineError& e) {
         // The unfinished file was discarded with its writer.

@@ -9,7 +9,8 @@ class Table;
 namespace TableTextExport {
 
 // Moves the table to its first record (posting a pending change), writes the file at
-// `path` and moves to the first record again. The text is Windows-1252 when every field
+// `path` from one snapshot of the table (a mirrored table brought up to date with its server
+// first) and moves to the first record again. The text is Windows-1252 when every field
 // fits, else the whole file is UTF-8 with a byte-order mark. The file is written beside
 // the target and renamed over it only when every byte of it was written, so a failed or
 // short write, a row that cannot be read, or a table that failed its check when it was

@@ -43,6 +43,31 @@ private:
     qsizetype m_next = 0;
 };
 
+// After a failure in the group that began at `groupStart`, whose records `group` holds: ends the
+// group and returns how many records are stored.
+qsizetype keptAfterFailure(Table& table, const QList<TextExchange::Record>& group,
+                           qsizetype groupStart, qsizetype posted, bool committing) {
+    table.cancel(); // a refused record
+    if (!committing && endGroup(table))
+        return posted;
+    // The engine gave the group up. Over a server it stays given up: the server may be back
+    // by now (a restart, an ended session), and posting the records one by one would store
+    // part of a group. A folder rolled it back for a full disk or an I/O error: its records
+    // are posted again one by one, as far as they go.
+    if (table.mirrorsStore())
+        return groupStart;
+    qsizetype kept = groupStart;
+    try {
+        for (qsizetype i = groupStart; i < posted; ++i) {
+            appendOne(table, group[i - groupStart]);
+            ++kept;
+        }
+    } catch (const EngineError&) {
+        table.cancel();
+    }
+    return kept;
+}
+
 } // namespace
 
 Outcome append(Table& table, RecordSource& source, ExchangeProgress* progress) {
@@ -81,23 +106,12 @@ Outcome append(Table& table, RecordSource& source, ExchangeProgress* progress) {
     } catch (const EngineError& e) {
         outcome.error = e.message();
     }
-    if (!table.isOpen())
-        return outcome;
-    table.cancel(); // a refused record
-    outcome.count = int(posted);
-    if (!committing && endGroup(table))
-        return outcome;
-    // The engine rolled the group back (a full disk, an I/O error): its records are
-    // posted again one by one, as far as they go.
-    outcome.count = int(groupStart);
-    try {
-        for (qsizetype i = groupStart; i < posted; ++i) {
-            appendOne(table, records[i - groupStart]);
-            ++outcome.count;
-        }
-    } catch (const EngineError&) {
-        table.cancel();
-    }
+    if (table.isOpen())
+        outcome.count = int(keptAfterFailure(table, records, groupStart, posted, committing));
+    outcome.error += u'\r' + QStringLiteral("%1 Datensätze eingefügt; die übrigen %2 wurden "
+                                            "nicht gespeichert.")
+                                 .arg(outcome.count)
+                                 .arg(source.total() - outcome.count);
     return outcome;
 }
 

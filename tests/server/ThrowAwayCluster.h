@@ -39,6 +39,15 @@ public:
         m_started = false;
         return p.waitForFinished(120000) && p.exitCode() == 0;
     }
+    // Runs cluster.sh's `verb` on the started cluster: "stop" (fast), "kill" (immediate) or
+    // "restart" (after either); true when it did.
+    bool control(const QString& verb) {
+        QProcess p;
+        p.start(QStringLiteral("bash"),
+                {QStringLiteral(VANTORA_CLUSTER_SCRIPT), verb, m_dir.path()});
+        return m_started && p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit &&
+               p.exitCode() == 0;
+    }
     // The folder of the cluster and its socket.
     QString path() const { return m_dir.path(); }
     // The superuser's connection string: host=... port=... user=...

@@ -3,11 +3,15 @@
 # own folder.
 #   cluster.sh start DIR   makes DIR (empty or missing), starts a server there and prints the
 #                          connection string of its superuser: host=DIR port=PORT user=NAME
-#   cluster.sh stop DIR    stops it; the caller removes DIR.
+#   cluster.sh stop DIR    stops it (fast: sessions are ended, the server shuts down cleanly);
+#                          the caller removes DIR.
+#   cluster.sh kill DIR    stops it at once (immediate: no clean shut-down, recovery at the
+#                          next start), as a crash would.
+#   cluster.sh restart DIR starts a stopped cluster again on the same socket and port.
 # Run as root, the server runs as the postgres user, as the server refuses to run as root.
 set -euo pipefail
 
-usage() { echo "usage: $0 start|stop DIR" >&2; exit 64; }
+usage() { echo "usage: $0 start|stop|kill|restart DIR" >&2; exit 64; }
 [ $# -eq 2 ] || usage
 action=$1
 dir=$2
@@ -31,6 +35,12 @@ if [ "$(id -u)" -eq 0 ]; then
     as_owner() { runuser -u postgres -- "$@"; }
 fi
 
+serve() {
+    as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+        -o "-k $dir -c listen_addresses='' -p $port -c fsync=off" start >/dev/null ||
+        { cat "$dir/server.log" >&2; exit 70; }
+}
+
 case "$action" in
 start)
     mkdir -p "$dir"
@@ -45,14 +55,19 @@ start)
         port=$(( 20000 + RANDOM % 40000 ))
         [ -e "/var/run/postgresql/.s.PGSQL.$port" ] || break
     done
-    as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-        -o "-k $dir -c listen_addresses='' -p $port -c fsync=off" start >/dev/null ||
-        { cat "$dir/server.log" >&2; exit 70; }
+    echo "$port" >"$dir/port"
+    serve
     echo "host=$dir port=$port user=$owner"
     ;;
-stop)
+stop | kill)
     [ -d "$dir/data" ] || exit 0
-    as_owner "$bin/pg_ctl" -D "$dir/data" -m fast -w -t 60 stop >/dev/null
+    mode=fast
+    [ "$action" = kill ] && mode=immediate
+    as_owner "$bin/pg_ctl" -D "$dir/data" -m "$mode" -w -t 60 stop >/dev/null
+    ;;
+restart)
+    port=$(cat "$dir/port")
+    serve
     ;;
 *)
     usage

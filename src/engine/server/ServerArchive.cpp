@@ -97,6 +97,9 @@ void startListening(const QString& conninfo) {
 QString ServerArchive::open(const QString& conninfo, const QStringList& fileNames) {
     close();
     auto server = std::make_shared<ServerConnection>(conninfo);
+    // A statement that hangs (a lock another program holds, a server that stopped answering)
+    // ends after this long instead of holding the program.
+    server->setStatementTimeout(ServerConnection::kStatementTimeout);
     auto lock = std::make_shared<QMutex>();
     OpenArchive& archive = current();
     archive.folder = privateFolder();

@@ -11,6 +11,11 @@ QString trimmed(const char* text) {
     return QString::fromUtf8(text).trimmed();
 }
 
+// libpq's own messages run over several lines; the first says what happened.
+QString firstLine(const char* text) {
+    return trimmed(text).section(u'\n', 0, 0).trimmed();
+}
+
 void ignoreNotice(void*, const char*) {}
 
 // A German sentence for the server's codes a user meets, followed by the server's own text.
@@ -23,6 +28,11 @@ QString reasonOf(const QByteArray& sqlState, const QString& serverText) {
         return QStringLiteral("Die Tabelle besteht auf dem Server schon (%1)").arg(serverText);
     if (sqlState == "25006")
         return QStringLiteral("Der Server nimmt nur Lesezugriffe an (%1)").arg(serverText);
+    if (sqlState == "08001")
+        return QStringLiteral("Der Server ist nicht erreichbar (%1)").arg(serverText);
+    if (sqlState == "57014")
+        return QStringLiteral("Der Server hat die Anweisung nach zu langer Zeit abgebrochen (%1)")
+            .arg(serverText);
     if (sqlState.startsWith("08") || sqlState.startsWith("57P"))
         return QStringLiteral("Die Verbindung zum Server ist abgerissen (%1)").arg(serverText);
     if (sqlState.startsWith("22") || sqlState.startsWith("23"))
@@ -113,11 +123,17 @@ ServerConnection::ServerConnection(const QString& conninfo) {
     const QByteArray info = conninfo.toUtf8();
     // Later keywords override earlier ones: the time-out is a default the string may change,
     // the encoding is fixed, since every text is exchanged as UTF-8.
+    const QByteArray deadPeer = QByteArray::number(kDeadPeerTimeout * 1000);
     std::vector<const char*> keywords, values;
     if (!qEnvironmentVariableIsSet("PGCONNECT_TIMEOUT")) {
         keywords.push_back("connect_timeout");
         values.push_back(timeout.constData());
     }
+    // A TCP peer that no longer answers is dead after 3 s of silence and 3 unanswered probes
+    // 2 s apart, or when data sent stays unacknowledged that long (no effect on a socket).
+    keywords.insert(keywords.end(), {"keepalives", "keepalives_idle", "keepalives_interval",
+                                     "keepalives_count", "tcp_user_timeout"});
+    values.insert(values.end(), {"1", "3", "2", "3", deadPeer.constData()});
     keywords.insert(keywords.end(),
                     {"dbname", "fallback_application_name", "client_encoding", nullptr});
     values.insert(values.end(), {info.constData(), "vantora", "UTF8", nullptr});
@@ -140,6 +156,56 @@ ServerConnection::~ServerConnection() {
     PQfinish(m_conn);
 }
 
+void ServerConnection::setStatementTimeout(int seconds) {
+    m_statementTimeout = seconds;
+    applySettings();
+}
+
+void ServerConnection::applySettings() {
+    exec(QStringLiteral("Das Einstellen der Zeitgrenze"),
+         QStringLiteral("SELECT pg_catalog.set_config('statement_timeout', $1, false)"),
+         {QByteArray::number(m_statementTimeout * 1000)});
+}
+
+bool ServerConnection::closed() {
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        return true;
+    if (m_inTransaction)
+        return false;
+    // A server that stopped, or ended this session, sent a last notice and closed the socket
+    // while the connection was idle: reading what is there (without waiting) finds that out.
+    for (int i = 0; i < 2 && PQstatus(m_conn) == CONNECTION_OK; ++i)
+        PQconsumeInput(m_conn);
+    return PQstatus(m_conn) != CONNECTION_OK;
+}
+
+bool ServerConnection::readyFor(const QString& what, const QString& sql) {
+    const bool rollback = sql == QLatin1String("ROLLBACK");
+    if (m_transactionLost) {
+        if (!rollback)
+            failLost(what, QStringLiteral("Die Verbindung zum Server ist abgerissen; was seit dem "
+                                          "Beginn der Transaktion geschah, ist verloren"));
+        m_transactionLost = false;
+        return false;
+    }
+    if (!closed())
+        return true;
+    if (rollback)
+        return false; // nothing is left to roll back on a closed connection
+    m_row = ServerResult();
+    PQreset(m_conn);
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        failLost(what, reasonOf("08001", firstLine(PQerrorMessage(m_conn))));
+    m_inTransaction = false;
+    if (m_statementTimeout > 0)
+        applySettings();
+    return true;
+}
+
+void ServerConnection::failLost(const QString& what, const QString& reason) {
+    throw ServerError(QStringLiteral("%1 in %2 misslungen: %3").arg(what, m_name, reason), "08006");
+}
+
 void ServerConnection::fail(const QString& what, pg_result* result) {
     QByteArray sqlState;
     QString serverText;
@@ -149,10 +215,17 @@ void ServerConnection::fail(const QString& what, pg_result* result) {
         PQclear(result);
     }
     if (serverText.isEmpty())
-        serverText = trimmed(PQerrorMessage(m_conn));
+        serverText = firstLine(PQerrorMessage(m_conn));
     if (PQstatus(m_conn) == CONNECTION_BAD && sqlState.isEmpty())
         sqlState = "08006";
     discardResults();
+    // A transaction under way is lost with the connection; on a live one it may have failed.
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        m_transactionLost = m_inTransaction;
+        m_inTransaction = false;
+    } else {
+        m_inTransaction = PQtransactionStatus(m_conn) != PQTRANS_IDLE;
+    }
     throw ServerError(
         QStringLiteral("%1 in %2 misslungen: %3").arg(what, m_name, reasonOf(sqlState, serverText)),
         sqlState);
@@ -173,6 +246,8 @@ void ServerConnection::discardResults() {
 
 ServerResult ServerConnection::exec(const QString& what, const QString& sql,
                                     const QList<QByteArray>& params) {
+    if (!readyFor(what, sql))
+        return ServerResult();
     std::vector<const char*> values;
     values.reserve(params.size());
     for (const QByteArray& p : params)
@@ -180,8 +255,17 @@ ServerResult ServerConnection::exec(const QString& what, const QString& sql,
     PGresult* result = PQexecParams(m_conn, sql.toUtf8().constData(), int(values.size()), nullptr,
                                     values.data(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        if (sql == QLatin1String("ROLLBACK")) {
+            // Failed or not, the transaction is over; on a connection that broke, with it.
+            PQclear(result);
+            discardResults();
+            m_inTransaction = false;
+            return ServerResult();
+        }
         fail(what, result);
+    }
+    m_inTransaction = PQtransactionStatus(m_conn) != PQTRANS_IDLE;
     return ServerResult(result);
 }
 
@@ -199,6 +283,7 @@ QString ServerConnection::identifier(const QString& name) const {
 
 void ServerConnection::beginCopyIn(const QString& what, const QString& sql) {
     m_copyWhat = what;
+    readyFor(what, sql);
     PGresult* result = PQexec(m_conn, sql.toUtf8().constData());
     if (PQresultStatus(result) != PGRES_COPY_IN)
         fail(what, result);
@@ -221,10 +306,12 @@ long ServerConnection::endCopyIn() {
     const long rows = ServerResult(result).affectedRows();
     while (PGresult* rest = PQgetResult(m_conn))
         PQclear(rest);
+    m_inTransaction = PQtransactionStatus(m_conn) != PQTRANS_IDLE;
     return rows;
 }
 
 void ServerConnection::startSingleRows(const QString& what, const QString& sql) {
+    readyFor(what, sql);
     if (!PQsendQueryParams(m_conn, sql.toUtf8().constData(), 0, nullptr, nullptr, nullptr, nullptr,
                            0))
         fail(what);
@@ -244,5 +331,6 @@ ServerResult* ServerConnection::nextSingleRow(const QString& what) {
     PQclear(result);
     while (PGresult* rest = PQgetResult(m_conn))
         PQclear(rest);
+    m_inTransaction = PQtransactionStatus(m_conn) != PQTRANS_IDLE;
     return nullptr;
 }

@@ -49,11 +49,23 @@ private:
 // ("host=... dbname=...", "service=vantora") or a postgresql:// URI. Passwords come from
 // libpq's password or service file or the string itself and are never repeated in a message.
 // Every value travels as a parameter or in a COPY, never inside statement text.
+//
+// A server that goes away is noticed: over TCP, keepalives and a limit on unacknowledged data
+// find a dead peer within about 10 seconds; a server that stopped or ended the session closes
+// the socket. A connection found closed before a statement is opened anew (same string), so
+// the next statement after the server is back works. A transaction that was under way when the
+// connection broke is lost with it: every statement but ROLLBACK then fails until ROLLBACK, so
+// that its rest never runs on the new connection on its own.
 class ServerConnection {
 public:
     // Seconds a connection attempt may take when neither the string nor PGCONNECT_TIMEOUT
     // says otherwise.
     static constexpr int kConnectTimeout = 10;
+    // Seconds of silence after which a TCP peer is taken for dead (keepalives and the limit on
+    // unacknowledged data, unless the string says otherwise).
+    static constexpr int kDeadPeerTimeout = 9;
+    // Seconds the program lets one statement run (see setStatementTimeout).
+    static constexpr int kStatementTimeout = 10;
 
     // Whether `text` is a connection string rather than a folder: a postgresql:// or
     // postgres:// URI, or key=value pairs that libpq accepts.
@@ -67,6 +79,10 @@ public:
 
     // The server in words for messages: database, host or socket folder and port.
     QString name() const { return m_name; }
+
+    // Ends every statement that runs longer than `seconds` on the server (0: no limit), on
+    // this connection and on the ones it is opened anew as.
+    void setStatementTimeout(int seconds);
 
     // Runs `sql` with `params` ($1, $2, ...; a null QByteArray is NULL); throws ServerError
     // starting with `what` when the server refuses.
@@ -98,6 +114,13 @@ public:
 
 private:
     [[noreturn]] void fail(const QString& what, pg_result* result = nullptr);
+    [[noreturn]] void failLost(const QString& what, const QString& reason);
+    // Before a statement: opens a connection the server closed anew, or fails when a
+    // transaction was lost with it. False for a ROLLBACK there is nothing to send for.
+    bool readyFor(const QString& what, const QString& sql);
+    // Whether the connection is closed, by what the server left on it while it was idle.
+    bool closed();
+    void applySettings();
     void startSingleRows(const QString& what, const QString& sql);
     ServerResult* nextSingleRow(const QString& what);
     // Reads and drops what the server still sends for the statement under way.
@@ -107,4 +130,7 @@ private:
     QString m_name;
     QString m_copyWhat;
     ServerResult m_row;
+    int m_statementTimeout = 0;
+    bool m_inTransaction = false;   // the last statement left a transaction open
+    bool m_transactionLost = false; // it broke with the connection; only ROLLBACK goes on
 };

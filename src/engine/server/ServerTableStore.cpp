@@ -9,6 +9,13 @@
 #include <QFile>
 #include <sqlite3.h>
 
+namespace {
+
+// Seconds the server may take to send a whole table.
+constexpr int kReadTimeout = 300;
+
+} // namespace
+
 ServerTableStore::ServerTableStore(std::shared_ptr<ServerConnection> server,
                                    std::shared_ptr<QMutex> lock, const QString& tableName,
                                    const QString& mirrorPath)
@@ -96,6 +103,8 @@ void ServerTableStore::readMirror() {
     const QString what = QStringLiteral("Das Lesen der Tabelle %1").arg(m_table);
     if (ownSnapshot)
         m_server->exec(what, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+    // Reading a whole table may take longer than a single statement is allowed to.
+    m_server->exec(what, QStringLiteral("SET LOCAL statement_timeout = '%1s'").arg(kReadTimeout));
     const auto fail = [&](const QString& reason) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht schreiben: %2")
@@ -227,17 +236,46 @@ RecordStore::Outcome ServerTableStore::write(const QString& what, const QString&
         }
         return outcome;
     } catch (const ServerError& e) {
-        // The file may hold what the server did not keep: it is read anew next time.
-        m_counter = -2;
-        if (own) {
-            m_inTransaction = false;
-            try {
-                m_server->exec(what, QStringLiteral("ROLLBACK"));
-            } catch (const EngineError&) {
-            }
-        }
+        abandon(what, own);
         rethrow(e);
+    } catch (...) {
+        abandon(what, own);
+        throw;
     }
+}
+
+void ServerTableStore::abandon(const QString& what, bool own) {
+    // The file may hold what the server did not keep: it is read anew next time.
+    m_counter = -2;
+    if (!own) {
+        m_batchFailed = true;
+        return;
+    }
+    m_inTransaction = false;
+    try {
+        m_server->exec(what, QStringLiteral("ROLLBACK"));
+    } catch (const EngineError&) {
+    }
+}
+
+void ServerTableStore::dropBatchRecords() {
+    m_counter = -2;
+    const QString sql = QStringLiteral("DELETE FROM %1 WHERE rowid = ?")
+                            .arg(LocalSqlTranslator::sqlIdentifier(m_table));
+    PreparedStatement remove(m_db, sql);
+    sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    for (const qint64 key : std::as_const(m_batchKeys)) {
+        sqlite3_bind_int64(remove, 1, key);
+        sqlite3_step(remove);
+        sqlite3_reset(remove);
+    }
+    remove.finalize();
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht schreiben: %2")
+                              .arg(m_table, SqliteMessage::lastError(m_db)));
+    }
+    m_batchKeys.clear();
 }
 
 RecordStore::Outcome ServerTableStore::update(qint64 key, const QList<QByteArray>& values,
@@ -271,11 +309,16 @@ RecordStore::Outcome ServerTableStore::insert(const QList<QByteArray>& values, q
         marks << QStringLiteral("$%1").arg(i + 1);
     }
     long rows = 0;
-    return write(QStringLiteral("Das Speichern des Datensatzes"),
-                 QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
-                     .arg(m_server->identifier(m_table), names.join(u','), marks.join(u','),
-                          m_server->identifier(ServerArchive::kKeyColumn)),
-                 values, rows, &key);
+    const Outcome outcome =
+        write(m_batch ? QStringLiteral("Das Speichern der Datensätze")
+                      : QStringLiteral("Das Speichern des Datensatzes"),
+              QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
+                  .arg(m_server->identifier(m_table), names.join(u','), marks.join(u','),
+                       m_server->identifier(ServerArchive::kKeyColumn)),
+              values, rows, &key);
+    if (m_batch)
+        m_batchKeys << key;
+    return outcome;
 }
 
 void ServerTableStore::beginBatch() {
@@ -286,6 +329,9 @@ void ServerTableStore::beginBatch() {
         throw EngineError(readOnlyMessage());
     m_server->exec(QStringLiteral("Der Beginn des Imports"), QStringLiteral("BEGIN"));
     m_inTransaction = true;
+    m_batch = true;
+    m_batchFailed = false;
+    m_batchKeys.clear();
 }
 
 void ServerTableStore::commitBatch() {
@@ -293,16 +339,25 @@ void ServerTableStore::commitBatch() {
     if (!m_inTransaction)
         return;
     m_inTransaction = false;
+    m_batch = false;
+    const QString what = QStringLiteral("Das Speichern der Datensätze");
     try {
-        m_server->exec(QStringLiteral("Das Speichern der Datensätze"), QStringLiteral("COMMIT"));
+        // A batch with a failed write is given up whole, never committed in part.
+        if (m_batchFailed)
+            throw ServerError(QStringLiteral("%1 in %2 misslungen: ein Datensatz wurde nicht "
+                                             "angenommen")
+                                  .arg(what, m_server->name()),
+                              {});
+        m_server->exec(what, QStringLiteral("COMMIT"));
+        m_batchKeys.clear();
     } catch (const ServerError&) {
         try {
-            m_server->exec(QStringLiteral("Das Speichern der Datensätze"),
-                           QStringLiteral("ROLLBACK"));
+            m_server->exec(what, QStringLiteral("ROLLBACK"));
         } catch (const EngineError&) {
         }
-        // The file took the batch's records: it follows the server again.
-        readMirror();
+        // The file took the batch's records: they go again, and the file is read anew from
+        // the server at the next refresh.
+        dropBatchRecords();
         throw;
     }
 }

@@ -14,6 +14,11 @@ struct sqlite3;
 // counter for the table moved past the value it was read at. Records are written with the
 // optimistic check on the server (`IS NOT DISTINCT FROM` each value read) and the counter read
 // in the same transaction, so that a write of another program in between is noticed too.
+//
+// A write the server did not take (the connection lost, the server stopped) leaves nothing in
+// the file: a single record is not written to it, and a batch's records are taken out of it
+// again when the batch fails; the file is read anew at the next refresh. A batch in which any
+// write failed is rolled back whole at its end.
 class ServerTableStore : public RecordStore {
 public:
     // Reads the table into a new file at `mirrorPath`. Throws EngineError.
@@ -53,6 +58,11 @@ private:
     Outcome write(const QString& what, const QString& sql, const QList<QByteArray>& params,
                   long& rows, qint64* key);
     [[noreturn]] void rethrow(const class ServerError& e) const;
+    // After a failed write: gives up a transaction of our own, and marks the file for reading
+    // anew.
+    void abandon(const QString& what, bool own);
+    // Takes the records the failed batch put into the file out again.
+    void dropBatchRecords();
 
     std::shared_ptr<ServerConnection> m_server;
     std::shared_ptr<QMutex> m_lock;
@@ -64,4 +74,7 @@ private:
     bool m_counted = false;       // the server keeps a change counter for the table
     qint64 m_counter = -1;        // its value the file reflects
     bool m_inTransaction = false; // a transaction of ours is under way on the server
+    bool m_batch = false;         // it is a batch's
+    bool m_batchFailed = false;   // a write in the batch failed: it is rolled back at its end
+    QList<qint64> m_batchKeys;    // the records the batch put into the file
 };

@@ -1,0 +1,260 @@
+// The program on a server that goes away: stopped (fast or immediate) and started again, or the
+// program's session ended by an administrator, while it is idle, browsing, posting or
+// importing. An action that finds the server gone shows a box naming it and what was not
+// stored, a typed record stays in edit state, an import keeps whole groups of records, and the
+// next action after the server is back works in the same program. An export reads one snapshot.
+#include "AppFixture.h"
+#include "AppWindows.h"
+#include "DataSource.h"
+#include "ExchangeProgress.h"
+#include "ServerArchive.h"
+#include "ServerConnection.h"
+#include "TForm1.h"
+#include "TableTextExport.h"
+#include "TableTextImport.h"
+#include "ThrowAwayCluster.h"
+#include "UserSteps.h"
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+#include <functional>
+#include <sqlite3.h>
+
+using namespace UserSteps;
+
+namespace {
+
+enum Fault { FastStop, ImmediateStop, EndSession };
+enum Moment { Browse, Post, Import };
+
+// Runs `act` once, when the import or export reaches record `at`.
+class ActAt : public ExchangeProgress {
+public:
+    ActAt(qsizetype at, std::function<void()> act) : m_at(at), m_act(std::move(act)) {}
+    bool advance(qsizetype done, qsizetype) override {
+        if (done == m_at)
+            m_act();
+        return true;
+    }
+    bool cancelled() const override { return false; }
+
+private:
+    qsizetype m_at;
+    std::function<void()> m_act;
+};
+
+} // namespace
+
+class TestServerFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase() { QVERIFY(m_cluster.stop()); }
+    void cleanup();
+    void serverGoesAway_data();
+    void serverGoesAway();
+    void exportReadsOneSnapshot_data();
+    void exportReadsOneSnapshot();
+
+private:
+    QString editor() const {
+        return QString(m_cluster.superuser())
+                   .replace(QRegularExpression(QStringLiteral("user=\\S+")),
+                            QStringLiteral("user=redakteur")) +
+               QStringLiteral(" dbname=vantora");
+    }
+    // Starts the program on the folder, or on the server loaded from it.
+    void start(bool onServer);
+    // Takes the server away as `fault` does; true when it is down now.
+    bool takeAway(int fault);
+    QString onServer(const QString& sql) {
+        return ServerConnection(editor()).exec(QStringLiteral("test"), sql).text(0, 0);
+    }
+
+    ThrowAwayCluster m_cluster;
+    AppFixture* m_app = nullptr;
+};
+
+void TestServerFaults::initTestCase() {
+    START_CLUSTER_OR_SKIP(m_cluster);
+    ServerConnection super(m_cluster.superuser() + QStringLiteral(" dbname=postgres"));
+    for (const char* sql :
+         {"CREATE ROLE redakteur LOGIN", "CREATE DATABASE vantora OWNER redakteur"})
+        super.exec(QStringLiteral("test"), QString::fromUtf8(sql));
+}
+
+void TestServerFaults::cleanup() {
+    delete m_app;
+    m_app = nullptr;
+    ServerArchive::close();
+}
+
+void TestServerFaults::start(bool onServer) {
+    m_app = new AppFixture;
+    QVERIFY(m_app->makeArchive());
+    if (onServer) {
+        QProcess convert;
+        convert.start(QStringLiteral(VANTORA_CONVERT_PATH),
+                      {"--in", m_app->dataDir(), "--out", editor(), "--replace"});
+        QVERIFY(convert.waitForFinished(120000));
+        QVERIFY2(convert.exitCode() == 0, convert.readAllStandardError().constData());
+        m_app->options.archive = editor();
+    }
+    QCOMPARE(m_app->start(), StartupOutcome::Running);
+}
+
+bool TestServerFaults::takeAway(int fault) {
+    if (fault == EndSession) {
+        // Waits until the session is gone.
+        ServerConnection(m_cluster.superuser() + QStringLiteral(" dbname=postgres"))
+            .exec(QStringLiteral("test"),
+                  QStringLiteral("SELECT pg_terminate_backend(pid, 10000) FROM pg_stat_activity "
+                                 "WHERE datname = 'vantora'"));
+        return false;
+    }
+    return m_cluster.control(fault == FastStop ? QStringLiteral("stop") : QStringLiteral("kill"));
+}
+
+void TestServerFaults::serverGoesAway_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("moment");
+    const char* faults[] = {"fast stop", "immediate stop", "session ended"};
+    const char* moments[] = {"browsing", "posting", "importing"};
+    for (int f : {FastStop, ImmediateStop, EndSession})
+        for (int m : {Browse, Post, Import})
+            QTest::addRow("%s, %s", faults[f], moments[m]) << f << m;
+}
+
+void TestServerFaults::serverGoesAway() {
+    QFETCH(int, fault);
+    QFETCH(int, moment);
+    start(true);
+    const int tipsBefore = onServer(QStringLiteral("SELECT count(*) FROM \"TipsData\"")).toInt();
+    const QString server = QStringLiteral("Datenbank „vantora“ (%1, Port ").arg(m_cluster.path());
+    // One query each: a letter typed into the title box, or taken out again; a post.
+    const auto act = [&] {
+        if (moment == Browse && Form1->Edit1->text().isEmpty())
+            typeText(Form1->Edit1, QStringLiteral("E"));
+        else if (moment == Browse)
+            QTest::keyClick(Form1->Edit1, Qt::Key_Backspace);
+        else if (moment == Post)
+            QTest::keyClick(gridKeyTarget(), Qt::Key_Down);
+    };
+    if (moment != Browse)
+        editView(Tips);
+    if (moment == Import) {
+        // The fault strikes in the second group of 2,000 records.
+        QList<TextExchange::Record> records;
+        for (int i = 0; i < 2100; ++i)
+            records << TextExchange::Record{QStringLiteral("Import %1").arg(i), "2002/06", "Cheat",
+                                            ""};
+        TableTextImport::Outcome outcome;
+        ActAt faulty(2001, [&] { QCOMPARE(takeAway(fault), fault != EndSession); });
+        Form1->workOnEditTable(
+            [&](Table& t) { outcome = TableTextImport::append(t, records, &faulty); });
+        QVERIFY2(outcome.error.contains(server) &&
+                     outcome.error.contains(QStringLiteral("Das Speichern der Datensätze")) &&
+                     outcome.error.endsWith(QStringLiteral(
+                         "2000 Datensätze eingefügt; die übrigen 100 wurden nicht gespeichert.")),
+                 qPrintable(outcome.error));
+        QCOMPARE(Form1->Table1.recordCount(), tipsBefore + 2000);
+    } else {
+        if (moment == Post) {
+            clickCell(0, 0);
+            typeInGrid("Neu");
+            QTest::keyClick(gridKeyTarget(), Qt::Key_Tab);
+        }
+        QCOMPARE(takeAway(fault), fault != EndSession);
+        act();
+        if (fault == EndSession) {
+            // The server is there: the program opens a new session and goes on.
+            QVERIFY2(m_app->boxes.isEmpty(), qPrintable(m_app->boxes.join(u'\n')));
+        } else {
+            // One box, naming the server; a typed record stays in edit state with its text.
+            QCOMPARE(m_app->boxes.size(), 1);
+            QVERIFY2(m_app->boxes[0].startsWith(QStringLiteral("error: ")) &&
+                         m_app->boxes[0].contains(server) &&
+                         (moment != Post || m_app->boxes[0].contains(
+                                                QStringLiteral("Das Speichern des Datensatzes"))),
+                     qPrintable(m_app->boxes[0]));
+            if (moment == Post) {
+                QCOMPARE(Form1->Table1.state(), Table::State::Edit);
+                QCOMPARE(Form1->Table1.fieldText(0), QStringLiteral("Neu"));
+            }
+        }
+    }
+    if (fault != EndSession)
+        QVERIFY(m_cluster.control(QStringLiteral("restart")));
+    // The server is back: the import stored whole groups only, and the next action works.
+    m_app->boxes.clear();
+    act();
+    QVERIFY2(m_app->boxes.isEmpty(), qPrintable(m_app->boxes.join(u'\n')));
+    if (moment == Browse)
+        QVERIFY(Form1->DataSource1->rowCount() > 0);
+    if (moment == Post)
+        QCOMPARE(
+            onServer(QStringLiteral("SELECT \"TITEL\" FROM \"TipsData\" WHERE vantora_key = 1")),
+            QStringLiteral("Neu"));
+    if (moment == Import) {
+        QCOMPARE(onServer(QStringLiteral("SELECT count(*) FROM \"TipsData\"")).toInt(),
+                 tipsBefore + 2000);
+        const TableTextImport::Outcome again = TableTextImport::append(
+            Form1->Table1, {TextExchange::Record{"Danach", "2002/06", "Cheat", ""}});
+        QVERIFY2(again.error.isEmpty(), qPrintable(again.error));
+        QCOMPARE(onServer(QStringLiteral("SELECT count(*) FROM \"TipsData\"")).toInt(),
+                 tipsBefore + 2001);
+    }
+}
+
+void TestServerFaults::exportReadsOneSnapshot_data() {
+    QTest::addColumn<bool>("server");
+    QTest::newRow("folder") << false;
+    QTest::newRow("server") << true;
+}
+
+void TestServerFaults::exportReadsOneSnapshot() {
+    QFETCH(bool, server);
+    start(server);
+    editView(Tips);
+    // Another program writes the last record before the export and the first and last while
+    // it runs.
+    const auto write = [&](const char* title, const char* which) {
+        const QString key = server ? QStringLiteral("vantora_key") : QStringLiteral("rowid");
+        const QString sql =
+            QStringLiteral("UPDATE \"TipsData\" SET \"TITEL\" = '%1' WHERE %2 IN (%3)")
+                .arg(QLatin1String(title), key, QLatin1String(which))
+                .replace(QStringLiteral("KEY"), key);
+        if (server) {
+            onServer(sql);
+            return;
+        }
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(m_app->dataDir() + "/TipsData.DB").constData(), &db);
+        sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    };
+    const char* first = "SELECT min(KEY) FROM \"TipsData\"";
+    const char* last = "SELECT max(KEY) FROM \"TipsData\"";
+    write("Vorher", last);
+    ActAt meanwhile(10, [&] {
+        write("Waehrenddessen", first);
+        write("Waehrenddessen", last);
+    });
+    const QString path = m_app->root() + QStringLiteral("/export.txt");
+    QCOMPARE(TableTextExport::write(Form1->Table1, path, &meanwhile), QString());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
+    QCOMPARE(lines.size(), 30);
+    // Wholly as before the export began, or (a folder's other program waited) wholly after.
+    const bool firstNew = lines.first().startsWith("Waehrenddessen\t");
+    QVERIFY2(firstNew ? lines.last().startsWith("Waehrenddessen\t")
+                      : lines.last().startsWith("Vorher\t"),
+             (lines.first() + " / " + lines.last()).constData());
+}
+
+QTEST_MAIN(TestServerFaults)
+#include "test_serverfaults.moc"
