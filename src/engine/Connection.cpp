@@ -5,6 +5,7 @@
 #include "LocalSqlTranslator.h"
 #include "ParadoxReader.h"
 #include "PreparedStatement.h"
+#include "RecordStore.h"
 #include "SortBuild.h"
 #include "SqlFunctions.h"
 #include "SqliteMessage.h"
@@ -122,9 +123,11 @@ std::shared_ptr<Connection> Connection::open(const QString& rawPath) {
 
 void Connection::load() {
     // A posted record must survive a crash or a power cut: full sync, rollback journal
-    // (a journal beside the file would be left behind by the hard-disk copy).
+    // (a journal beside the file would be left behind by the hard-disk copy). A mirror of a
+    // server's table holds nothing the server has not stored first, and is read anew from it
+    // whenever in doubt: waiting for the disk at each of its records would only slow imports.
     if (!m_readOnly)
-        exec("PRAGMA synchronous=FULL");
+        exec(RecordStore::of(m_path) ? "PRAGMA synchronous=OFF" : "PRAGMA synchronous=FULL");
     const QString baseName = QFileInfo(m_path).completeBaseName();
     PreparedStatement tables(m_db, "SELECT name FROM sqlite_master WHERE type='table'");
     if (!tables)
