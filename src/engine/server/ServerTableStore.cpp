@@ -232,60 +232,62 @@ void ServerTableStore::copyRows(sqlite3* db) {
                           {});
     };
     bool header = false;
-    m_server->eachCopyRow(
-        what,
-        QStringLiteral("COPY (SELECT %1 FROM %2 ORDER BY %3) TO STDOUT (FORMAT binary)")
-            .arg(read.join(u','), m_server->identifier(m_table),
-                 m_server->identifier(ServerArchive::kKeyColumn)),
-        [&](const char* data, int size) {
-            const auto* p = reinterpret_cast<const uchar*>(data);
-            const uchar* end = p + size;
-            if (!header) {
-                // The signature, the flags and the header's extension.
-                static const char signature[] = "PGCOPY\n\377\r\n";
-                if (size < 19 || memcmp(p, signature, 11) != 0)
-                    broken();
-                const qint32 extension = int32(p + 15);
-                if (extension < 0 || extension > size - 19)
-                    broken();
-                p += 19 + extension;
-                header = true;
-            }
-            while (end - p >= 2) {
-                const int count = qint16(quint16(p[0]) << 8 | p[1]);
-                p += 2;
-                if (count == -1)
-                    return;
-                if (count != columns)
-                    broken();
-                for (int k = 0; k < count; ++k) {
-                    if (end - p < 4)
-                        broken();
-                    const qint32 length = int32(p);
-                    p += 4;
-                    if (length > end - p)
-                        broken();
-                    if (length < 0) {
-                        sqlite3_bind_null(insert, k + 1);
-                        continue;
-                    }
-                    if (k == 0 || m_fields[k - 1].integer) {
-                        if (length != 8)
-                            broken();
-                        sqlite3_bind_int64(insert, k + 1, bigint(p));
-                    } else {
-                        sqlite3_bind_text(insert, k + 1, reinterpret_cast<const char*>(p), length,
-                                          SQLITE_STATIC);
-                    }
-                    p += length;
-                }
-                if (sqlite3_step(insert) != SQLITE_DONE)
-                    fail(SqliteMessage::lastError(db));
-                sqlite3_reset(insert);
-            }
-            if (p != end)
+    const auto takeRows = [&](const char* data, int size) {
+        const auto* p = reinterpret_cast<const uchar*>(data);
+        const uchar* end = p + size;
+        if (!header) {
+            // The signature, the flags and the header's extension.
+            static const char signature[] = "PGCOPY\n\377\r\n";
+            if (size < 19 || memcmp(p, signature, 11) != 0)
                 broken();
-        });
+            const qint32 extension = int32(p + 15);
+            if (extension < 0 || extension > size - 19)
+                broken();
+            p += 19 + extension;
+            header = true;
+        }
+        while (end - p >= 2) {
+            const int count = qint16(quint16(p[0]) << 8 | p[1]);
+            p += 2;
+            if (count == -1)
+                return;
+            if (count != columns)
+                broken();
+            for (int k = 0; k < count; ++k) {
+                if (end - p < 4)
+                    broken();
+                const qint32 length = int32(p);
+                p += 4;
+                if (length > end - p)
+                    broken();
+                if (length < 0) {
+                    sqlite3_bind_null(insert, k + 1);
+                    continue;
+                }
+                if (k == 0 || m_fields[k - 1].integer) {
+                    if (length != 8)
+                        broken();
+                    sqlite3_bind_int64(insert, k + 1, bigint(p));
+                } else {
+                    sqlite3_bind_text(insert, k + 1, reinterpret_cast<const char*>(p), length,
+                                      SQLITE_STATIC);
+                }
+                p += length;
+            }
+            if (sqlite3_step(insert) != SQLITE_DONE)
+                fail(SqliteMessage::lastError(db));
+            sqlite3_reset(insert);
+        }
+        if (p != end)
+            broken();
+    };
+    // In the order the server stores the rows, without sorting them or walking the key's index:
+    // the key is the row id whatever the order, and for a table loaded by the converter the
+    // stored order is nearly the key's, so that the rows are still appended.
+    m_server->eachCopyRow(what,
+                          QStringLiteral("COPY (SELECT %1 FROM %2) TO STDOUT (FORMAT binary)")
+                              .arg(read.join(u','), m_server->identifier(m_table)),
+                          takeRows);
 }
 
 void ServerTableStore::buildMirror() {

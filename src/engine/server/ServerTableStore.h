@@ -53,7 +53,7 @@ private:
     // Reads the whole table into the file, and the counter with it in one snapshot unless a
     // transaction of ours is under way (which then is the snapshot).
     void readMirror();
-    // Copies the table's rows, in key order, into the empty table of `db`.
+    // Copies the table's rows, each under its key, into the empty table of `db`.
     void copyRows(sqlite3* db);
     // Writes the table whole into a fresh file and puts it in place of the mirror.
     void buildMirror();
