@@ -67,8 +67,10 @@ QString serverIdentity(ServerConnection& server) {
             QStringLiteral("SELECT system_identifier::text FROM pg_catalog.pg_control_system()"));
         identity += '\n' + r.bytes(0, 0);
     } catch (const ServerError& e) {
-        // A login without the right to read the cluster's control data.
-        if (e.sqlState() != "42501")
+        // A login without the right to read the cluster's control data, or a server without
+        // the function: the database's object id and address name it then.
+        if (e.sqlState().isEmpty() || e.sqlState().startsWith("08") ||
+            e.sqlState().startsWith("57P"))
             throw;
     }
     identity += '\n' + server.exec(what, database).bytes(0, 0);
