@@ -1,4 +1,4 @@
-// vantora-bench [--sizes 100000,1000000] [--runs 5] [--work DIR]
+// vantora-bench [--sizes 100000,1000000] [--runs 5] [--work DIR] [--server CONNINFO [--load]]
 //
 // Measures the program end to end beside two references taken in the same run: the floor
 // (plain SQLite with its built-in functions, the start-up floor as a process of its own) and
@@ -6,6 +6,10 @@
 // rule, and a closing summary of the largest size against its goals. The first key and the
 // first clearing of the title box on a later start are measured through an X server (Xvfb and
 // vantora-keylatency) when both are at hand, else in this process.
+//
+// With --server the program opens the archive on that database server (--archive), loaded
+// with vantora-convert from the generated folder when its games table does not hold the
+// size's rows (or always, with --load), and the start-up floor is a plain libpq client's.
 #include "AppState.h"
 #include "AppWindows.h"
 #include "CrossViewMenu.h"
@@ -16,6 +20,8 @@
 #include "MemoryLoop.h"
 #include "PlainSqlite.h"
 #include "ProgramLauncher.h"
+#include "ServerConnection.h"
+#include "ServerFloor.h"
 #include "Startup.h"
 #include "StatisticsWindows.h"
 #include "StripLayout.h"
@@ -82,6 +88,30 @@ bool makeArchive(const QString& data, long size) {
     return p.waitForFinished(1800000) && p.exitCode() == 0;
 }
 
+// Loads the folder `data` onto the server unless its games table holds `size` rows already
+// (or `always`).
+bool loadOntoServer(const QString& server, const QString& data, long size, bool always) {
+    if (!always) {
+        try {
+            ServerConnection c(server);
+            const ServerResult r =
+                c.exec(QStringLiteral("count"),
+                       QStringLiteral("SELECT count(*) FROM \"GameData\" WHERE "
+                                      "pg_catalog.to_regclass('\"CDData\"') IS NOT NULL AND "
+                                      "pg_catalog.to_regclass('\"TipsData\"') IS NOT NULL"));
+            if (r.bytes(0, 0).toLong() == size)
+                return true;
+        } catch (const EngineError&) {
+        }
+    }
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QStringLiteral(VANTORA_CONVERT_PATH),
+            {QStringLiteral("--in"), data, QStringLiteral("--out"), server,
+             QStringLiteral("--replace")});
+    return p.waitForFinished(3600000) && p.exitCode() == 0;
+}
+
 // What one size measured, for the closing lines.
 struct Figures {
     long size = 0;
@@ -131,7 +161,8 @@ double runProcess(const QString& program, const QStringList& args, const QString
 // then the same two keys again, in ms from the key press to the first change of the grid's
 // pixels, through an X server of its own with the search page and the games statistics open.
 // Empty when Xvfb or vantora-keylatency is missing or the measurement failed.
-QList<double> keysThroughX(const QString& disc, const QString& work) {
+QList<double> keysThroughX(const QString& disc, const QString& work,
+                           const QStringList& programArgs) {
     QList<double> times;
 #ifdef VANTORA_KEYLATENCY_PATH
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
@@ -158,7 +189,7 @@ QList<double> keysThroughX(const QString& disc, const QString& work) {
         program.setProcessEnvironment(env);
         program.setWorkingDirectory(disc);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(QStringLiteral(VANTORA_PROGRAM_PATH), {});
+        program.start(QStringLiteral(VANTORA_PROGRAM_PATH), programArgs);
         // The grid fills the window right of the strip.
         const QPoint box = StripLayout::titleBox.center();
         QProcess tool;
@@ -194,6 +225,7 @@ QList<double> keysThroughX(const QString& disc, const QString& work) {
 #else
     Q_UNUSED(disc);
     Q_UNUSED(work);
+    Q_UNUSED(programArgs);
     return {};
 #endif
 }
@@ -207,7 +239,7 @@ double typeKey(QLineEdit* box, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoM
     return ms(t);
 }
 
-Figures benchSize(long size, int runs, const QString& work) {
+Figures benchSize(long size, int runs, const QString& work, const QString& server, bool load) {
     Figures fig;
     fig.size = size;
     const QString disc = work + QStringLiteral("/disc-%1").arg(size);
@@ -218,6 +250,14 @@ Figures benchSize(long size, int runs, const QString& work) {
     }
     const QString games = data + QStringLiteral("/GameData.DB");
     const QString self = QCoreApplication::applicationFilePath();
+    QStringList programArgs;
+    if (!server.isEmpty()) {
+        if (!loadOntoServer(server, data, size, load)) {
+            std::fprintf(stderr, "could not load the archive of %ld rows onto the server\n", size);
+            return fig;
+        }
+        programArgs = {QStringLiteral("--archive"), server};
+    }
 
     // --- start-up as a process, first (no cache of ours) and later starts; the floors beside.
     QList<double> cold, warm, floors, firstScreens;
@@ -225,18 +265,25 @@ Figures benchSize(long size, int runs, const QString& work) {
     for (int i = 0; i < runs; ++i) {
         QDir(work + QStringLiteral("/cache")).removeRecursively();
         QString err;
-        cold << runProcess(QStringLiteral(VANTORA_PROGRAM_PATH), {}, disc, work, &err);
+        cold << runProcess(QStringLiteral(VANTORA_PROGRAM_PATH), programArgs, disc, work, &err);
         peakKb = std::max(peakKb, peakResidentKb(err));
-        warm << runProcess(QStringLiteral(VANTORA_PROGRAM_PATH), {}, disc, work, &err);
+        if (!err.contains(QLatin1String("VmHWM")))
+            std::fprintf(stderr, "the program did not start: %s\n", qPrintable(err));
+        warm << runProcess(QStringLiteral(VANTORA_PROGRAM_PATH), programArgs, disc, work, &err);
         peakKb = std::max(peakKb, peakResidentKb(err));
-        floors << runProcess(self, {QStringLiteral("--startup-floor"), data}, disc, work);
-        firstScreens << runProcess(self, {QStringLiteral("--first-screen-floor"), data}, disc,
-                                   work);
+        if (server.isEmpty()) {
+            floors << runProcess(self, {QStringLiteral("--startup-floor"), data}, disc, work);
+            firstScreens << runProcess(self, {QStringLiteral("--first-screen-floor"), data}, disc,
+                                       work);
+        } else {
+            floors << runProcess(self, {QStringLiteral("--server-floor"), server}, disc, work);
+        }
     }
     line("start-up, first", size, median(cold), median(floors), 0);
     line("start-up, later", size, median(warm), median(floors), 0);
-    std::printf("%-30s rows=%-8ld first screen only=%9.2f ms\n", "start-up floor", size,
-                median(firstScreens));
+    if (!firstScreens.isEmpty())
+        std::printf("%-30s rows=%-8ld first screen only=%9.2f ms\n", "start-up floor", size,
+                    median(firstScreens));
     fig.startup = median(cold);
     fig.startupWarm = median(warm);
     fig.floor = median(floors);
@@ -244,7 +291,7 @@ Figures benchSize(long size, int runs, const QString& work) {
     // --- the first key and the first clearing of later starts, through an X server.
     QList<double> firstKeys, firstClears, laterKeys, laterClears;
     for (int i = 0; i < runs; ++i) {
-        const QList<double> times = keysThroughX(disc, work);
+        const QList<double> times = keysThroughX(disc, work, programArgs);
         if (times.isEmpty())
             break;
         firstKeys << times[0];
@@ -272,6 +319,7 @@ Figures benchSize(long size, int runs, const QString& work) {
     options.registry = &registry;
     options.launcher = &launcher;
     options.singleInstance = false;
+    options.archive = server;
     if (startUp(options) != StartupOutcome::Running) {
         std::fprintf(stderr, "start-up failed\n");
         return fig;
@@ -444,6 +492,8 @@ void printScaling(const Figures& small, const Figures& large) {
 
 int main(int argc, char** argv) {
     // The start-up floors run as processes of their own, without any of the toolkit.
+    if (argc == 3 && qstrcmp(argv[1], "--server-floor") == 0)
+        return ServerFloor::run(QString::fromLocal8Bit(argv[2]));
     if (argc == 3 &&
         (qstrcmp(argv[1], "--startup-floor") == 0 || qstrcmp(argv[1], "--first-screen-floor") == 0))
         return PlainSqlite::startupFloor(QString::fromLocal8Bit(argv[2]),
@@ -455,18 +505,33 @@ int main(int argc, char** argv) {
     QList<long> sizes = {100000, 1000000};
     int runs = 5;
     QString work = QDir::tempPath() + QStringLiteral("/vantora-bench");
+    QString server;
+    bool load = false, sized = false;
     const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--load")) {
+            load = true;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            break;
         if (args[i] == QLatin1String("--sizes")) {
             sizes.clear();
+            sized = true;
             for (const QString& s : args[i + 1].split(u','))
                 sizes << s.toLong();
         } else if (args[i] == QLatin1String("--runs")) {
             runs = std::max(3, args[i + 1].toInt());
         } else if (args[i] == QLatin1String("--work")) {
             work = args[i + 1];
+        } else if (args[i] == QLatin1String("--server")) {
+            server = args[i + 1];
         }
+        ++i;
     }
+    // On a server the goals are stated at a million rows, which the tables then hold.
+    if (!server.isEmpty() && !sized)
+        sizes = {1000000};
     QDir().mkpath(work);
     // The program's processes keep their single-copy lock in a runtime folder of the run's own,
     // so a copy started elsewhere does not take their place.
@@ -484,7 +549,7 @@ int main(int argc, char** argv) {
     std::sort(sizes.begin(), sizes.end());
     QList<Figures> all;
     for (long size : sizes)
-        all << benchSize(size, runs, work);
+        all << benchSize(size, runs, work, server, load);
     if (all.isEmpty())
         return 1;
     // The goals are stated at the largest size; a smaller one is held to the scaling rule.

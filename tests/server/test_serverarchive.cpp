@@ -25,6 +25,7 @@
 #include <QTest>
 #include <QTimer>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 using namespace UserSteps;
 
@@ -46,8 +47,12 @@ private slots:
     void typedValuesWaitForTheirPost();
     void listenerComesBackAfterItsConnectionIsKilled();
     void unreachableServerIsNamedWithoutItsPassword();
+    void keptMirrorIsTakenOnlyWhenProven_data();
+    void keptMirrorIsTakenOnlyWhenProven();
 
 private:
+    // Loads the fixture's folder onto the server, replacing the tables there.
+    void load();
     // Starts the program on the folder (empty `archive`) or on the server.
     void start(const QString& archive);
     // What the windows show: the grid's rows, and the open statistics window's figures.
@@ -114,17 +119,21 @@ void TestServerArchive::start(const QString& archive) {
     if (archive.isEmpty()) {
         m_app->options.archive.clear();
     } else {
-        // The folder's tables, loaded as an administrator loads them.
-        QProcess convert;
-        convert.start(
-            QStringLiteral(VANTORA_CONVERT_PATH),
-            {"--in", m_app->dataDir(), "--out", as(QStringLiteral("redakteur")), "--replace"});
-        QVERIFY(convert.waitForFinished(120000));
-        QVERIFY2(convert.exitCode() == 0, convert.readAllStandardError().constData());
+        load();
         m_app->options.archive = archive;
     }
     QCOMPARE(m_app->start(), StartupOutcome::Running);
     QVERIFY(m_app->boxes.isEmpty());
+}
+
+void TestServerArchive::load() {
+    // The folder's tables, loaded as an administrator loads them.
+    QProcess convert;
+    convert.start(
+        QStringLiteral(VANTORA_CONVERT_PATH),
+        {"--in", m_app->dataDir(), "--out", as(QStringLiteral("redakteur")), "--replace"});
+    QVERIFY(convert.waitForFinished(120000));
+    QVERIFY2(convert.exitCode() == 0, convert.readAllStandardError().constData());
 }
 
 QStringList TestServerArchive::shown() const {
@@ -431,6 +440,144 @@ void TestServerArchive::unreachableServerIsNamedWithoutItsPassword() {
                  m_app->boxes[0].contains(QStringLiteral("„vantora“")) &&
                  !m_app->boxes[0].contains(QStringLiteral("geheim")),
              qPrintable(m_app->boxes[0]));
+}
+
+namespace {
+
+// Every row of a table file, key first, as text.
+QStringList rowsOfFile(const QString& path, const char* sql) {
+    QStringList rows;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            QStringList cells;
+            for (int c = 0; c < sqlite3_column_count(st); ++c)
+                cells << (sqlite3_column_type(st, c) == SQLITE_NULL
+                              ? QStringLiteral("<NULL>")
+                              : QString::fromUtf8(
+                                    reinterpret_cast<const char*>(sqlite3_column_text(st, c))));
+            rows << cells.join(u'|');
+        }
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return rows;
+}
+
+// A file's inode with its modification and change times: a file written anew differs.
+QByteArray stateOf(const QString& path) {
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return QByteArray::number(quint64(info.st_ino)) + ' ' +
+           QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qint64(info.st_mtim.tv_nsec)) + ' ' +
+           QByteArray::number(qint64(info.st_ctim.tv_sec)) + '.' +
+           QByteArray::number(qint64(info.st_ctim.tv_nsec));
+}
+
+} // namespace
+
+void TestServerArchive::keptMirrorIsTakenOnlyWhenProven_data() {
+    QTest::addColumn<QString>("between"); // what happens between two runs
+    QTest::addColumn<bool>("taken");      // the second run takes the kept file as it is
+    QTest::newRow("nothing") << "nothing" << true;
+    QTest::newRow("a record changed on the server") << "update" << false;
+    QTest::newRow("the tables loaded anew") << "replace" << false;
+    QTest::newRow("the kept file damaged") << "damage" << false;
+    QTest::newRow("another file put in its place") << "plant" << false;
+    QTest::newRow("a link put in its place") << "link" << false;
+}
+
+void TestServerArchive::keptMirrorIsTakenOnlyWhenProven() {
+    QFETCH(QString, between);
+    QFETCH(bool, taken);
+    m_app = new AppFixture;
+    QVERIFY(m_app->makeArchive());
+    load();
+    const QString login = as(QStringLiteral("redakteur"));
+    const QStringList tables{QStringLiteral("TipsData.DB")};
+    const char* readMirror = "SELECT rowid, * FROM TipsData ORDER BY rowid";
+    const auto onServer = [&] {
+        QStringList rows;
+        const ServerResult r = ServerConnection(login).exec(
+            QStringLiteral("test"),
+            QStringLiteral("SELECT * FROM \"TipsData\" ORDER BY vantora_key"));
+        for (int row = 0; row < r.rows(); ++row) {
+            QStringList cells;
+            for (int c = 0; c < 5; ++c)
+                cells << (r.isNull(row, c) ? QStringLiteral("<NULL>") : r.text(row, c));
+            rows << cells.join(u'|');
+        }
+        return rows;
+    };
+
+    const QString folder = ServerArchive::open(login, tables);
+    const QString mirror = folder + QStringLiteral("/TipsData.DB");
+    const QByteArray firstState = stateOf(mirror);
+    QCOMPARE(rowsOfFile(mirror, readMirror), onServer());
+    ServerArchive::close();
+
+    const QString canary = m_work.filePath(QStringLiteral("canary.DB"));
+    QFile::remove(canary);
+    const char* change = "UPDATE TipsData SET TITEL = 'Nicht vom Server' WHERE rowid = 2";
+    if (between == QLatin1String("update")) {
+        ServerConnection(login).exec(
+            QStringLiteral("test"),
+            QStringLiteral("UPDATE \"TipsData\" SET \"TITEL\" = 'Anderswo geändert' "
+                           "WHERE vantora_key = 2"));
+    } else if (between == QLatin1String("replace")) {
+        sqlite3* db = nullptr;
+        QCOMPARE(
+            sqlite3_open(QFile::encodeName(m_app->dataDir() + "/TipsData.DB").constData(), &db),
+            SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "UPDATE TipsData SET TITEL = 'Neu geladen' WHERE rowid = 2",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+        load();
+    } else if (between == QLatin1String("damage")) {
+        // A title overwritten in place with as many other bytes.
+        QFile file(mirror);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QByteArray bytes = file.readAll();
+        const QByteArray title = onServer().at(1).section(u'|', 1, 1).toUtf8();
+        const qsizetype at = bytes.indexOf(title);
+        QVERIFY(!title.isEmpty() && at > 0);
+        QVERIFY(file.seek(at));
+        QCOMPARE(file.write(QByteArray(title.size(), 'X')), title.size());
+    } else if (between == QLatin1String("plant")) {
+        const QString other = mirror + QStringLiteral(".other");
+        QVERIFY(QFile::copy(mirror, other));
+        QCOMPARE(rowsOfFile(other, change).size(), 0);
+        QVERIFY(::rename(QFile::encodeName(other).constData(),
+                         QFile::encodeName(mirror).constData()) == 0);
+    } else if (between == QLatin1String("link")) {
+        // A copy of the test's own, changed, that the program must neither read nor write.
+        QVERIFY(QFile::copy(mirror, canary));
+        QCOMPARE(rowsOfFile(canary, change).size(), 0);
+        QVERIFY(QFile::remove(mirror));
+        QVERIFY(QFile::link(canary, mirror));
+    }
+    QFile canaryFile(canary);
+    const QByteArray canaryBefore =
+        canaryFile.open(QIODevice::ReadOnly) ? canaryFile.readAll() : QByteArray();
+    canaryFile.close();
+
+    QCOMPARE(ServerArchive::open(login, tables), folder);
+    QCOMPARE(stateOf(mirror) == firstState, taken);
+    QVERIFY(QFileInfo(mirror).isFile() && !QFileInfo(mirror).isSymLink());
+    const QStringList expected = onServer();
+    QCOMPARE(rowsOfFile(mirror, readMirror), expected);
+    QCOMPARE(expected.at(1).contains(QStringLiteral("Anderswo geändert")),
+             between == QLatin1String("update"));
+    QCOMPARE(expected.at(1).contains(QLatin1String("Neu geladen")),
+             between == QLatin1String("replace"));
+    if (canaryFile.open(QIODevice::ReadOnly))
+        QCOMPARE(canaryFile.readAll(), canaryBefore);
 }
 
 QTEST_MAIN(TestServerArchive)

@@ -6,19 +6,31 @@
 #include "ServerListener.h"
 #include "ServerTableStore.h"
 
+#include "CacheFolder.h"
+
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <exception>
+#include <fcntl.h>
+#include <future>
 #include <memory>
+#include <sys/file.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
 struct OpenArchive {
-    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<QTemporaryDir> folder; // when the mirrors are not kept
+    QString keptFolder;                    // else the cache folder that keeps them
+    int keptLock = -1;                     // held while this run uses that folder
     QStringList mirrors;
     // The tables by their name on the server, for the listener's announcements.
     struct Mirrored {
@@ -92,6 +104,59 @@ void startListening(const QString& conninfo) {
     archive.listener = listener;
 }
 
+// What names the server and database for the kept mirrors: the cluster's system identifier
+// (where the login may read it) and the database's object id, with the database, host and
+// port as connected. A database made anew, or another cluster at the same address, is another
+// name.
+QString serverIdentity(ServerConnection& server) {
+    const QString what = QStringLiteral("Das Lesen der Kennung des Servers");
+    const QString database =
+        QStringLiteral("SELECT oid::text FROM pg_catalog.pg_database WHERE datname = "
+                       "pg_catalog.current_database()");
+    QByteArray identity = server.name().toUtf8();
+    try {
+        const ServerResult r = server.exec(
+            what,
+            QStringLiteral("SELECT system_identifier::text FROM pg_catalog.pg_control_system()"));
+        identity += '\n' + r.bytes(0, 0);
+    } catch (const ServerError& e) {
+        // A login without the right to read the cluster's control data, or a server without
+        // the function: the database's object id and address name it then.
+        if (e.sqlState().isEmpty() || e.sqlState().startsWith("08") ||
+            e.sqlState().startsWith("57P"))
+            throw;
+    }
+    identity += '\n' + server.exec(what, database).bytes(0, 0);
+    return QString::fromLatin1(
+        QCryptographicHash::hash(identity, QCryptographicHash::Sha256).toHex().left(32));
+}
+
+// The cache folder that keeps the mirrors of `identity` across runs, taken for this run alone
+// (another copy of the program that has it reads into a private folder); empty when there is
+// none fit to use.
+QString keptFolder(const QString& identity, int& lock) {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                         QStringLiteral("/vantora");
+    const QString path = base + QStringLiteral("/server-") + identity;
+    if (!CacheFolder::open(base) || !CacheFolder::open(path))
+        return {};
+    lock = ::open(QFile::encodeName(path).constData(),
+                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (lock < 0)
+        return {};
+    if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+        ::close(lock);
+        lock = -1;
+        return {};
+    }
+    // What a run ended while writing left behind.
+    for (const QString& left :
+         QDir(path).entryList({QStringLiteral("*.new-*"), QStringLiteral("*-journal")},
+                              QDir::Files | QDir::Hidden | QDir::System))
+        QFile::remove(QDir(path).filePath(left));
+    return path;
+}
+
 } // namespace
 
 QString ServerArchive::open(const QString& conninfo, const QStringList& fileNames) {
@@ -102,22 +167,39 @@ QString ServerArchive::open(const QString& conninfo, const QStringList& fileName
     server->setStatementTimeout(ServerConnection::kStatementTimeout);
     auto lock = std::make_shared<QMutex>();
     OpenArchive& archive = current();
-    archive.folder = privateFolder();
-    try {
-        for (const QString& file : fileNames) {
-            const QString path = archive.folder->filePath(file);
-            const QString table = QFileInfo(file).completeBaseName();
-            auto store = std::make_shared<ServerTableStore>(server, lock, table, path);
-            archive.tables.insert(table, {file, store});
+    archive.keptFolder = keptFolder(serverIdentity(*server), archive.keptLock);
+    if (archive.keptFolder.isEmpty())
+        archive.folder = privateFolder();
+    const QString folder = archive.folder ? archive.folder->path() : archive.keptFolder;
+    // The tables are read side by side, each on a connection of its own, which ends with it.
+    const bool kept = !archive.folder;
+    std::vector<std::future<std::shared_ptr<ServerTableStore>>> reads;
+    for (const QString& file : fileNames)
+        reads.push_back(std::async(std::launch::async, [=] {
+            return std::make_shared<ServerTableStore>(
+                server, lock, QFileInfo(file).completeBaseName(), QDir(folder).filePath(file), kept,
+                std::make_shared<ServerConnection>(conninfo));
+        }));
+    std::exception_ptr failed;
+    for (qsizetype i = 0; i < fileNames.size(); ++i) {
+        try {
+            const QString path = QDir(folder).filePath(fileNames[i]);
+            std::shared_ptr<ServerTableStore> store = reads[size_t(i)].get();
+            archive.tables.insert(QFileInfo(fileNames[i]).completeBaseName(),
+                                  {fileNames[i], store});
             RecordStore::attach(path, std::move(store));
             archive.mirrors << path;
+        } catch (...) {
+            if (!failed)
+                failed = std::current_exception();
         }
-    } catch (...) {
+    }
+    if (failed) {
         close();
-        throw;
+        std::rethrow_exception(failed);
     }
     startListening(conninfo);
-    return archive.folder->path();
+    return folder;
 }
 
 void ServerArchive::close() {
@@ -128,6 +210,10 @@ void ServerArchive::close() {
     archive.tables.clear();
     delete archive.listener;
     archive.folder.reset();
+    archive.keptFolder.clear();
+    if (archive.keptLock >= 0)
+        ::close(archive.keptLock);
+    archive.keptLock = -1;
 }
 
 void ServerArchive::setChangeHandler(std::function<void(const QString&)> handler) {

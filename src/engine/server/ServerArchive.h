@@ -23,7 +23,10 @@ inline const QString kChangesChannel = QStringLiteral("vantora_changes");
 
 // Connects to `conninfo`, reads the tables named by `fileNames` (e.g. "GameData.DB"; the table
 // is the name without extension) and returns the folder that holds their mirrors. The folder
-// lives under $XDG_RUNTIME_DIR (or the cache folder), mode 0700, until the program ends.
+// is the server's own in the user's cache folder, kept for later runs, which take a mirror
+// again while the server's change counter and the file prove it unchanged; when that folder
+// cannot be used (or another copy of the program uses it), a private folder under
+// $XDG_RUNTIME_DIR (or the cache folder), mode 0700, until the program ends.
 // Throws EngineError (ServerError) naming the server when that fails.
 QString open(const QString& conninfo, const QStringList& fileNames);
 

@@ -153,6 +153,7 @@ ServerConnection::ServerConnection(const QString& conninfo) {
 
 ServerConnection::~ServerConnection() {
     m_row = ServerResult();
+    PQfreemem(m_copyRow);
     PQfinish(m_conn);
 }
 
@@ -308,6 +309,44 @@ long ServerConnection::endCopyIn() {
         PQclear(rest);
     m_inTransaction = PQtransactionStatus(m_conn) != PQTRANS_IDLE;
     return rows;
+}
+
+void ServerConnection::beginCopyOut(const QString& what, const QString& sql) {
+    PGresult* result = PQexec(m_conn, sql.toUtf8().constData());
+    if (PQresultStatus(result) != PGRES_COPY_OUT)
+        fail(what, result);
+    PQclear(result);
+}
+
+bool ServerConnection::nextCopyRow(const QString& what, const char*& data, int& size) {
+    PQfreemem(m_copyRow);
+    m_copyRow = nullptr;
+    size = PQgetCopyData(m_conn, &m_copyRow, 0);
+    data = m_copyRow;
+    if (size == -2)
+        fail(what);
+    return size >= 0;
+}
+
+long ServerConnection::endCopyOut(const QString& what) {
+    PGresult* result = PQgetResult(m_conn);
+    if (PQresultStatus(result) != PGRES_COMMAND_OK)
+        fail(what, result);
+    const long rows = ServerResult(result).affectedRows();
+    while (PGresult* rest = PQgetResult(m_conn))
+        PQclear(rest);
+    return rows;
+}
+
+void ServerConnection::abandonCopyOut() {
+    PQfreemem(m_copyRow);
+    m_copyRow = nullptr;
+    char* rest = nullptr;
+    while (PQgetCopyData(m_conn, &rest, 0) >= 0) {
+        PQfreemem(rest);
+        rest = nullptr;
+    }
+    discardResults();
 }
 
 void ServerConnection::startSingleRows(const QString& what, const QString& sql) {

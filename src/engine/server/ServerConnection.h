@@ -98,6 +98,23 @@ public:
     void putCopyData(const QByteArray& data);
     long endCopyIn();
 
+    // COPY ... TO STDOUT: `row` is called with each row's data as the server sends it (in the
+    // copy's format), valid during the call. Returns the rows copied.
+    template <typename RowFunction>
+    long eachCopyRow(const QString& what, const QString& sql, RowFunction row) {
+        beginCopyOut(what, sql);
+        try {
+            const char* data = nullptr;
+            int size = 0;
+            while (nextCopyRow(what, data, size))
+                row(data, size);
+        } catch (...) {
+            abandonCopyOut();
+            throw;
+        }
+        return endCopyOut(what);
+    }
+
     // Reads the rows of `sql` one at a time without holding the whole result: `row` is called
     // with each row's result (one row).
     template <typename RowFunction>
@@ -123,12 +140,19 @@ private:
     void applySettings();
     void startSingleRows(const QString& what, const QString& sql);
     ServerResult* nextSingleRow(const QString& what);
+    void beginCopyOut(const QString& what, const QString& sql);
+    // The next row of the copy under way; false at its end.
+    bool nextCopyRow(const QString& what, const char*& data, int& size);
+    long endCopyOut(const QString& what);
+    // Reads and drops the rest of a copy, so that the connection takes the next statement.
+    void abandonCopyOut();
     // Reads and drops what the server still sends for the statement under way.
     void discardResults();
 
     pg_conn* m_conn = nullptr;
     QString m_name;
     QString m_copyWhat;
+    char* m_copyRow = nullptr; // the row last read from a copy, the client library's memory
     ServerResult m_row;
     int m_statementTimeout = 0;
     bool m_inTransaction = false;   // the last statement left a transaction open

@@ -6,8 +6,18 @@
 #include "ServerConnection.h"
 #include "SqliteMessage.h"
 
+#include "CacheFolder.h"
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,28 +28,13 @@ constexpr int kReadTimeout = 300;
 
 ServerTableStore::ServerTableStore(std::shared_ptr<ServerConnection> server,
                                    std::shared_ptr<QMutex> lock, const QString& tableName,
-                                   const QString& mirrorPath)
-    : m_server(std::move(server)), m_lock(std::move(lock)), m_table(tableName), m_path(mirrorPath) {
-    const QMutexLocker locker(m_lock.get());
+                                   const QString& mirrorPath, bool kept,
+                                   std::shared_ptr<ServerConnection> reader)
+    : m_server(reader ? std::move(reader) : server), m_lock(std::move(lock)), m_table(tableName),
+      m_path(mirrorPath), m_kept(kept) {
+    // A reader of its own is this table's alone; the shared connection is shared.
+    const QMutexLocker locker(m_server == server ? m_lock.get() : nullptr);
     readFields();
-    QStringList columns;
-    for (const Field& f : std::as_const(m_fields))
-        columns << LocalSqlTranslator::sqlIdentifier(f.name) +
-                       (f.integer ? QStringLiteral(" INTEGER") : QStringLiteral(" TEXT"));
-    QFile::remove(m_path);
-    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK)
-        throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht anlegen: %2")
-                              .arg(m_table, SqliteMessage::lastError(m_db)));
-    sqlite3_busy_timeout(m_db, 10000);
-    const QString create =
-        QStringLiteral("CREATE TABLE %1 (%2)")
-            .arg(LocalSqlTranslator::sqlIdentifier(m_table), columns.join(QStringLiteral(", ")));
-    if (sqlite3_exec(m_db, create.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht anlegen: %2")
-                              .arg(m_table, SqliteMessage::lastError(m_db)));
-
     const QByteArray table = m_server->identifier(m_table).toUtf8();
     const QString what = QStringLiteral("Das Lesen der Rechte an %1").arg(m_table);
     const ServerResult rights = m_server->exec(
@@ -50,7 +45,31 @@ ServerTableStore::ServerTableStore(std::shared_ptr<ServerConnection> server,
         {table, m_server->identifier(ServerArchive::kChangesTable).toUtf8()});
     m_writable = rights.text(0, 0) == QLatin1String("t");
     m_counted = rights.text(0, 1) == QLatin1String("t");
-    readMirror();
+
+    // The file is taken or written whole in one snapshot of the server.
+    const QString reading = QStringLiteral("Das Lesen der Tabelle %1").arg(m_table);
+    m_server->exec(reading, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+    QByteArray state;
+    try {
+        state = serverState(m_counter);
+        if (!provenKept(state))
+            buildMirror();
+        m_server->exec(reading, QStringLiteral("COMMIT"));
+    } catch (...) {
+        try {
+            m_server->exec(reading, QStringLiteral("ROLLBACK"));
+        } catch (const EngineError&) {
+        }
+        throw;
+    }
+    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW,
+                        nullptr) != SQLITE_OK)
+        throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht öffnen: %2")
+                              .arg(m_table, SqliteMessage::lastError(m_db)));
+    sqlite3_busy_timeout(m_db, 10000);
+    keep(state);
+    m_server = std::move(server);
 }
 
 ServerTableStore::~ServerTableStore() {
@@ -98,6 +117,235 @@ qint64 ServerTableStore::counter() {
     return r.rows() > 0 ? r.bytes(0, 0).toLongLong() : 0;
 }
 
+QByteArray ServerTableStore::serverState(qint64& counter) {
+    counter = -1;
+    if (!m_counted)
+        return {};
+    const ServerResult r = m_server->exec(
+        QStringLiteral("Das Nachsehen nach Änderungen an %1").arg(m_table),
+        QStringLiteral("SELECT counter, xmin::text, pg_catalog.to_regclass($2)::oid::text "
+                       "FROM %1 WHERE table_name = $1")
+            .arg(m_server->identifier(ServerArchive::kChangesTable)),
+        {m_table.toUtf8(), m_server->identifier(m_table).toUtf8()});
+    if (r.rows() == 0) {
+        counter = 0;
+        return {};
+    }
+    counter = r.bytes(0, 0).toLongLong();
+    QByteArray state = "counter " + r.bytes(0, 0) + " set by " + r.bytes(0, 1) + " table " +
+                       r.bytes(0, 2) + " fields";
+    for (const Field& f : std::as_const(m_fields))
+        state += ' ' + f.name.toUtf8().toPercentEncoding() + (f.integer ? ":i" : ":t");
+    return state;
+}
+
+namespace {
+
+// The state of the file `name` in `folder` as its proof writes it down (device, inode, size,
+// modification and change times, SQLite's header with its change counter: any write moves
+// them); empty when it is no regular file of the user's own (a link is not followed).
+QByteArray describeFile(const CacheFolder& folder, const QString& name) {
+    const int fd = folder.openFile(name);
+    if (fd < 0)
+        return {};
+    struct stat info {};
+    QByteArray header(100, '\0');
+    const bool read = ::fstat(fd, &info) == 0 && ::pread(fd, header.data(), 100, 0) == 100;
+    ::close(fd);
+    if (!read)
+        return {};
+    const auto ns = [](const timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return QByteArray::number(quint64(info.st_dev)) + ' ' +
+           QByteArray::number(quint64(info.st_ino)) + ' ' +
+           QByteArray::number(qint64(info.st_size)) + ' ' + QByteArray::number(ns(info.st_mtim)) +
+           ' ' + QByteArray::number(ns(info.st_ctim)) + ' ' + header.toHex();
+}
+
+constexpr char kProofFirstLine[] = "vantora server mirror 1";
+
+} // namespace
+
+QString ServerTableStore::proofName() const {
+    return QFileInfo(m_path).fileName() + QStringLiteral(".proof");
+}
+
+bool ServerTableStore::provenKept(const QByteArray& state) {
+    if (!m_kept || state.isEmpty())
+        return false;
+    const std::unique_ptr<CacheFolder> folder = CacheFolder::open(QFileInfo(m_path).path());
+    const int fd = folder ? folder->openFile(proofName()) : -1;
+    if (fd < 0)
+        return false;
+    QFile in;
+    if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return false;
+    const QByteArray proof = in.read(64 * 1024);
+    const QByteArray file = describeFile(*folder, QFileInfo(m_path).fileName());
+    return !file.isEmpty() &&
+           proof == QByteArray(kProofFirstLine) + '\n' + state + '\n' + file + '\n';
+}
+
+void ServerTableStore::keep(const QByteArray& state) {
+    if (!m_kept)
+        return;
+    const std::unique_ptr<CacheFolder> folder = CacheFolder::open(QFileInfo(m_path).path());
+    if (!folder)
+        return;
+    const QByteArray file = describeFile(*folder, QFileInfo(m_path).fileName());
+    if (state.isEmpty() || file.isEmpty()) {
+        // Without a counter nothing proves a later run's file: none is left to be taken.
+        QFile::remove(QFileInfo(m_path).dir().filePath(proofName()));
+        return;
+    }
+    folder->replace(proofName(), [&](QIODevice& out) {
+        return out.write(QByteArray(kProofFirstLine) + '\n' + state + '\n' + file + '\n') > 0;
+    });
+}
+
+void ServerTableStore::copyRows(sqlite3* db) {
+    const auto fail = [&](const QString& reason) {
+        throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht schreiben: %2")
+                              .arg(m_table, reason));
+    };
+    // Every value as the server's binary form of bigint or text: no escapes to undo, no
+    // numbers to parse.
+    QStringList read{m_server->identifier(ServerArchive::kKeyColumn)}, names, marks{"?"};
+    for (const Field& f : std::as_const(m_fields)) {
+        read << m_server->identifier(f.name) +
+                    (f.integer ? QStringLiteral("::bigint") : QStringLiteral("::text"));
+        names << LocalSqlTranslator::sqlIdentifier(f.name);
+        marks << QStringLiteral("?");
+    }
+    PreparedStatement insert(db, QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (%3)")
+                                     .arg(LocalSqlTranslator::sqlIdentifier(m_table),
+                                          names.join(u','), marks.join(u',')));
+    if (!insert)
+        fail(SqliteMessage::lastError(db));
+    const qsizetype columns = m_fields.size() + 1;
+    const auto bigint = [](const uchar* p) {
+        quint64 v = 0;
+        for (int i = 0; i < 8; ++i)
+            v = v << 8 | p[i];
+        return qint64(v);
+    };
+    const auto int32 = [](const uchar* p) {
+        return qint32(quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | p[3]);
+    };
+    const QString what = QStringLiteral("Das Lesen der Tabelle %1").arg(m_table);
+    const auto broken = [&] {
+        throw ServerError(QStringLiteral("%1 in %2 misslungen: Der Server sendet die Zeilen in "
+                                         "unerwarteter Form")
+                              .arg(what, m_server->name()),
+                          {});
+    };
+    bool header = false;
+    const auto takeRows = [&](const char* data, int size) {
+        const auto* p = reinterpret_cast<const uchar*>(data);
+        const uchar* end = p + size;
+        if (!header) {
+            // The signature, the flags and the header's extension.
+            static const char signature[] = "PGCOPY\n\377\r\n";
+            if (size < 19 || memcmp(p, signature, 11) != 0)
+                broken();
+            const qint32 extension = int32(p + 15);
+            if (extension < 0 || extension > size - 19)
+                broken();
+            p += 19 + extension;
+            header = true;
+        }
+        while (end - p >= 2) {
+            const int count = qint16(quint16(p[0]) << 8 | p[1]);
+            p += 2;
+            if (count == -1)
+                return;
+            if (count != columns)
+                broken();
+            for (int k = 0; k < count; ++k) {
+                if (end - p < 4)
+                    broken();
+                const qint32 length = int32(p);
+                p += 4;
+                if (length > end - p)
+                    broken();
+                if (length < 0) {
+                    sqlite3_bind_null(insert, k + 1);
+                    continue;
+                }
+                if (k == 0 || m_fields[k - 1].integer) {
+                    if (length != 8)
+                        broken();
+                    sqlite3_bind_int64(insert, k + 1, bigint(p));
+                } else {
+                    sqlite3_bind_text(insert, k + 1, reinterpret_cast<const char*>(p), length,
+                                      SQLITE_STATIC);
+                }
+                p += length;
+            }
+            if (sqlite3_step(insert) != SQLITE_DONE)
+                fail(SqliteMessage::lastError(db));
+            sqlite3_reset(insert);
+        }
+        if (p != end)
+            broken();
+    };
+    // In the order the server stores the rows, without sorting them or walking the key's index:
+    // the key is the row id whatever the order, and for a table loaded by the converter the
+    // stored order is nearly the key's, so that the rows are still appended.
+    m_server->eachCopyRow(what,
+                          QStringLiteral("COPY (SELECT %1 FROM %2) TO STDOUT (FORMAT binary)")
+                              .arg(read.join(u','), m_server->identifier(m_table)),
+                          takeRows);
+}
+
+void ServerTableStore::buildMirror() {
+    // A fresh file of its own, created exclusively, is written without a journal (it is no
+    // one's only copy: a failed write leaves it behind to be removed) and then renamed into
+    // place; the file's folder is the user's own.
+    const QString fresh =
+        m_path + QStringLiteral(".new-%1").arg(QRandomGenerator::global()->generate64(), 0, 36);
+    const int fd = ::open(QFile::encodeName(fresh).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht anlegen: %2")
+                              .arg(m_table, QString::fromLocal8Bit(strerror(errno))));
+    ::close(fd);
+    sqlite3* db = nullptr;
+    const auto fail = [&](const QString& reason) {
+        sqlite3_close(db);
+        QFile::remove(fresh);
+        throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht anlegen: %2")
+                              .arg(m_table, reason));
+    };
+    if (sqlite3_open_v2(QFile::encodeName(fresh).constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW,
+                        nullptr) != SQLITE_OK)
+        fail(SqliteMessage::lastError(db));
+    QStringList columns;
+    for (const Field& f : std::as_const(m_fields))
+        columns << LocalSqlTranslator::sqlIdentifier(f.name) +
+                       (f.integer ? QStringLiteral(" INTEGER") : QStringLiteral(" TEXT"));
+    const QString create =
+        QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; BEGIN; "
+                       "CREATE TABLE %1 (%2)")
+            .arg(LocalSqlTranslator::sqlIdentifier(m_table), columns.join(QStringLiteral(", ")));
+    if (sqlite3_exec(db, create.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(SqliteMessage::lastError(db));
+    try {
+        copyRows(db);
+    } catch (...) {
+        sqlite3_close(db);
+        QFile::remove(fresh);
+        throw;
+    }
+    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(SqliteMessage::lastError(db));
+    if (sqlite3_close(db) != SQLITE_OK)
+        fail(SqliteMessage::lastError(db));
+    db = nullptr;
+    if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(m_path).constData()) != 0)
+        fail(QString::fromLocal8Bit(strerror(errno)));
+}
+
 void ServerTableStore::readMirror() {
     const bool ownSnapshot = !m_inTransaction;
     const QString what = QStringLiteral("Das Lesen der Tabelle %1").arg(m_table);
@@ -106,54 +354,29 @@ void ServerTableStore::readMirror() {
     // Reading a whole table may take longer than a single statement is allowed to.
     m_server->exec(what, QStringLiteral("SET LOCAL statement_timeout = '%1s'").arg(kReadTimeout));
     const auto fail = [&](const QString& reason) {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht schreiben: %2")
                               .arg(m_table, reason));
     };
     try {
-        const qint64 seen = counter();
+        qint64 seen = -1;
+        const QByteArray state = serverState(seen);
         if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
             fail(SqliteMessage::lastError(m_db));
-        const QString table = LocalSqlTranslator::sqlIdentifier(m_table);
-        if (sqlite3_exec(m_db, QStringLiteral("DELETE FROM %1").arg(table).toUtf8().constData(),
+        if (sqlite3_exec(m_db,
+                         QStringLiteral("DELETE FROM %1")
+                             .arg(LocalSqlTranslator::sqlIdentifier(m_table))
+                             .toUtf8()
+                             .constData(),
                          nullptr, nullptr, nullptr) != SQLITE_OK)
             fail(SqliteMessage::lastError(m_db));
-        QStringList read{m_server->identifier(ServerArchive::kKeyColumn)}, names, marks{"?"};
-        for (const Field& f : std::as_const(m_fields)) {
-            read << m_server->identifier(f.name);
-            names << LocalSqlTranslator::sqlIdentifier(f.name);
-            marks << QStringLiteral("?");
-        }
-        PreparedStatement insert(m_db, QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (%3)")
-                                           .arg(table, names.join(u','), marks.join(u',')));
-        if (!insert)
-            fail(SqliteMessage::lastError(m_db));
-        m_server->eachRow(what,
-                          QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                              .arg(read.join(u','), m_server->identifier(m_table),
-                                   m_server->identifier(ServerArchive::kKeyColumn)),
-                          [&](const ServerResult& row) {
-                              sqlite3_bind_int64(insert, 1, row.bytes(0, 0).toLongLong());
-                              for (int k = 0; k < m_fields.size(); ++k) {
-                                  const QByteArray value = row.bytes(0, k + 1);
-                                  if (value.isNull())
-                                      sqlite3_bind_null(insert, k + 2);
-                                  else if (m_fields[k].integer)
-                                      sqlite3_bind_int64(insert, k + 2, value.toLongLong());
-                                  else
-                                      sqlite3_bind_text(insert, k + 2, value.constData(),
-                                                        int(value.size()), SQLITE_TRANSIENT);
-                              }
-                              if (sqlite3_step(insert) != SQLITE_DONE)
-                                  fail(SqliteMessage::lastError(m_db));
-                              sqlite3_reset(insert);
-                          });
-        insert.finalize();
+        copyRows(m_db);
         if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
             fail(SqliteMessage::lastError(m_db));
         if (ownSnapshot)
             m_server->exec(what, QStringLiteral("COMMIT"));
         m_counter = seen;
+        // Within a transaction of ours the file holds what the server may not keep.
+        keep(ownSnapshot ? state : QByteArray());
     } catch (...) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         if (ownSnapshot) {

@@ -11,7 +11,9 @@ struct sqlite3;
 
 // One table on the server and the table file that mirrors it. The file is read whole from the
 // server in one snapshot, with the key as row id; it is read again when the server's change
-// counter for the table moved past the value it was read at. Records are written with the
+// counter for the table moved past the value it was read at. A file kept from an earlier run
+// is taken again only when the server's state of the table (see serverState()) and the file's
+// own state are both those written down beside it when it was read. Records are written with the
 // optimistic check on the server (`IS NOT DISTINCT FROM` each value read) and the counter read
 // in the same transaction, so that a write of another program in between is noticed too.
 //
@@ -21,9 +23,14 @@ struct sqlite3;
 // write failed is rolled back whole at its end.
 class ServerTableStore : public RecordStore {
 public:
-    // Reads the table into a new file at `mirrorPath`. Throws EngineError.
+    // Reads the table into a new file at `mirrorPath`, or, when `kept` (the file's folder is a
+    // cache folder of the user's own that this run alone uses), takes the file there when it
+    // is proven to hold the server's contents. A `reader` of its own, when given, does that
+    // (so that tables are read side by side), and `server` everything after. Throws
+    // EngineError.
     ServerTableStore(std::shared_ptr<ServerConnection> server, std::shared_ptr<QMutex> lock,
-                     const QString& tableName, const QString& mirrorPath);
+                     const QString& tableName, const QString& mirrorPath, bool kept = false,
+                     std::shared_ptr<ServerConnection> reader = {});
     ~ServerTableStore() override;
 
     void refresh() override;
@@ -48,9 +55,21 @@ private:
     void readFields();
     // The counter as the server holds it now; -1 when the server keeps none.
     qint64 counter();
+    // What tells the table's contents on the server apart, read in the snapshot under way: the
+    // counter, the transaction that last set it and the table's object id (a replaced table is
+    // a new object), with the fields' names and types. Empty when the server keeps no counter.
+    QByteArray serverState(qint64& counter);
     // Reads the whole table into the file, and the counter with it in one snapshot unless a
     // transaction of ours is under way (which then is the snapshot).
     void readMirror();
+    // Copies the table's rows, each under its key, into the empty table of `db`.
+    void copyRows(sqlite3* db);
+    // Writes the table whole into a fresh file and puts it in place of the mirror.
+    void buildMirror();
+    // The proof beside a kept file: the server's state it was read at and the file's state.
+    QString proofName() const;
+    bool provenKept(const QByteArray& state);
+    void keep(const QByteArray& state);
     // The condition "key = $first AND field IS NOT DISTINCT FROM $first+1 ...".
     QString sameRecordCondition(int first) const;
     // Runs a write in a transaction with the counter's check; `rows` receives the rows it
@@ -71,6 +90,7 @@ private:
     QList<Field> m_fields;
     sqlite3* m_db = nullptr;
     bool m_writable = false;
+    bool m_kept = false;          // the file stays in the cache folder for later runs
     bool m_counted = false;       // the server keeps a change counter for the table
     qint64 m_counter = -1;        // its value the file reflects
     bool m_inTransaction = false; // a transaction of ours is under way on the server
