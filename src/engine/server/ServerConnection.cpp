@@ -301,12 +301,7 @@ void ServerConnection::putCopyData(const QByteArray& data) {
 long ServerConnection::endCopyIn() {
     if (PQputCopyEnd(m_conn, nullptr) != 1)
         fail(m_copyWhat);
-    PGresult* result = PQgetResult(m_conn);
-    if (PQresultStatus(result) != PGRES_COMMAND_OK)
-        fail(m_copyWhat, result);
-    const long rows = ServerResult(result).affectedRows();
-    while (PGresult* rest = PQgetResult(m_conn))
-        PQclear(rest);
+    const long rows = copyEnded(m_copyWhat);
     m_inTransaction = PQtransactionStatus(m_conn) != PQTRANS_IDLE;
     return rows;
 }
@@ -329,6 +324,10 @@ bool ServerConnection::nextCopyRow(const QString& what, const char*& data, int& 
 }
 
 long ServerConnection::endCopyOut(const QString& what) {
+    return copyEnded(what);
+}
+
+long ServerConnection::copyEnded(const QString& what) {
     PGresult* result = PQgetResult(m_conn);
     if (PQresultStatus(result) != PGRES_COMMAND_OK)
         fail(what, result);

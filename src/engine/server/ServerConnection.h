@@ -131,6 +131,8 @@ public:
 
 private:
     [[noreturn]] void fail(const QString& what, pg_result* result = nullptr);
+    // The copy's closing result: the rows it moved; throws when the server refused it.
+    long copyEnded(const QString& what);
     [[noreturn]] void failLost(const QString& what, const QString& reason);
     // Before a statement: opens a connection the server closed anew, or fails when a
     // transaction was lost with it. False for a ROLLBACK there is nothing to send for.
