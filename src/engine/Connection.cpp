@@ -22,6 +22,12 @@
 
 namespace {
 
+// SQLite's count of the memory it holds takes one mutex of the whole process at every
+// allocation, which files written side by side on several threads then queue for; nothing
+// here reads that count. It can be switched off only before SQLite's first use.
+[[maybe_unused]] const bool kMemoryCountOff =
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+
 // Open files are shared while anyone holds them.
 QHash<QString, std::weak_ptr<Connection>>& registry() {
     static QHash<QString, std::weak_ptr<Connection>> r;
