@@ -2,20 +2,25 @@
 // own parts: the file read in pieces, the issue check and the table's append in groups, as the
 // info window runs them (without its windows).
 //
-//   vantora-importmemory [--lines N] [--work DIR] [--whole]
+//   vantora-importmemory [--lines N] [--work DIR] [--whole] [--server CONNINFO]
 //
 // --whole reads the file whole first and keeps every record before appending, for comparison.
+// --server imports into the disc-content table of an archive on that server (loaded with
+// vantora-convert) instead of a fresh table file.
 // Prints the resident memory before the import and its peak during it (VmHWM, reset just
-// before through /proc/self/clear_refs).
+// before through /proc/self/clear_refs), and the import's time.
+#include "EngineError.h"
 #include "FieldChecks.h"
 #include "ImportReader.h"
 #include "ImportReport.h"
 #include "ImportSelection.h"
+#include "ServerArchive.h"
 #include "Table.h"
 #include "TableTextImport.h"
 #include "TestSupport.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -63,18 +68,20 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     int lines = 1000000;
     bool whole = false;
-    QString work;
+    QString work, server;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--lines") && i + 1 < args.size())
             lines = args[++i].toInt();
         else if (args[i] == QLatin1String("--work") && i + 1 < args.size())
             work = args[++i];
+        else if (args[i] == QLatin1String("--server") && i + 1 < args.size())
+            server = args[++i];
         else if (args[i] == QLatin1String("--whole"))
             whole = true;
         else {
-            std::fprintf(stderr,
-                         "usage: vantora-importmemory [--lines N] [--work DIR] [--whole]\n");
+            std::fprintf(stderr, "usage: vantora-importmemory [--lines N] [--work DIR] [--whole] "
+                                 "[--server CONNINFO]\n");
             return 2;
         }
     }
@@ -82,16 +89,26 @@ int main(int argc, char** argv) {
     if (work.isEmpty())
         work = temporary.path();
     const QString importPath = work + QStringLiteral("/import.txt");
-    QFile::remove(work + QStringLiteral("/CDData.db"));
-    TestSupport::makeTable(work + QStringLiteral("/CDData.db"), QStringLiteral("CDData"),
-                           TestSupport::kDiscSchema, {{"alt", "2001/01", "Demo", "CD"}});
     if (!writeImportFile(importPath, lines)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(importPath));
         return 1;
     }
+    QString folder = work;
+    if (server.isEmpty()) {
+        QFile::remove(work + QStringLiteral("/CDData.DB"));
+        TestSupport::makeTable(work + QStringLiteral("/CDData.DB"), QStringLiteral("CDData"),
+                               TestSupport::kDiscSchema, {{"alt", "2001/01", "Demo", "CD"}});
+    } else {
+        try {
+            folder = ServerArchive::open(server, {QStringLiteral("CDData.DB")});
+        } catch (const EngineError& e) {
+            std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+            return 1;
+        }
+    }
     Table table;
-    table.setDatabaseName(work);
-    table.setTableName(QStringLiteral("CDData.db"));
+    table.setDatabaseName(folder);
+    table.setTableName(QStringLiteral("CDData.DB"));
     table.setReadOnly(false);
     table.open();
     const int issueField = table.fieldIndex(QStringLiteral("AUSGABE"));
@@ -102,6 +119,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double before = statusMegabytes("VmRSS:");
+    QElapsedTimer took;
+    took.start();
     TableTextImport::Outcome outcome;
     QFile file(importPath);
     if (!file.open(QIODevice::ReadOnly))
@@ -123,8 +142,13 @@ int main(int argc, char** argv) {
         outcome = TableTextImport::append(table, selection);
     }
     const double peak = statusMegabytes("VmHWM:");
-    std::printf("lines=%d file=%.1fMB %s stored=%d before=%.1fMB peak=%.1fMB growth=%.1fMB\n",
+    const double seconds = double(took.elapsed()) / 1000.0;
+    std::printf("lines=%d file=%.1fMB %s%s stored=%d before=%.1fMB peak=%.1fMB growth=%.1fMB "
+                "time=%.1fs\n",
                 lines, double(QFile(importPath).size()) / (1024.0 * 1024.0),
-                whole ? "whole" : "streamed", outcome.count, before, peak, peak - before);
+                whole ? "whole" : "streamed", server.isEmpty() ? "" : " server", outcome.count,
+                before, peak, peak - before, seconds);
+    if (!outcome.error.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(outcome.error));
     return outcome.error.isEmpty() && outcome.count == lines ? 0 : 1;
 }

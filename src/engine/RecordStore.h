@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <memory>
+#include <vector>
 
 // Where a table file's records live first, when the file is only a mirror of them: a table on
 // a database server read into a local file. Table writes each change to the store before its
@@ -20,6 +21,8 @@ public:
         Written,     // written; the file still mirrors the store apart from this change
         WrittenAnew, // written, and the file was read anew with it (another program wrote too)
         NoMatch,     // the record no longer held `expected`; the file was read anew
+        Pending,     // taken for the batch under way: the store and the file take it when the
+                     // batch commits, under a key given then
     };
 
     // Reads the file anew when another program changed the store since it was read.
@@ -31,11 +34,14 @@ public:
     virtual Outcome update(qint64 key, const QList<QByteArray>& values,
                            const QList<QByteArray>& expected) = 0;
     virtual Outcome remove(qint64 key, const QList<QByteArray>& expected) = 0;
-    // Stores a new record; `key` receives the key the store gave it.
+    // Stores a new record; `key` receives the key the store gave it, or, for a Pending record,
+    // a stand-in below -1 until the batch commits.
     virtual Outcome insert(const QList<QByteArray>& values, qint64& key) = 0;
     // Groups the writes that follow into one transaction of the store.
     virtual void beginBatch() = 0;
-    virtual void commitBatch() = 0;
+    // Commits the batch; returns the keys its Pending records were given, ascending. Throws
+    // EngineError when the store did not take the batch: none of it is kept then.
+    virtual std::vector<qint64> commitBatch() = 0;
 
     // The store whose records the file at `path` mirrors, or none.
     static std::shared_ptr<RecordStore> of(const QString& path);

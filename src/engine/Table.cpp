@@ -467,7 +467,9 @@ void Table::post() {
                 throw;
             }
         }
-        if (outcome == RecordStore::Outcome::WrittenAnew) {
+        // A batch's new record goes into the file with the batch, under the key it gets then.
+        if (outcome == RecordStore::Outcome::WrittenAnew ||
+            outcome == RecordStore::Outcome::Pending) {
             if (m_state == State::Insert)
                 m_rowids[size_t(m_row)] = key;
             m_state = State::Browse;
@@ -696,6 +698,25 @@ void Table::endSnapshot() {
     sqlite3_exec(m_conn->handle(), "COMMIT", nullptr, nullptr, nullptr);
 }
 
+void Table::takeBatchKeys(const std::vector<qint64>& keys) {
+    // The batch's new records stand at the end of the row list under stand-in keys, in the
+    // order they were appended; the keys they were given ascend, as the row list does.
+    std::vector<size_t> standIns;
+    for (size_t i = std::min(m_rowsBeforeBatch, m_rowids.size()); i < m_rowids.size(); ++i)
+        if (m_rowids[i] < -1)
+            standIns.push_back(i);
+    for (size_t k = 0; k < standIns.size() && k < keys.size(); ++k)
+        m_rowids[standIns[k]] = keys[k];
+    // From the last row before the batch on, the list must still ascend.
+    const size_t from = std::min(m_rowsBeforeBatch, m_rowids.size());
+    if (standIns.size() != keys.size() ||
+        !std::is_sorted(m_rowids.begin() + qsizetype(from > 0 ? from - 1 : 0), m_rowids.end())) {
+        loadRowids();
+        m_row = qBound(0, m_row, recordCount());
+    }
+    m_cachedRow = -1;
+}
+
 void Table::commitBatch() {
     if (!m_batch)
         return;
@@ -704,7 +725,7 @@ void Table::commitBatch() {
     QString failure;
     if (m_store) {
         try {
-            m_store->commitBatch();
+            takeBatchKeys(m_store->commitBatch());
             return;
         } catch (const EngineError& e) {
             failure = e.message();

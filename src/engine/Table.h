@@ -136,6 +136,8 @@ private:
     static QList<QByteArray> storeValues(const StoredRecord& record);
     static QList<QByteArray> storeValues(const QVariantList& record);
     void dropCurrentRow();
+    // Puts the keys a store gave a committed batch's new records in place of their stand-ins.
+    void takeBatchKeys(const std::vector<qint64>& keys);
     void loadRowids();
     void requireClosed() const;
     void requireWritable() const;

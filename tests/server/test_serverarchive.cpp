@@ -2,6 +2,7 @@
 // a heading sort and the statistics show what they show for the folder the server was loaded
 // from; another program's write on the server is refused with the folder's boxes; a login that
 // may only read browses, and its changes are refused as read-only.
+#include "ActAt.h"
 #include "AppFixture.h"
 #include "AppState.h"
 #include "AppWindows.h"
@@ -12,6 +13,8 @@
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TStatForm.h"
+#include "Table.h"
+#include "TableTextImport.h"
 #include "ThrowAwayCluster.h"
 #include "UserSteps.h"
 
@@ -49,6 +52,7 @@ private slots:
     void unreachableServerIsNamedWithoutItsPassword();
     void keptMirrorIsTakenOnlyWhenProven_data();
     void keptMirrorIsTakenOnlyWhenProven();
+    void importedRecordsHoldTheServersKeys();
 
 private:
     // Loads the fixture's folder onto the server, replacing the tables there.
@@ -467,6 +471,22 @@ QStringList rowsOfFile(const QString& path, const char* sql) {
     return rows;
 }
 
+// Every row of the tips table on the server, key first, as text: what its file must hold.
+QStringList tipsOnServer(const QString& login) {
+    QStringList rows;
+    const ServerResult r = ServerConnection(login).exec(
+        QStringLiteral("test"), QStringLiteral("SELECT * FROM \"TipsData\" ORDER BY vantora_key"));
+    for (int row = 0; row < r.rows(); ++row) {
+        QStringList cells;
+        for (int c = 0; c < 5; ++c)
+            cells << (r.isNull(row, c) ? QStringLiteral("<NULL>") : r.text(row, c));
+        rows << cells.join(u'|');
+    }
+    return rows;
+}
+
+const char* const kTipsOfFile = "SELECT rowid, * FROM TipsData ORDER BY rowid";
+
 // A file's inode with its modification and change times: a file written anew differs.
 QByteArray stateOf(const QString& path) {
     struct stat info {};
@@ -500,25 +520,10 @@ void TestServerArchive::keptMirrorIsTakenOnlyWhenProven() {
     load();
     const QString login = as(QStringLiteral("redakteur"));
     const QStringList tables{QStringLiteral("TipsData.DB")};
-    const char* readMirror = "SELECT rowid, * FROM TipsData ORDER BY rowid";
-    const auto onServer = [&] {
-        QStringList rows;
-        const ServerResult r = ServerConnection(login).exec(
-            QStringLiteral("test"),
-            QStringLiteral("SELECT * FROM \"TipsData\" ORDER BY vantora_key"));
-        for (int row = 0; row < r.rows(); ++row) {
-            QStringList cells;
-            for (int c = 0; c < 5; ++c)
-                cells << (r.isNull(row, c) ? QStringLiteral("<NULL>") : r.text(row, c));
-            rows << cells.join(u'|');
-        }
-        return rows;
-    };
-
     const QString folder = ServerArchive::open(login, tables);
     const QString mirror = folder + QStringLiteral("/TipsData.DB");
     const QByteArray firstState = stateOf(mirror);
-    QCOMPARE(rowsOfFile(mirror, readMirror), onServer());
+    QCOMPARE(rowsOfFile(mirror, kTipsOfFile), tipsOnServer(login));
     ServerArchive::close();
 
     const QString canary = m_work.filePath(QStringLiteral("canary.DB"));
@@ -544,7 +549,7 @@ void TestServerArchive::keptMirrorIsTakenOnlyWhenProven() {
         QFile file(mirror);
         QVERIFY(file.open(QIODevice::ReadWrite));
         const QByteArray bytes = file.readAll();
-        const QByteArray title = onServer().at(1).section(u'|', 1, 1).toUtf8();
+        const QByteArray title = tipsOnServer(login).at(1).section(u'|', 1, 1).toUtf8();
         const qsizetype at = bytes.indexOf(title);
         QVERIFY(!title.isEmpty() && at > 0);
         QVERIFY(file.seek(at));
@@ -570,14 +575,48 @@ void TestServerArchive::keptMirrorIsTakenOnlyWhenProven() {
     QCOMPARE(ServerArchive::open(login, tables), folder);
     QCOMPARE(stateOf(mirror) == firstState, taken);
     QVERIFY(QFileInfo(mirror).isFile() && !QFileInfo(mirror).isSymLink());
-    const QStringList expected = onServer();
-    QCOMPARE(rowsOfFile(mirror, readMirror), expected);
+    const QStringList expected = tipsOnServer(login);
+    QCOMPARE(rowsOfFile(mirror, kTipsOfFile), expected);
     QCOMPARE(expected.at(1).contains(QStringLiteral("Anderswo geändert")),
              between == QLatin1String("update"));
     QCOMPARE(expected.at(1).contains(QLatin1String("Neu geladen")),
              between == QLatin1String("replace"));
     if (canaryFile.open(QIODevice::ReadOnly))
         QCOMPARE(canaryFile.readAll(), canaryBefore);
+}
+
+void TestServerArchive::importedRecordsHoldTheServersKeys() {
+    m_app = new AppFixture;
+    QVERIFY(m_app->makeArchive());
+    load();
+    const QString login = as(QStringLiteral("redakteur"));
+    const QString folder = ServerArchive::open(login, {QStringLiteral("TipsData.DB")});
+    Table table;
+    table.setDatabaseName(folder);
+    table.setTableName(QStringLiteral("TipsData.DB"));
+    table.setReadOnly(false);
+    table.open();
+    // Two groups; within the second another program adds a record, which the file then takes
+    // in with the group's.
+    QList<TextExchange::Record> records;
+    for (int i = 0; i < 2500; ++i)
+        records << TextExchange::Record{QStringLiteral("Import %1").arg(i), "2002/06",
+                                        i % 3 ? "Cheat" : "",
+                                        i % 2 ? QString::number(i) : QString()};
+    ActAt other(2200, [&] {
+        otherProgram(QStringLiteral("INSERT INTO \"TipsData\" (\"TITEL\", \"Ausgabe\") "
+                                    "VALUES ('Dazwischen', '2002/06')"));
+    });
+    const TableTextImport::Outcome outcome = TableTextImport::append(table, records, &other);
+    QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
+    QCOMPARE(outcome.count, 2500);
+    const QStringList server = tipsOnServer(login);
+    QCOMPARE(rowsOfFile(folder + QStringLiteral("/TipsData.DB"), kTipsOfFile), server);
+    QVERIFY(table.refresh());
+    QCOMPARE(table.recordCount(), server.size());
+    for (int row = 0; row < table.recordCount(); ++row)
+        QCOMPARE(table.value(row, 0), server[row].section(u'|', 1, 1));
+    table.close();
 }
 
 QTEST_MAIN(TestServerArchive)

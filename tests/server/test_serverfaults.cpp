@@ -3,10 +3,10 @@
 // importing. An action that finds the server gone shows a box naming it and what was not
 // stored, a typed record stays in edit state, an import keeps whole groups of records, and the
 // next action after the server is back works in the same program. An export reads one snapshot.
+#include "ActAt.h"
 #include "AppFixture.h"
 #include "AppWindows.h"
 #include "DataSource.h"
-#include "ExchangeProgress.h"
 #include "ServerArchive.h"
 #include "ServerConnection.h"
 #include "TForm1.h"
@@ -28,22 +28,6 @@ namespace {
 
 enum Fault { FastStop, ImmediateStop, EndSession };
 enum Moment { Browse, Post, Import };
-
-// Runs `act` once, when the import or export reaches record `at`.
-class ActAt : public ExchangeProgress {
-public:
-    ActAt(qsizetype at, std::function<void()> act) : m_at(at), m_act(std::move(act)) {}
-    bool advance(qsizetype done, qsizetype) override {
-        if (done == m_at)
-            m_act();
-        return true;
-    }
-    bool cancelled() const override { return false; }
-
-private:
-    qsizetype m_at;
-    std::function<void()> m_act;
-};
 
 } // namespace
 

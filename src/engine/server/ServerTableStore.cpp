@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -483,26 +484,6 @@ void ServerTableStore::abandon(const QString& what, bool own) {
     }
 }
 
-void ServerTableStore::dropBatchRecords() {
-    m_counter = -2;
-    const QString sql = QStringLiteral("DELETE FROM %1 WHERE rowid = ?")
-                            .arg(LocalSqlTranslator::sqlIdentifier(m_table));
-    PreparedStatement remove(m_db, sql);
-    sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    for (const qint64 key : std::as_const(m_batchKeys)) {
-        sqlite3_bind_int64(remove, 1, key);
-        sqlite3_step(remove);
-        sqlite3_reset(remove);
-    }
-    remove.finalize();
-    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht schreiben: %2")
-                              .arg(m_table, SqliteMessage::lastError(m_db)));
-    }
-    m_batchKeys.clear();
-}
-
 RecordStore::Outcome ServerTableStore::update(qint64 key, const QList<QByteArray>& values,
                                               const QList<QByteArray>& expected) {
     const QMutexLocker locker(m_lock.get());
@@ -528,22 +509,98 @@ RecordStore::Outcome ServerTableStore::remove(qint64 key, const QList<QByteArray
 
 RecordStore::Outcome ServerTableStore::insert(const QList<QByteArray>& values, qint64& key) {
     const QMutexLocker locker(m_lock.get());
+    if (m_batch) {
+        m_pending << values;
+        key = -1 - m_pending.size();
+        return Outcome::Pending;
+    }
     QStringList names, marks;
     for (int i = 0; i < m_fields.size(); ++i) {
         names << m_server->identifier(m_fields[i].name);
         marks << QStringLiteral("$%1").arg(i + 1);
     }
     long rows = 0;
-    const Outcome outcome =
-        write(m_batch ? QStringLiteral("Das Speichern der Datensätze")
-                      : QStringLiteral("Das Speichern des Datensatzes"),
-              QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
-                  .arg(m_server->identifier(m_table), names.join(u','), marks.join(u','),
-                       m_server->identifier(ServerArchive::kKeyColumn)),
-              values, rows, &key);
-    if (m_batch)
-        m_batchKeys << key;
-    return outcome;
+    return write(QStringLiteral("Das Speichern des Datensatzes"),
+                 QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
+                     .arg(m_server->identifier(m_table), names.join(u','), marks.join(u','),
+                          m_server->identifier(ServerArchive::kKeyColumn)),
+                 values, rows, &key);
+}
+
+std::vector<qint64> ServerTableStore::insertPending(const QString& what, bool& fileBegun) {
+    if (!m_writable)
+        throw EngineError(readOnlyMessage());
+    const auto fileFails = [&] {
+        throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht schreiben: %2")
+                              .arg(m_table, SqliteMessage::lastError(m_db)));
+    };
+    QStringList names, fileNames{QStringLiteral("rowid")}, fileMarks{QStringLiteral("?")};
+    for (const Field& f : std::as_const(m_fields)) {
+        names << m_server->identifier(f.name);
+        fileNames << LocalSqlTranslator::sqlIdentifier(f.name);
+        fileMarks << QStringLiteral("?");
+    }
+    PreparedStatement into(m_db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                     .arg(LocalSqlTranslator::sqlIdentifier(m_table),
+                                          fileNames.join(u','), fileMarks.join(u',')));
+    if (!into || sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        fileFails();
+    fileBegun = true;
+    // Many records a statement, as many as the server takes parameters for; the records come
+    // back as the server stored them, each with its key, and go into the file so.
+    const qsizetype columns = std::max<qsizetype>(1, m_fields.size());
+    const qsizetype perStatement = std::max<qsizetype>(1, 65535 / columns);
+    std::vector<qint64> keys;
+    keys.reserve(size_t(m_pending.size()));
+    int statements = 0;
+    for (qsizetype first = 0; first < m_pending.size(); first += perStatement) {
+        QStringList rows;
+        QList<QByteArray> params;
+        for (qsizetype i = first; i < std::min(m_pending.size(), first + perStatement); ++i) {
+            QStringList marks;
+            for (qsizetype f = 0; f < m_fields.size(); ++f) {
+                params << m_pending[i].value(f);
+                marks << QStringLiteral("$%1").arg(params.size());
+            }
+            rows << u'(' + marks.join(u',') + u')';
+        }
+        const ServerResult r = m_server->exec(
+            what,
+            QStringLiteral("INSERT INTO %1 (%2) VALUES %3 RETURNING %4, %2")
+                .arg(m_server->identifier(m_table), names.join(u','), rows.join(u','),
+                     m_server->identifier(ServerArchive::kKeyColumn)),
+            params);
+        ++statements;
+        for (int row = 0; row < r.rows(); ++row) {
+            keys.push_back(r.bytes(row, 0).toLongLong());
+            sqlite3_bind_int64(into, 1, keys.back());
+            for (int f = 0; f < m_fields.size(); ++f) {
+                if (r.isNull(row, f + 1))
+                    sqlite3_bind_null(into, f + 2);
+                else if (m_fields[f].integer)
+                    sqlite3_bind_int64(into, f + 2, r.bytes(row, f + 1).toLongLong());
+                else
+                    sqlite3_bind_text(into, f + 2, r.bytes(row, f + 1).constData(), -1,
+                                      SQLITE_TRANSIENT);
+            }
+            if (sqlite3_step(into) != SQLITE_DONE)
+                fileFails();
+            sqlite3_reset(into);
+        }
+    }
+    // Each statement counted itself once; any other count is another program's change, which
+    // the file then takes in whole, these records with it.
+    const qint64 now = counter();
+    if (now >= 0 && now != m_counter + statements) {
+        into.finalize();
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        fileBegun = false;
+        readMirror();
+    } else if (now >= 0) {
+        m_counter = now;
+    }
+    std::sort(keys.begin(), keys.end());
+    return keys;
 }
 
 void ServerTableStore::beginBatch() {
@@ -556,16 +613,17 @@ void ServerTableStore::beginBatch() {
     m_inTransaction = true;
     m_batch = true;
     m_batchFailed = false;
-    m_batchKeys.clear();
+    m_pending.clear();
 }
 
-void ServerTableStore::commitBatch() {
+std::vector<qint64> ServerTableStore::commitBatch() {
     const QMutexLocker locker(m_lock.get());
     if (!m_inTransaction)
-        return;
-    m_inTransaction = false;
+        return {};
     m_batch = false;
     const QString what = QStringLiteral("Das Speichern der Datensätze");
+    // The file takes the records in a transaction of its own that ends as the server's does.
+    bool fileBegun = false;
     try {
         // A batch with a failed write is given up whole, never committed in part.
         if (m_batchFailed)
@@ -573,16 +631,29 @@ void ServerTableStore::commitBatch() {
                                              "angenommen")
                                   .arg(what, m_server->name()),
                               {});
+        std::vector<qint64> keys;
+        if (!m_pending.isEmpty())
+            keys = insertPending(what, fileBegun);
+        m_pending.clear();
+        m_inTransaction = false;
         m_server->exec(what, QStringLiteral("COMMIT"));
-        m_batchKeys.clear();
-    } catch (const ServerError&) {
+        if (fileBegun && sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            // The server holds the records: the file reads them at the next refresh.
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            m_counter = -2;
+        }
+        return keys;
+    } catch (...) {
+        m_pending.clear();
+        m_inTransaction = false;
         try {
             m_server->exec(what, QStringLiteral("ROLLBACK"));
         } catch (const EngineError&) {
         }
-        // The file took the batch's records: they go again, and the file is read anew from
-        // the server at the next refresh.
-        dropBatchRecords();
+        if (fileBegun)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        // The file may hold another program's change read inside the batch: it is read anew.
+        m_counter = -2;
         throw;
     }
 }

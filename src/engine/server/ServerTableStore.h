@@ -5,6 +5,7 @@
 #include <QMutex>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class ServerConnection;
 struct sqlite3;
@@ -18,9 +19,10 @@ struct sqlite3;
 // in the same transaction, so that a write of another program in between is noticed too.
 //
 // A write the server did not take (the connection lost, the server stopped) leaves nothing in
-// the file: a single record is not written to it, and a batch's records are taken out of it
-// again when the batch fails; the file is read anew at the next refresh. A batch in which any
-// write failed is rolled back whole at its end.
+// the file; the file is read anew at the next refresh. A batch's new records are held until
+// its end and then sent many to a statement; the file takes them, under the keys the server
+// gave, only with the server's commit. A batch in which any write failed is rolled back whole
+// at its end.
 class ServerTableStore : public RecordStore {
 public:
     // Reads the table into a new file at `mirrorPath`, or, when `kept` (the file's folder is a
@@ -45,7 +47,7 @@ public:
     Outcome remove(qint64 key, const QList<QByteArray>& expected) override;
     Outcome insert(const QList<QByteArray>& values, qint64& key) override;
     void beginBatch() override;
-    void commitBatch() override;
+    std::vector<qint64> commitBatch() override;
 
 private:
     struct Field {
@@ -80,8 +82,10 @@ private:
     // After a failed write: gives up a transaction of our own, and marks the file for reading
     // anew.
     void abandon(const QString& what, bool own);
-    // Takes the records the failed batch put into the file out again.
-    void dropBatchRecords();
+    // Sends the batch's new records to the server within its transaction and puts them into
+    // the file in a transaction of the file's (`fileBegun` tells whether it is open, to be
+    // ended as the server's ends); returns their keys, ascending.
+    std::vector<qint64> insertPending(const QString& what, bool& fileBegun);
 
     std::shared_ptr<ServerConnection> m_server;
     std::shared_ptr<QMutex> m_lock;
@@ -90,11 +94,11 @@ private:
     QList<Field> m_fields;
     sqlite3* m_db = nullptr;
     bool m_writable = false;
-    bool m_kept = false;          // the file stays in the cache folder for later runs
-    bool m_counted = false;       // the server keeps a change counter for the table
-    qint64 m_counter = -1;        // its value the file reflects
-    bool m_inTransaction = false; // a transaction of ours is under way on the server
-    bool m_batch = false;         // it is a batch's
-    bool m_batchFailed = false;   // a write in the batch failed: it is rolled back at its end
-    QList<qint64> m_batchKeys;    // the records the batch put into the file
+    bool m_kept = false;                // the file stays in the cache folder for later runs
+    bool m_counted = false;             // the server keeps a change counter for the table
+    qint64 m_counter = -1;              // its value the file reflects
+    bool m_inTransaction = false;       // a transaction of ours is under way on the server
+    bool m_batch = false;               // it is a batch's
+    bool m_batchFailed = false;         // a write in the batch failed: it is rolled back at its end
+    QList<QList<QByteArray>> m_pending; // the batch's new records, sent at its end
 };
