@@ -3,24 +3,37 @@
 // importing. An action that finds the server gone shows a box naming it and what was not
 // stored, a typed record stays in edit state, an import keeps whole groups of records, and the
 // next action after the server is back works in the same program. An export reads one snapshot.
+// A name server that never answers holds a connection up no longer than connecting may take.
 #include "ActAt.h"
 #include "AppFixture.h"
 #include "AppWindows.h"
 #include "DataSource.h"
 #include "ServerArchive.h"
 #include "ServerConnection.h"
+#include "ServerListener.h"
 #include "TForm1.h"
 #include "TableTextExport.h"
 #include "TableTextImport.h"
 #include "ThrowAwayCluster.h"
 #include "UserSteps.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <functional>
+#include <netinet/in.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace UserSteps;
 
@@ -28,6 +41,49 @@ namespace {
 
 enum Fault { FastStop, ImmediateStop, EndSession };
 enum Moment { Browse, Post, Import };
+
+// The switch that makes this program the child of silentNameServerHoldsNothingUp().
+constexpr char kNameServerProbe[] = "--behind-a-silent-name-server";
+
+// How many questions reached the name server since last asked.
+int questionsAt(int nameServer) {
+    int count = 0;
+    char datagram[512];
+    while (::recv(nameServer, datagram, sizeof datagram, MSG_DONTWAIT) >= 0)
+        ++count;
+    return count;
+}
+
+// Run where 127.0.0.1 is the only name server: takes its questions without ever answering, and
+// prints what a connection and a listener to a named host did meanwhile.
+int probeBehindSilentNameServer(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int nameServer = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(53);
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (nameServer < 0 || ::bind(nameServer, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0) {
+        std::printf("no name server: %s\n", std::strerror(errno));
+        return 0;
+    }
+    const QString conninfo =
+        QStringLiteral("host=archiv.example.com port=1 dbname=vantora connect_timeout=2");
+    try {
+        ServerConnection connection(conninfo);
+        std::printf("connected\n");
+    } catch (const EngineError& e) {
+        std::printf("refused: %s\n", qPrintable(e.message()));
+    }
+    std::printf("questions: %d\n", questionsAt(nameServer));
+    // Refused at that address at once, the listener tries again and again meanwhile.
+    ServerListener listener(conninfo, QStringLiteral("vantora_changes"),
+                            {"archiv.example.com", "127.0.0.1"});
+    QTimer::singleShot(1500, &app, &QCoreApplication::quit);
+    app.exec();
+    std::printf("listener's questions: %d\n", questionsAt(nameServer));
+    return 0;
+}
 
 } // namespace
 
@@ -42,6 +98,7 @@ private slots:
     void serverGoesAway();
     void exportReadsOneSnapshot_data();
     void exportReadsOneSnapshot();
+    void silentNameServerHoldsNothingUp();
 
 private:
     QString editor() const {
@@ -240,5 +297,47 @@ void TestServerFaults::exportReadsOneSnapshot() {
              (lines.first() + " / " + lines.last()).constData());
 }
 
-QTEST_MAIN(TestServerFaults)
+void TestServerFaults::silentNameServerHoldsNothingUp() {
+    if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("unshare")).isEmpty())
+        QSKIP("root and unshare are needed to give a process a name server of its own");
+    // The child sees a resolver configuration of the test's own, in a mount namespace of its
+    // own: the system's file stays as it is.
+    QTemporaryDir dir;
+    QFile resolver(dir.filePath(QStringLiteral("resolv.conf")));
+    QVERIFY(resolver.open(QIODevice::WriteOnly) &&
+            resolver.write("nameserver 127.0.0.1\noptions timeout:5 attempts:2\n") > 0);
+    resolver.close();
+    QProcess child;
+    child.start(QStringLiteral("unshare"),
+                {"--mount", "--propagation", "private", "sh", "-c",
+                 "mount --bind \"$1\" /etc/resolv.conf && exec \"$2\" \"$3\"", "sh",
+                 resolver.fileName(), QCoreApplication::applicationFilePath(),
+                 QString::fromLatin1(kNameServerProbe)});
+    QVERIFY(child.waitForFinished(120000));
+    const QString out = QString::fromUtf8(child.readAllStandardOutput());
+    // Without the right to a mount namespace (a container that forbids it) nothing ran.
+    if (out.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no mount namespace of its own: ") +
+                         QString::fromUtf8(child.readAllStandardError())));
+    QVERIFY2(child.exitCode() == 0, qPrintable(out + child.readAllStandardError()));
+    if (out.startsWith(QLatin1String("no name server")) ||
+        out.contains(QLatin1String("questions: 0\nlistener")))
+        QSKIP(qPrintable(QStringLiteral("the system does not ask a name server here: ") + out));
+    // The connection gave up the name when connecting might take no longer; the listener,
+    // given the address, never asked.
+    QVERIFY2(out.contains(QStringLiteral("refused: Keine Verbindung zum Server archiv.example.com: "
+                                         "Der Name lässt sich nicht rechtzeitig auflösen")),
+             qPrintable(out));
+    QVERIFY2(out.contains(QLatin1String("listener's questions: 0\n")), qPrintable(out));
+}
+
+int main(int argc, char** argv) {
+    if (argc == 2 && qstrcmp(argv[1], kNameServerProbe) == 0)
+        return probeBehindSilentNameServer(argc, argv);
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestServerFaults test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_serverfaults.moc"

@@ -83,12 +83,12 @@ void reportChanges(const QStringList& names) {
             archive.changeHandler(fileName);
 }
 
-void startListening(const QString& conninfo) {
+void startListening(const QString& conninfo, const HostLookup::Target& target) {
     if (!QCoreApplication::instance())
         return;
     OpenArchive& archive = current();
-    auto* listener =
-        new ServerListener(conninfo, ServerArchive::kChangesChannel, QCoreApplication::instance());
+    auto* listener = new ServerListener(conninfo, ServerArchive::kChangesChannel, target,
+                                        QCoreApplication::instance());
     // A notification names the table; one without a name stands for all of them. After a
     // (re)connection whatever was announced meanwhile is lost: the counters tell. The windows
     // hear of it from the event loop, once the listener has read what arrived.
@@ -198,7 +198,7 @@ QString ServerArchive::open(const QString& conninfo, const QStringList& fileName
         close();
         std::rethrow_exception(failed);
     }
-    startListening(conninfo);
+    startListening(conninfo, server->target());
     return folder;
 }
 

@@ -1,5 +1,7 @@
 #include "ServerConnection.h"
 
+#include "HostLookup.h"
+
 #include <libpq-fe.h>
 
 #include <QByteArrayList>
@@ -48,11 +50,15 @@ QString describe(PGconn* conn) {
         for (PQconninfoOption* o = options; o->keyword; ++o) {
             const QString value = o->val ? QString::fromUtf8(o->val) : QString();
             const QByteArray key(o->keyword);
-            if (key == "host" || (key == "hostaddr" && host.isEmpty()))
-                host = value.isEmpty() ? host : value;
-            else if (key == "port")
+            // A host given once for each of its addresses is named once.
+            if (key == "host" || (key == "hostaddr" && host.isEmpty())) {
+                QStringList hosts = value.split(u',', Qt::SkipEmptyParts);
+                hosts.removeDuplicates();
+                if (!hosts.isEmpty())
+                    host = hosts.join(u',');
+            } else if (key == "port") {
                 port = value;
-            else if (key == "dbname")
+            } else if (key == "dbname")
                 dbname = value;
             else if (key == "user")
                 user = value;
@@ -134,9 +140,17 @@ ServerConnection::ServerConnection(const QString& conninfo) {
     keywords.insert(keywords.end(), {"keepalives", "keepalives_idle", "keepalives_interval",
                                      "keepalives_count", "tcp_user_timeout"});
     values.insert(values.end(), {"1", "3", "2", "3", deadPeer.constData()});
-    keywords.insert(keywords.end(),
-                    {"dbname", "fallback_application_name", "client_encoding", nullptr});
-    values.insert(values.end(), {info.constData(), "vantora", "UTF8", nullptr});
+    keywords.insert(keywords.end(), {"dbname", "fallback_application_name", "client_encoding"});
+    values.insert(values.end(), {info.constData(), "vantora", "UTF8"});
+    // The host's addresses, looked up within the time-out; a connection opened anew after a
+    // break connects to them again without asking the name server.
+    m_target = HostLookup::resolve(conninfo, kConnectTimeout);
+    if (!m_target.addresses.isEmpty()) {
+        keywords.insert(keywords.end(), {"host", "hostaddr"});
+        values.insert(values.end(), {m_target.hosts.constData(), m_target.addresses.constData()});
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
     m_conn = PQconnectdbParams(keywords.data(), values.data(), 1);
     if (!m_conn)
         throw ServerError(QStringLiteral("Für die Verbindung zum Datenbankserver fehlt Speicher"),

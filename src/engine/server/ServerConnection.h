@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EngineError.h"
+#include "HostLookup.h"
 
 #include <QByteArray>
 #include <QList>
@@ -79,6 +80,9 @@ public:
 
     // The server in words for messages: database, host or socket folder and port.
     QString name() const { return m_name; }
+    // The host's addresses the connection was opened with, for another connection to the same
+    // server (empty when libpq looked nothing up).
+    const HostLookup::Target& target() const { return m_target; }
 
     // Ends every statement that runs longer than `seconds` on the server (0: no limit), on
     // this connection and on the ones it is opened anew as.
@@ -152,6 +156,7 @@ private:
     void discardResults();
 
     pg_conn* m_conn = nullptr;
+    HostLookup::Target m_target;
     QString m_name;
     QString m_copyWhat;
     char* m_copyRow = nullptr; // the row last read from a copy, the client library's memory

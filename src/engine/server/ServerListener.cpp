@@ -3,6 +3,7 @@
 #include <libpq-fe.h>
 
 #include <QSocketNotifier>
+#include <vector>
 
 namespace {
 
@@ -13,8 +14,9 @@ void ignoreNotice(void*, const char*) {}
 
 } // namespace
 
-ServerListener::ServerListener(const QString& conninfo, const QString& channel, QObject* parent)
-    : QObject(parent), m_conninfo(conninfo), m_channel(channel) {
+ServerListener::ServerListener(const QString& conninfo, const QString& channel,
+                               const HostLookup::Target& target, QObject* parent)
+    : QObject(parent), m_conninfo(conninfo), m_channel(channel), m_target(target) {
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &ServerListener::connectNow);
     m_attempt.setSingleShot(true);
@@ -33,15 +35,17 @@ void ServerListener::connectNow() {
     // Defaults first, which the string may override: a connection over the network that dies
     // without a word (a cable pulled) is noticed within about a minute. The application name
     // tells the administrator which of the program's connections this is.
-    const char* keywords[] = {"keepalives_idle",
-                              "keepalives_interval",
-                              "keepalives_count",
-                              "dbname",
-                              "fallback_application_name",
-                              "client_encoding",
-                              nullptr};
-    const char* values[] = {"30", "10", "3", info.constData(), "vantora-listener", "UTF8", nullptr};
-    m_conn = PQconnectStartParams(keywords, values, 1);
+    std::vector<const char*> keywords{"keepalives_idle",           "keepalives_interval",
+                                      "keepalives_count",          "dbname",
+                                      "fallback_application_name", "client_encoding"};
+    std::vector<const char*> values{"30", "10", "3", info.constData(), "vantora-listener", "UTF8"};
+    if (!m_target.addresses.isEmpty()) {
+        keywords.insert(keywords.end(), {"host", "hostaddr"});
+        values.insert(values.end(), {m_target.hosts.constData(), m_target.addresses.constData()});
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    m_conn = PQconnectStartParams(keywords.data(), values.data(), 1);
     if (!m_conn || PQstatus(m_conn) == CONNECTION_BAD) {
         drop();
         return;

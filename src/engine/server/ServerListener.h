@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HostLookup.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -21,8 +23,10 @@ public:
     static constexpr int kAttemptTimeout = 10;
 
     // Starts connecting to `conninfo` (as ServerConnection takes it) on return to the event
-    // loop; `channel` is a plain name.
-    ServerListener(const QString& conninfo, const QString& channel, QObject* parent = nullptr);
+    // loop; `channel` is a plain name. `target`, the host's addresses another connection looked
+    // up, spares every attempt a lookup of the name, which libpq would wait for.
+    ServerListener(const QString& conninfo, const QString& channel,
+                   const HostLookup::Target& target = {}, QObject* parent = nullptr);
     ~ServerListener() override;
 
     // Whether the LISTEN is in place now.
@@ -48,6 +52,7 @@ private:
 
     QString m_conninfo;
     QString m_channel;
+    HostLookup::Target m_target;
     pg_conn* m_conn = nullptr;
     Phase m_phase = Phase::Waiting;
     int m_socket = -1;
