@@ -54,6 +54,16 @@ struct Request {
 
 } // namespace
 
+void HostLookup::Target::endParameters(std::vector<const char*>& keywords,
+                                       std::vector<const char*>& values) const {
+    if (!addresses.isEmpty()) {
+        keywords.insert(keywords.end(), {"host", "hostaddr"});
+        values.insert(values.end(), {hosts.constData(), addresses.constData()});
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+}
+
 HostLookup::Target HostLookup::resolve(const QString& conninfo, int defaultTimeout) {
     int timeout = qEnvironmentVariableIsSet("PGCONNECT_TIMEOUT")
                       ? qEnvironmentVariableIntValue("PGCONNECT_TIMEOUT")

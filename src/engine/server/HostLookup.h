@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <vector>
 
 // libpq looks a server's host name up itself, and waits for the name server as long as the
 // system's resolver lets it (20 s and more when the name server does not answer). A connection
@@ -21,6 +22,9 @@ namespace HostLookup {
 struct Target {
     QByteArray hosts;
     QByteArray addresses;
+    // Ends libpq's keyword and value lists, with the host and its addresses last, so that they
+    // override the connection string's host (as an expanded `dbname` given before them).
+    void endParameters(std::vector<const char*>& keywords, std::vector<const char*>& values) const;
 };
 Target resolve(const QString& conninfo, int defaultTimeout);
 

@@ -145,12 +145,7 @@ ServerConnection::ServerConnection(const QString& conninfo) {
     // The host's addresses, looked up within the time-out; a connection opened anew after a
     // break connects to them again without asking the name server.
     m_target = HostLookup::resolve(conninfo, kConnectTimeout);
-    if (!m_target.addresses.isEmpty()) {
-        keywords.insert(keywords.end(), {"host", "hostaddr"});
-        values.insert(values.end(), {m_target.hosts.constData(), m_target.addresses.constData()});
-    }
-    keywords.push_back(nullptr);
-    values.push_back(nullptr);
+    m_target.endParameters(keywords, values);
     m_conn = PQconnectdbParams(keywords.data(), values.data(), 1);
     if (!m_conn)
         throw ServerError(QStringLiteral("Für die Verbindung zum Datenbankserver fehlt Speicher"),

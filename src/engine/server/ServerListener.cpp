@@ -39,12 +39,7 @@ void ServerListener::connectNow() {
                                       "keepalives_count",          "dbname",
                                       "fallback_application_name", "client_encoding"};
     std::vector<const char*> values{"30", "10", "3", info.constData(), "vantora-listener", "UTF8"};
-    if (!m_target.addresses.isEmpty()) {
-        keywords.insert(keywords.end(), {"host", "hostaddr"});
-        values.insert(values.end(), {m_target.hosts.constData(), m_target.addresses.constData()});
-    }
-    keywords.push_back(nullptr);
-    values.push_back(nullptr);
+    m_target.endParameters(keywords, values);
     m_conn = PQconnectStartParams(keywords.data(), values.data(), 1);
     if (!m_conn || PQstatus(m_conn) == CONNECTION_BAD) {
         drop();
