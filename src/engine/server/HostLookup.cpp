@@ -2,13 +2,16 @@
 
 #include "ServerConnection.h"
 
+#include <QMutex>
 #include <algorithm>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <ctime>
 #include <libpq-fe.h>
 #include <netdb.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -103,9 +106,17 @@ HostLookup::Target HostLookup::resolve(const QString& conninfo, int defaultTimeo
         state = gai_error(&request->block);
     }
     if (state == EAI_INPROGRESS) {
-        // The resolver's thread may still use a request it would not give up: it keeps it.
-        if (gai_cancel(&request->block) == EAI_CANCELED)
+        // The resolver's thread may still use a request it would not give up: it stays
+        // allocated, and known, to the end of the program.
+        if (gai_cancel(&request->block) == EAI_CANCELED) {
             delete request;
+        } else {
+            // Never destroyed: the thread may still write to it while the program ends.
+            static QMutex lock;
+            static auto* abandoned = new std::vector<Request*>;
+            const QMutexLocker locker(&lock);
+            abandoned->push_back(request);
+        }
         throw ServerError(QStringLiteral("Keine Verbindung zum Server %1: Der Name lässt sich "
                                          "nicht rechtzeitig auflösen, der Namensserver antwortet "
                                          "nicht")
