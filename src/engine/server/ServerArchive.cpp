@@ -178,7 +178,7 @@ QString ServerArchive::open(const QString& conninfo, const QStringList& fileName
         reads.push_back(std::async(std::launch::async, [=] {
             return std::make_shared<ServerTableStore>(
                 server, lock, QFileInfo(file).completeBaseName(), QDir(folder).filePath(file), kept,
-                std::make_shared<ServerConnection>(conninfo));
+                std::make_shared<ServerConnection>(conninfo, server->target()));
         }));
     std::exception_ptr failed;
     for (qsizetype i = 0; i < fileNames.size(); ++i) {

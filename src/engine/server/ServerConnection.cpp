@@ -124,7 +124,7 @@ bool ServerConnection::isConnectionString(const QString& text) {
     return options != nullptr;
 }
 
-ServerConnection::ServerConnection(const QString& conninfo) {
+ServerConnection::ServerConnection(const QString& conninfo, const HostLookup::Target& known) {
     const QByteArray timeout = QByteArray::number(kConnectTimeout);
     const QByteArray info = conninfo.toUtf8();
     // Later keywords override earlier ones: the time-out is a default the string may change,
@@ -144,7 +144,7 @@ ServerConnection::ServerConnection(const QString& conninfo) {
     values.insert(values.end(), {info.constData(), "vantora", "UTF8"});
     // The host's addresses, looked up within the time-out; a connection opened anew after a
     // break connects to them again without asking the name server.
-    m_target = HostLookup::resolve(conninfo, kConnectTimeout);
+    m_target = known.addresses.isEmpty() ? HostLookup::resolve(conninfo, kConnectTimeout) : known;
     m_target.endParameters(keywords, values);
     m_conn = PQconnectdbParams(keywords.data(), values.data(), 1);
     if (!m_conn)

@@ -72,8 +72,9 @@ public:
     // postgres:// URI, or key=value pairs that libpq accepts.
     static bool isConnectionString(const QString& text);
 
-    // Connects; throws ServerError naming the server when that fails.
-    explicit ServerConnection(const QString& conninfo);
+    // Connects; throws ServerError naming the server when that fails. `known`, the addresses
+    // another connection to the same server looked up, spares a lookup of the host's name.
+    explicit ServerConnection(const QString& conninfo, const HostLookup::Target& known = {});
     ~ServerConnection();
     ServerConnection(const ServerConnection&) = delete;
     ServerConnection& operator=(const ServerConnection&) = delete;
