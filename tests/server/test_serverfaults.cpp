@@ -21,18 +21,22 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <netinet/in.h>
 #include <sqlite3.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace UserSteps;
@@ -99,6 +103,7 @@ private slots:
     void exportReadsOneSnapshot_data();
     void exportReadsOneSnapshot();
     void silentNameServerHoldsNothingUp();
+    void groupKeptAtABreakInItsCommitIsStored();
 
 private:
     QString editor() const {
@@ -114,6 +119,9 @@ private:
     QString onServer(const QString& sql) {
         return ServerConnection(editor()).exec(QStringLiteral("test"), sql).text(0, 0);
     }
+    QString super() const { return m_cluster.superuser() + QStringLiteral(" dbname=postgres"); }
+    // Names the synchronous standbys (none: empty) and waits until a new session has them.
+    bool setStandbys(const QString& names);
 
     ThrowAwayCluster m_cluster;
     AppFixture* m_app = nullptr;
@@ -329,6 +337,62 @@ void TestServerFaults::silentNameServerHoldsNothingUp() {
                                          "Der Name lässt sich nicht rechtzeitig auflösen")),
              qPrintable(out));
     QVERIFY2(out.contains(QLatin1String("listener's questions: 0\n")), qPrintable(out));
+}
+
+bool TestServerFaults::setStandbys(const QString& names) {
+    ServerConnection server(super());
+    server.exec(
+        QStringLiteral("test"),
+        names.isEmpty()
+            ? QStringLiteral("ALTER SYSTEM RESET synchronous_standby_names")
+            : QStringLiteral("ALTER SYSTEM SET synchronous_standby_names = '%1'").arg(names));
+    server.exec(QStringLiteral("test"), QStringLiteral("SELECT pg_reload_conf()"));
+    for (int i = 0; i < 200; ++i) {
+        if (ServerConnection(super())
+                .exec(QStringLiteral("test"), QStringLiteral("SHOW synchronous_standby_names"))
+                .text(0, 0) == names)
+            return true;
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+void TestServerFaults::groupKeptAtABreakInItsCommitIsStored() {
+    start(true);
+    editView(Tips);
+    const int tipsBefore = onServer(QStringLiteral("SELECT count(*) FROM \"TipsData\"")).toInt();
+    // Every commit now waits, after the server has kept it, for a standby that never comes; the
+    // program's session is ended so that its next one has that setting.
+    const auto reset = qScopeGuard([&] { QVERIFY(setStandbys({})); });
+    QVERIFY(setStandbys(QStringLiteral("niemand")));
+    QCOMPARE(takeAway(EndSession), false);
+    // Another program ends the session that waits: the connection breaks during the COMMIT.
+    std::atomic<bool> importDone{false}, ended{false};
+    std::thread administrator([&] {
+        ServerConnection server(super());
+        while (!importDone && !ended) {
+            ended = server
+                        .exec(QStringLiteral("test"),
+                              QStringLiteral("SELECT count(pg_catalog.pg_terminate_backend(pid)) "
+                                             "FROM pg_catalog.pg_stat_activity WHERE "
+                                             "wait_event = 'SyncRep'"))
+                        .text(0, 0) != QLatin1String("0");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    TableTextImport::Outcome outcome;
+    Form1->workOnEditTable([&](Table& t) {
+        outcome = TableTextImport::append(
+            t, {TextExchange::Record{"Vor dem Bruch", "2002/06", "Cheat", ""},
+                TextExchange::Record{"Auch vor dem Bruch", "2002/06", "Cheat", ""}});
+    });
+    importDone = true;
+    administrator.join();
+    QVERIFY(ended);
+    // The server kept the group, and the import says so.
+    QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
+    QCOMPARE(outcome.count, 2);
+    QCOMPARE(onServer(QStringLiteral("SELECT count(*) FROM \"TipsData\"")).toInt(), tipsBefore + 2);
 }
 
 int main(int argc, char** argv) {

@@ -603,6 +603,28 @@ std::vector<qint64> ServerTableStore::insertPending(const QString& what, bool& f
     return keys;
 }
 
+bool ServerTableStore::storedOnServer(const QString& what, const std::vector<qint64>& keys) {
+    if (keys.empty())
+        return false;
+    QByteArray list = "{";
+    for (const qint64 key : keys)
+        list += QByteArray::number(key) + ',';
+    list.back() = '}';
+    try {
+        // Ends what is left of the transaction; the question then goes on a connection anew.
+        m_server->exec(what, QStringLiteral("ROLLBACK"));
+        const ServerResult r =
+            m_server->exec(what,
+                           QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ANY($1::bigint[])")
+                               .arg(m_server->identifier(m_table),
+                                    m_server->identifier(ServerArchive::kKeyColumn)),
+                           {list});
+        return r.bytes(0, 0).toULongLong() == keys.size();
+    } catch (const EngineError&) {
+        return false;
+    }
+}
+
 void ServerTableStore::beginBatch() {
     const QMutexLocker locker(m_lock.get());
     if (m_inTransaction)
@@ -636,7 +658,18 @@ std::vector<qint64> ServerTableStore::commitBatch() {
             keys = insertPending(what, fileBegun);
         m_pending.clear();
         m_inTransaction = false;
-        m_server->exec(what, QStringLiteral("COMMIT"));
+        try {
+            m_server->exec(what, QStringLiteral("COMMIT"));
+        } catch (const ServerError&) {
+            // The connection may have broken after the server committed: the keys tell.
+            if (!storedOnServer(what, keys))
+                throw;
+            if (fileBegun)
+                sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            fileBegun = false;
+            m_counter = -2; // the file reads them at the next refresh
+            return keys;
+        }
         if (fileBegun && sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
             // The server holds the records: the file reads them at the next refresh.
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -21,7 +21,8 @@ struct sqlite3;
 // A write the server did not take (the connection lost, the server stopped) leaves nothing in
 // the file; the file is read anew at the next refresh. A batch's new records are held until
 // its end and then sent many to a statement; the file takes them, under the keys the server
-// gave, only with the server's commit. A batch in which any write failed is rolled back whole
+// gave, only with the server's commit; when the connection breaks during that commit, the
+// server is asked whether it kept them. A batch in which any write failed is rolled back whole
 // at its end.
 class ServerTableStore : public RecordStore {
 public:
@@ -86,6 +87,9 @@ private:
     // the file in a transaction of the file's (`fileBegun` tells whether it is open, to be
     // ended as the server's ends); returns their keys, ascending.
     std::vector<qint64> insertPending(const QString& what, bool& fileBegun);
+    // Whether the server holds every record of `keys`, asked after a failed COMMIT (on a
+    // connection opened anew when it broke); false when that cannot be asked.
+    bool storedOnServer(const QString& what, const std::vector<qint64>& keys);
 
     std::shared_ptr<ServerConnection> m_server;
     std::shared_ptr<QMutex> m_lock;
