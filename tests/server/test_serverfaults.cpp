@@ -103,7 +103,8 @@ private slots:
     void exportReadsOneSnapshot_data();
     void exportReadsOneSnapshot();
     void silentNameServerHoldsNothingUp();
-    void groupKeptAtABreakInItsCommitIsStored();
+    void changeKeptAtABreakInItsCommitIsStored_data();
+    void changeKeptAtABreakInItsCommitIsStored();
 
 private:
     QString editor() const {
@@ -357,20 +358,32 @@ bool TestServerFaults::setStandbys(const QString& names) {
     return false;
 }
 
-void TestServerFaults::groupKeptAtABreakInItsCommitIsStored() {
+void TestServerFaults::changeKeptAtABreakInItsCommitIsStored_data() {
+    QTest::addColumn<bool>("import");
+    QTest::newRow("an import's group") << true;
+    QTest::newRow("an edited record") << false;
+}
+
+void TestServerFaults::changeKeptAtABreakInItsCommitIsStored() {
+    QFETCH(bool, import);
     start(true);
     editView(Tips);
     const int tipsBefore = onServer(QStringLiteral("SELECT count(*) FROM \"TipsData\"")).toInt();
+    if (!import) {
+        clickCell(0, 0);
+        typeInGrid("Nach dem Bruch");
+        QTest::keyClick(gridKeyTarget(), Qt::Key_Tab);
+    }
     // Every commit now waits, after the server has kept it, for a standby that never comes; the
     // program's session is ended so that its next one has that setting.
     const auto reset = qScopeGuard([&] { QVERIFY(setStandbys({})); });
     QVERIFY(setStandbys(QStringLiteral("niemand")));
     QCOMPARE(takeAway(EndSession), false);
     // Another program ends the session that waits: the connection breaks during the COMMIT.
-    std::atomic<bool> importDone{false}, ended{false};
+    std::atomic<bool> done{false}, ended{false};
     std::thread administrator([&] {
         ServerConnection server(super());
-        while (!importDone && !ended) {
+        while (!done && !ended) {
             ended = server
                         .exec(QStringLiteral("test"),
                               QStringLiteral("SELECT count(pg_catalog.pg_terminate_backend(pid)) "
@@ -381,18 +394,30 @@ void TestServerFaults::groupKeptAtABreakInItsCommitIsStored() {
         }
     });
     TableTextImport::Outcome outcome;
-    Form1->workOnEditTable([&](Table& t) {
-        outcome = TableTextImport::append(
-            t, {TextExchange::Record{"Vor dem Bruch", "2002/06", "Cheat", ""},
-                TextExchange::Record{"Auch vor dem Bruch", "2002/06", "Cheat", ""}});
-    });
-    importDone = true;
+    if (import)
+        Form1->workOnEditTable([&](Table& t) {
+            outcome = TableTextImport::append(
+                t, {TextExchange::Record{"Vor dem Bruch", "2002/06", "Cheat", ""},
+                    TextExchange::Record{"Auch vor dem Bruch", "2002/06", "Cheat", ""}});
+        });
+    else
+        QTest::keyClick(gridKeyTarget(), Qt::Key_Down);
+    done = true;
     administrator.join();
     QVERIFY(ended);
-    // The server kept the group, and the import says so.
-    QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
-    QCOMPARE(outcome.count, 2);
-    QCOMPARE(onServer(QStringLiteral("SELECT count(*) FROM \"TipsData\"")).toInt(), tipsBefore + 2);
+    // The server kept the change, and the program says so.
+    if (import) {
+        QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
+        QCOMPARE(outcome.count, 2);
+    } else {
+        QVERIFY2(m_app->boxes.isEmpty(), qPrintable(m_app->boxes.join(u'\n')));
+        QCOMPARE(Form1->Table1.state(), Table::State::Browse);
+        QCOMPARE(
+            onServer(QStringLiteral("SELECT \"TITEL\" FROM \"TipsData\" WHERE vantora_key = 1")),
+            QStringLiteral("Nach dem Bruch"));
+    }
+    QCOMPARE(onServer(QStringLiteral("SELECT count(*) FROM \"TipsData\"")).toInt(),
+             tipsBefore + (import ? 2 : 0));
 }
 
 int main(int argc, char** argv) {

@@ -430,7 +430,7 @@ QString ServerTableStore::sameRecordCondition(int first) const {
 
 RecordStore::Outcome ServerTableStore::write(const QString& what, const QString& sql,
                                              const QList<QByteArray>& params, long& rows,
-                                             qint64* key) {
+                                             qint64* key, const std::function<bool(qint64)>& kept) {
     if (!m_writable)
         throw EngineError(readOnlyMessage());
     const bool own = !m_inTransaction;
@@ -458,7 +458,13 @@ RecordStore::Outcome ServerTableStore::write(const QString& what, const QString&
             outcome = Outcome::NoMatch;
         if (own) {
             m_inTransaction = false;
-            m_server->exec(what, QStringLiteral("COMMIT"));
+            try {
+                m_server->exec(what, QStringLiteral("COMMIT"));
+            } catch (const ServerError&) {
+                // The connection may have broken after the server committed: it is asked.
+                if (!kept(key ? *key : -1))
+                    throw;
+            }
         }
         return outcome;
     } catch (const ServerError& e) {
@@ -491,20 +497,29 @@ RecordStore::Outcome ServerTableStore::update(qint64 key, const QList<QByteArray
     for (int i = 0; i < m_fields.size(); ++i)
         sets << QStringLiteral("%1 = $%2").arg(m_server->identifier(m_fields[i].name)).arg(i + 1);
     long rows = 0;
-    return write(QStringLiteral("Das Speichern des Datensatzes"),
+    const QString what = QStringLiteral("Das Speichern des Datensatzes");
+    return write(what,
                  QStringLiteral("UPDATE %1 SET %2 WHERE %3")
                      .arg(m_server->identifier(m_table), sets.join(QStringLiteral(", ")),
                           sameRecordCondition(int(m_fields.size()) + 1)),
-                 QList<QByteArray>(values) << QByteArray::number(key) << expected, rows, nullptr);
+                 QList<QByteArray>(values) << QByteArray::number(key) << expected, rows, nullptr,
+                 [&](qint64) {
+                     return heldAfterBrokenCommit(
+                         what, sameRecordCondition(1),
+                         QList<QByteArray>{QByteArray::number(key)} << values, 1);
+                 });
 }
 
 RecordStore::Outcome ServerTableStore::remove(qint64 key, const QList<QByteArray>& expected) {
     const QMutexLocker locker(m_lock.get());
     long rows = 0;
-    return write(QStringLiteral("Das Löschen des Datensatzes"),
-                 QStringLiteral("DELETE FROM %1 WHERE %2")
-                     .arg(m_server->identifier(m_table), sameRecordCondition(1)),
-                 QList<QByteArray>{QByteArray::number(key)} << expected, rows, nullptr);
+    const QString what = QStringLiteral("Das Löschen des Datensatzes");
+    return write(
+        what,
+        QStringLiteral("DELETE FROM %1 WHERE %2")
+            .arg(m_server->identifier(m_table), sameRecordCondition(1)),
+        QList<QByteArray>{QByteArray::number(key)} << expected, rows, nullptr,
+        [&](qint64) { return heldAfterBrokenCommit(what, keyIs(), {QByteArray::number(key)}, 0); });
 }
 
 RecordStore::Outcome ServerTableStore::insert(const QList<QByteArray>& values, qint64& key) {
@@ -520,11 +535,15 @@ RecordStore::Outcome ServerTableStore::insert(const QList<QByteArray>& values, q
         marks << QStringLiteral("$%1").arg(i + 1);
     }
     long rows = 0;
-    return write(QStringLiteral("Das Speichern des Datensatzes"),
+    const QString what = QStringLiteral("Das Speichern des Datensatzes");
+    return write(what,
                  QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
                      .arg(m_server->identifier(m_table), names.join(u','), marks.join(u','),
                           m_server->identifier(ServerArchive::kKeyColumn)),
-                 values, rows, &key);
+                 values, rows, &key, [&](qint64 given) {
+                     return given >= 0 &&
+                            heldAfterBrokenCommit(what, keyIs(), {QByteArray::number(given)}, 1);
+                 });
 }
 
 std::vector<qint64> ServerTableStore::insertPending(const QString& what, bool& fileBegun) {
@@ -603,23 +622,20 @@ std::vector<qint64> ServerTableStore::insertPending(const QString& what, bool& f
     return keys;
 }
 
-bool ServerTableStore::storedOnServer(const QString& what, const std::vector<qint64>& keys) {
-    if (keys.empty())
-        return false;
-    QByteArray list = "{";
-    for (const qint64 key : keys)
-        list += QByteArray::number(key) + ',';
-    list.back() = '}';
+QString ServerTableStore::keyIs() const {
+    return m_server->identifier(ServerArchive::kKeyColumn) + QStringLiteral(" = $1");
+}
+
+bool ServerTableStore::heldAfterBrokenCommit(const QString& what, const QString& condition,
+                                             const QList<QByteArray>& params, qint64 rows) {
     try {
         // Ends what is left of the transaction; the question then goes on a connection anew.
         m_server->exec(what, QStringLiteral("ROLLBACK"));
-        const ServerResult r =
-            m_server->exec(what,
-                           QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ANY($1::bigint[])")
-                               .arg(m_server->identifier(m_table),
-                                    m_server->identifier(ServerArchive::kKeyColumn)),
-                           {list});
-        return r.bytes(0, 0).toULongLong() == keys.size();
+        const ServerResult r = m_server->exec(what,
+                                              QStringLiteral("SELECT count(*) FROM %1 WHERE %2")
+                                                  .arg(m_server->identifier(m_table), condition),
+                                              params);
+        return r.bytes(0, 0).toLongLong() == rows;
     } catch (const EngineError&) {
         return false;
     }
@@ -662,7 +678,15 @@ std::vector<qint64> ServerTableStore::commitBatch() {
             m_server->exec(what, QStringLiteral("COMMIT"));
         } catch (const ServerError&) {
             // The connection may have broken after the server committed: the keys tell.
-            if (!storedOnServer(what, keys))
+            QByteArray list = "{";
+            for (const qint64 key : keys)
+                list += QByteArray::number(key) + ',';
+            list.back() = '}';
+            if (keys.empty() ||
+                !heldAfterBrokenCommit(what,
+                                       m_server->identifier(ServerArchive::kKeyColumn) +
+                                           QStringLiteral(" = ANY($1::bigint[])"),
+                                       {list}, qint64(keys.size())))
                 throw;
             if (fileBegun)
                 sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -4,6 +4,7 @@
 
 #include <QMutex>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,8 +22,8 @@ struct sqlite3;
 // A write the server did not take (the connection lost, the server stopped) leaves nothing in
 // the file; the file is read anew at the next refresh. A batch's new records are held until
 // its end and then sent many to a statement; the file takes them, under the keys the server
-// gave, only with the server's commit; when the connection breaks during that commit, the
-// server is asked whether it kept them. A batch in which any write failed is rolled back whole
+// gave, only with the server's commit. When the connection breaks during a commit, the server
+// is asked whether it kept the change. A batch in which any write failed is rolled back whole
 // at its end.
 class ServerTableStore : public RecordStore {
 public:
@@ -76,9 +77,10 @@ private:
     // The condition "key = $first AND field IS NOT DISTINCT FROM $first+1 ...".
     QString sameRecordCondition(int first) const;
     // Runs a write in a transaction with the counter's check; `rows` receives the rows it
-    // touched, `key` the key it returned, if any.
+    // touched, `key` the key it returned, if any. When its COMMIT fails, `kept` (given that
+    // key, or -1) tells whether the server kept the write all the same.
     Outcome write(const QString& what, const QString& sql, const QList<QByteArray>& params,
-                  long& rows, qint64* key);
+                  long& rows, qint64* key, const std::function<bool(qint64)>& kept);
     [[noreturn]] void rethrow(const class ServerError& e) const;
     // After a failed write: gives up a transaction of our own, and marks the file for reading
     // anew.
@@ -87,9 +89,13 @@ private:
     // the file in a transaction of the file's (`fileBegun` tells whether it is open, to be
     // ended as the server's ends); returns their keys, ascending.
     std::vector<qint64> insertPending(const QString& what, bool& fileBegun);
-    // Whether the server holds every record of `keys`, asked after a failed COMMIT (on a
-    // connection opened anew when it broke); false when that cannot be asked.
-    bool storedOnServer(const QString& what, const std::vector<qint64>& keys);
+    // Whether `rows` of the table meet `condition` ($1... from `params`), asked after a failed
+    // COMMIT, on a connection opened anew when it broke: whether the server kept the change
+    // after all. False when that cannot be asked.
+    bool heldAfterBrokenCommit(const QString& what, const QString& condition,
+                               const QList<QByteArray>& params, qint64 rows);
+    // The condition "key = $1".
+    QString keyIs() const;
 
     std::shared_ptr<ServerConnection> m_server;
     std::shared_ptr<QMutex> m_lock;
