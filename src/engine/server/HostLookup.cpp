@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <ctime>
 #include <libpq-fe.h>
 #include <netdb.h>

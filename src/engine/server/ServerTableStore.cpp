@@ -547,8 +547,6 @@ RecordStore::Outcome ServerTableStore::insert(const QList<QByteArray>& values, q
 }
 
 std::vector<qint64> ServerTableStore::insertPending(const QString& what, bool& fileBegun) {
-    if (!m_writable)
-        throw EngineError(readOnlyMessage());
     const auto fileFails = [&] {
         throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht schreiben: %2")
                               .arg(m_table, SqliteMessage::lastError(m_db)));
