@@ -89,6 +89,8 @@ QString Connection::resolvePath(const QString& rawPath) {
 }
 
 std::shared_ptr<Connection> Connection::open(const QString& rawPath) {
+    // A file still being written is opened once it is complete.
+    RecordStore::awaitFile(rawPath);
     const QString path = resolvePath(rawPath);
     if (path.isEmpty())
         throw EngineError(QStringLiteral("Die Tabelle existiert nicht: %1").arg(rawPath));

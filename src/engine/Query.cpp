@@ -42,6 +42,7 @@ void Query::close() {
     m_headRead = false;
     m_cachedFields.clear();
     m_cachedCoded.clear();
+    m_early.reset();
     // What the result built (sort orders, fields read, the first row) is kept for later starts
     // once it is done with, in one write.
     if (m_image && m_conn)
@@ -65,6 +66,12 @@ void Query::addSqlLine(const QString& line) {
 void Query::prepare() {
     if (m_prepared)
         return;
+    // A first start shows a result read early while its file is being written.
+    if (!m_settling)
+        if ((m_early = EarlyResults::find(statementText()))) {
+            m_prepared = true;
+            return;
+        }
     const TranslatedStatement t = LocalSqlTranslator::translate(statementText());
     if (t.selectList != QLatin1String("*"))
         throw EngineError(QStringLiteral("Nur SELECT * wird unterstützt"));
@@ -72,8 +79,10 @@ void Query::prepare() {
     // A bare file name is looked up in the database directory.
     if (!path.contains(u'/') && !path.contains(u'\\') && !m_databaseDir.isEmpty())
         path = m_databaseDir + u'/' + path;
-    // A file that mirrors a server's table is brought up to date with it first.
-    if (const QString found = Connection::resolvePath(path); !found.isEmpty())
+    // A file that mirrors a server's table is brought up to date with it first (not when
+    // it takes over a result read early from the same contents).
+    if (const QString found = m_settling ? QString() : Connection::resolvePath(path);
+        !found.isEmpty())
         if (const std::shared_ptr<RecordStore> store = RecordStore::of(found))
             store->refresh();
     std::shared_ptr<Connection> conn = Connection::open(path);
@@ -118,6 +127,11 @@ void Query::open() {
     if (m_open)
         return;
     prepare();
+    if (m_early) {
+        m_open = true;
+        m_row = 0;
+        return;
+    }
     try {
         // The fields the conditions read come in from one pass over the file; the sort's
         // fields only when its order has to be built here.
@@ -172,6 +186,28 @@ void Query::fillRows() const {
     m_pending = false;
 }
 
+void Query::settle() const {
+    if (!m_early)
+        return;
+    auto* self = const_cast<Query*>(this);
+    const std::shared_ptr<const EarlyResult> early = m_early;
+    const int row = m_row;
+    self->m_early.reset();
+    self->m_prepared = false;
+    self->m_open = false;
+    self->m_settling = true;
+    try {
+        self->open();
+    } catch (const EngineError&) {
+        self->m_settling = false;
+        self->m_early = early;
+        self->m_prepared = self->m_open = true;
+        throw;
+    }
+    self->m_settling = false;
+    self->m_row = row;
+}
+
 void Query::prepareOrder() {
     if (!m_pending || !m_headFromSqlite)
         return;
@@ -196,6 +232,8 @@ bool Query::prepareUpperTexts(const QString& field) {
     const int f = fieldIndex(field);
     if (!m_open || f < 0)
         return true;
+    if (m_early)
+        return false;
     if (m_conn->building())
         return false;
     try {
@@ -258,6 +296,7 @@ void Query::sortResult() {
 }
 
 const std::vector<uint8_t>& Query::resultMarks() const {
+    settle();
     if (m_open && m_marks.empty() && !m_slots.empty()) {
         m_marks.assign(m_image->rowCount(), 0);
         for (uint32_t slot : m_slots)
@@ -267,22 +306,38 @@ const std::vector<uint8_t>& Query::resultMarks() const {
 }
 
 qint64 Query::rowId(int row) const {
+    if (m_early) {
+        if (row >= 0 && size_t(row) < m_early->keys.size())
+            return m_early->keys[size_t(row)];
+        settle();
+    }
     return m_image->rowid(slotAt(row));
 }
 
 QStringList Query::fieldNames() const {
+    if (m_early)
+        return m_early->fieldNames;
     return m_conn ? m_conn->fieldNames() : QStringList();
 }
 
 int Query::fieldCount() const {
+    if (m_early)
+        return int(m_early->fieldNames.size());
     return m_conn ? int(m_conn->fields().size()) : 0;
 }
 
 int Query::fieldIndex(const QString& name) const {
+    if (m_early) {
+        for (int f = 0; f < m_early->fieldNames.size(); ++f)
+            if (m_early->fieldNames[f].compare(name, Qt::CaseInsensitive) == 0)
+                return f;
+        return -1;
+    }
     return m_conn ? m_conn->fieldIndex(name) : -1;
 }
 
 int Query::cachedFieldIndex(const QString& name) const {
+    settle();
     for (int i = 0; i < m_cachedNames.size(); ++i)
         if (m_cachedNames[i].compare(name, Qt::CaseInsensitive) == 0)
             return m_open ? i : -1;
@@ -290,6 +345,7 @@ int Query::cachedFieldIndex(const QString& name) const {
 }
 
 const TableImage::Coded* Query::cachedCoded(int cachedField) const {
+    settle();
     if (!m_open || cachedField < 0 || size_t(cachedField) >= m_cachedFields.size())
         return nullptr;
     const TableImage::Coded*& coded = m_cachedCoded[size_t(cachedField)];
@@ -312,6 +368,12 @@ QByteArrayView Query::cachedBytes(int cachedField, int row) const {
 }
 
 QString Query::fieldByName(const QString& name) const {
+    if (m_early && size_t(m_row) < m_early->keys.size()) {
+        const int f = fieldIndex(name);
+        if (f < 0)
+            throw EngineError(QStringLiteral("Feld nicht gefunden: %1").arg(name));
+        return value(m_row, f);
+    }
     // The first row of a result not yet in order (a latest-issue look-up) is read from the
     // file alone, unless the image holds the field already.
     const int c = cachedFieldIndex(name);
@@ -326,6 +388,16 @@ QString Query::fieldByName(const QString& name) const {
 const QStringList* Query::fetchRow(int row) const {
     if (!m_open || row < 0 || row >= recordCount())
         return nullptr;
+    if (m_early) {
+        if (size_t(row) < m_early->values.size())
+            return &m_early->values[size_t(row)];
+        try {
+            settle();
+        } catch (const EngineError&) {
+            // The file could not be written: the rows past the first ones show empty.
+            return nullptr;
+        }
+    }
     if (const QStringList* hit = m_rows.object(row))
         return hit;
     qint64 id = 0;
@@ -369,6 +441,7 @@ QStringList Query::readRow(qint64 rowid, bool present) const {
 }
 
 QString Query::valueAtSlot(uint32_t slot, int field) const {
+    settle();
     if (!m_open || slot >= m_image->rowCount())
         return {};
     return readRow(m_image->rowid(slot), true).value(field);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "EarlyResults.h"
 #include "PreparedStatement.h"
 #include "TableImage.h"
 #include "ViewFilter.h"
@@ -41,7 +42,15 @@ public:
     void open();    // prepares when needed; throws EngineError
     bool isOpen() const { return m_open; }
 
-    int recordCount() const { return int(m_pending ? m_pendingHits : m_slots.size()); }
+    int recordCount() const {
+        return int(m_early ? m_early->rowCount : m_pending ? m_pendingHits : m_slots.size());
+    }
+    // Whether the result was opened from its first rows read early (EarlyResults), before its
+    // table's file was written: the rest of it is read from the file when first asked for.
+    bool isEarly() const { return bool(m_early); }
+    // Opens such a result from the file, which gives the same rows; waits for the file. Throws
+    // EngineError when the file could not be written, keeping the first rows.
+    void settle() const;
     // Begins building that order on a thread of its own, for a result whose rows past the
     // first ones will be read.
     void prepareOrder();
@@ -107,6 +116,8 @@ private:
 
     QString m_databaseDir;
     QStringList m_lines;
+    std::shared_ptr<const EarlyResult> m_early;
+    bool m_settling = false; // opening from the file what was opened early
     QStringList m_requestedCached;
     QStringList m_cachedNames; // the requested ones the table has
     std::shared_ptr<Connection> m_conn;

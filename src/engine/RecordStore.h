@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -43,8 +44,15 @@ public:
     // EngineError when the store did not take the batch: none of it is kept then.
     virtual std::vector<qint64> commitBatch() = 0;
 
-    // The store whose records the file at `path` mirrors, or none.
+    // The store whose records the file at `path` mirrors, or none; waits while the file is
+    // being written (see awaitFile).
     static std::shared_ptr<RecordStore> of(const QString& path);
     // Makes `store` the one for the file at `path`; a null store ends that.
     static void attach(const QString& path, std::shared_ptr<RecordStore> store);
+    // Makes the store `arriving` gives the one for the file at `path`, which is being written
+    // until it arrives: whoever opens the file meanwhile waits for it.
+    static void attachLater(const QString& path,
+                            std::shared_future<std::shared_ptr<RecordStore>> arriving);
+    // Waits while the file at `path` is being written; throws EngineError when that failed.
+    static void awaitFile(const QString& path);
 };

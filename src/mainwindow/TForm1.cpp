@@ -254,8 +254,9 @@ void TForm1::showEvent(QShowEvent* event) {
     m_shown = true;
     guarded([this] { FormShow(); });
     // Once the first screen is up, the menu of a record's title gets its look-ups ready, and
-    // the headings their sorts.
-    QTimer::singleShot(0, this, [this] { prepareLookups(); });
+    // the headings their sorts; with the tables' files still being written, once they are.
+    if (!m_tablesArriving)
+        QTimer::singleShot(0, this, [this] { prepareLookups(); });
     // The games view is shown: the wait window goes now.
     Links().closeWaitWindow();
 }
@@ -301,7 +302,9 @@ void TForm1::FormShow() {
     const Latest order[] = {{&Views::tips(), &s.TipsLastMonth, &s.TipsLastYear},
                             {&Views::disc(), &s.DiscLastMonth, &s.DiscLastYear},
                             {&Views::games(), &s.GamesLastMonth, &s.GamesLastYear}};
-    const std::vector<std::unique_ptr<Query>> ahead = readFirstRowsAhead();
+    // First rows read early need no reading ahead.
+    const std::vector<std::unique_ptr<Query>> ahead =
+        m_tablesArriving ? std::vector<std::unique_ptr<Query>>() : readFirstRowsAhead();
     for (const Latest& l : order) {
         InitTable(l.view->name);
         s.SortField = QStringLiteral("AUSGABE");
@@ -325,27 +328,33 @@ void TForm1::FormShow() {
     FormatTable(s.CurrentView);
 }
 
+QList<QStringList> TForm1::firstShowingStatements(const QString& dataDir) {
+    QList<QStringList> statements;
+    const auto statement = [&](const ViewDefinition& view, const QString& field,
+                               const QString& direction) {
+        statements << ViewQuery::compose(
+                          {dataDir, view.tableFile, view.name, {}, {}, field, direction})
+                          .lines;
+    };
+    for (const ViewDefinition* view : {&Views::tips(), &Views::disc(), &Views::games()})
+        statement(*view, QStringLiteral("AUSGABE"), QStringLiteral(" DESC"));
+    statement(Views::games(), QStringLiteral("TITEL"), QString());
+    return statements;
+}
+
 std::vector<std::unique_ptr<Query>> TForm1::readFirstRowsAhead() {
     // A first start reads the first rows of each statement below from the whole table. The
     // other tables' are read on a thread of their own while the games table's are read here;
     // the results kept open hold on to what was read until the statements run.
-    const AppState& s = State();
     std::vector<std::unique_ptr<Query>> ahead;
-    const auto statement = [&](const ViewDefinition& view, const QString& field,
-                               const QString& direction) {
+    for (const QStringList& lines : firstShowingStatements(State().DataDir)) {
         auto q = std::make_unique<Query>();
-        q->setDatabaseDir(s.DataDir);
-        q->setSql(
-            ViewQuery::compose({s.DataDir, view.tableFile, view.name, {}, {}, field, direction})
-                .lines);
-        return q;
-    };
-    for (const ViewDefinition* view : {&Views::tips(), &Views::disc()}) {
-        ahead.push_back(statement(*view, QStringLiteral("AUSGABE"), QStringLiteral(" DESC")));
-        ahead.back()->prepareFirstRows();
+        q->setDatabaseDir(State().DataDir);
+        q->setSql(lines);
+        ahead.push_back(std::move(q));
     }
-    ahead.push_back(statement(Views::games(), QStringLiteral("AUSGABE"), QStringLiteral(" DESC")));
-    ahead.push_back(statement(Views::games(), QStringLiteral("TITEL"), QString()));
+    for (auto it = ahead.begin(); it != ahead.end() - 2; ++it)
+        (*it)->prepareFirstRows();
     for (auto it = ahead.end() - 2; it != ahead.end(); ++it) {
         try {
             (*it)->open();
@@ -356,6 +365,21 @@ std::vector<std::unique_ptr<Query>> TForm1::readFirstRowsAhead() {
         }
     }
     return ahead;
+}
+
+void TForm1::tablesArrived() {
+    m_tablesArriving = false;
+    // The view shown from first rows read early takes its file, which holds the same rows.
+    if (Query1.isEarly()) {
+        try {
+            Query1.settle();
+            Query1.prepareOrder();
+        } catch (const EngineError&) {
+            // The start-up reports a table that could not be read, and ends.
+        }
+    }
+    if (m_shown)
+        prepareLookups();
 }
 
 void TForm1::prepareLookups() {

@@ -69,6 +69,13 @@ public:
     void connectKeys();
     // True for a program file whose name ends in "HD.EXE", or "hd" without an extension.
     static bool isHardDiskProgram(const QString& programPath);
+    // The statements the first showing runs over the folder, as lines: each table's latest
+    // issue, then the games in title order.
+    static QList<QStringList> firstShowingStatements(const QString& dataDir);
+    // The tables' files are still being written when the window is first shown (their first
+    // rows were read early): what the first screen does not need waits for tablesArrived().
+    void setTablesArriving() { m_tablesArriving = true; }
+    void tablesArrived();
 
     // Operations other windows use (through the start-up's links), beside the file dialog
     // above: the view query run again and its columns laid out, the title box mirrored, the
@@ -153,6 +160,7 @@ private:
     std::unique_ptr<ViewQueryRunner> m_viewQuery;
     std::unique_ptr<GridEditing> m_editing;
     bool m_shown = false;
+    bool m_tablesArriving = false;
     // The other views' tables, held open for the menu of a record's title.
     QHash<QString, std::shared_ptr<Connection>> m_crossViewTables;
     bool m_outerSized = false;

@@ -129,8 +129,15 @@ ArchiveSetup::Prepared ArchiveSetup::prepare(const StartupOptions& options) {
         // The server's tables are read into a folder of their own, which the views then name;
         // hard-disk mode has nothing to copy and works on the server as well.
         try {
-            State().DataDir = State().SourceDataDir = QDir::toNativeSeparators(
-                ServerArchive::open(options.archive, Views::diskTableFiles()));
+            // The first screen's rows are read from the server while its tables are copied.
+            State().DataDir = State().SourceDataDir = QDir::toNativeSeparators(ServerArchive::open(
+                options.archive, Views::diskTableFiles(), [](const QString& folder) {
+                    QStringList texts;
+                    for (const QStringList& lines :
+                         TForm1::firstShowingStatements(QDir::toNativeSeparators(folder)))
+                        texts << lines.join(u'\n');
+                    return texts;
+                }));
         } catch (const EngineError& e) {
             Dialogs::error(e.message());
             return Prepared::ArchiveUnavailable;

@@ -91,6 +91,20 @@ StartupOutcome startUp(const StartupOptions& options) {
     ServerArchive::setChangeHandler(
         [](const QString& tableFile) { Links().followOutsideChange(tableFile); });
 
+    // A table still being read from the server when the first screen shows ends the program
+    // when it cannot be read, as at the start.
+    if (ServerArchive::opening()) {
+        Form1->setTablesArriving();
+        ServerArchive::whenOpened([](const QString& failure) {
+            if (failure.isEmpty()) {
+                Form1->tablesArrived();
+                return;
+            }
+            Dialogs::error(failure);
+            QCoreApplication::exit(1);
+        });
+    }
+
     // The first showing reads the latest issues and shows the games view.
     Form1->show();
     return StartupOutcome::Running;
@@ -98,6 +112,7 @@ StartupOutcome startUp(const StartupOptions& options) {
 
 void shutDown() {
     ServerArchive::setChangeHandler(nullptr);
+    ServerArchive::whenOpened(nullptr);
     destroyWindows();
     g_guard.reset();
 }
@@ -133,6 +148,8 @@ int runVantora(int argc, char** argv) {
             QCoreApplication::processEvents();
             Form1->repaint();
             reportPeak();
+            while (ServerArchive::opening())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             QCoreApplication::processEvents();
             Connection::finishSorts();
         }

@@ -8,6 +8,7 @@
 #include "AppWindows.h"
 #include "DataGrid.h"
 #include "DataSource.h"
+#include "Query.h"
 #include "ServerArchive.h"
 #include "ServerConnection.h"
 #include "TForm1.h"
@@ -17,6 +18,7 @@
 #include "TableTextImport.h"
 #include "ThrowAwayCluster.h"
 #include "UserSteps.h"
+#include "Views.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -53,6 +55,7 @@ private slots:
     void keptMirrorIsTakenOnlyWhenProven_data();
     void keptMirrorIsTakenOnlyWhenProven();
     void importedRecordsHoldTheServersKeys();
+    void firstRowsReadEarlyAreTheFilesRows();
 
 private:
     // Loads the fixture's folder onto the server, replacing the tables there.
@@ -617,6 +620,77 @@ void TestServerArchive::importedRecordsHoldTheServersKeys() {
     for (int row = 0; row < table.recordCount(); ++row)
         QCOMPARE(table.value(row, 0), server[row].section(u'|', 1, 1));
     table.close();
+}
+
+void TestServerArchive::firstRowsReadEarlyAreTheFilesRows() {
+    m_app = new AppFixture;
+    QVERIFY(m_app->makeArchive());
+    // Titles and issues that only the program's collation puts in order (case, accents, NULL,
+    // empty texts, an issue that differs in case alone), many of them equal, so that the key
+    // settles their order; more rows than are read early.
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(m_app->dataDir() + "/GameData.DB").constData(), &db),
+             SQLITE_OK);
+    sqlite3_stmt* insert = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO GameData (TITEL, AUSGABE) VALUES (?, ?)", -1,
+                                &insert, nullptr),
+             SQLITE_OK);
+    const char* titles[] = {"arger", "Ärger", "ARGER", "",   nullptr, "ärger", "Zebra", "öl",
+                            "Ol",    "ß",     "ss",    "SS", "1942",  "a",     "A"};
+    const char* issues[] = {"2003/1a", "2003/1A", nullptr, "", "2003/12"};
+    for (int i = 0; i < 3100; ++i) {
+        for (const auto& [column, text] : {std::pair{1, titles[i % 15]}, {2, issues[i % 11 % 5]}})
+            text ? sqlite3_bind_text(insert, column, text, -1, SQLITE_STATIC)
+                 : sqlite3_bind_null(insert, column);
+        QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
+    load();
+
+    // The first showing's statements, and another order of every game, which counts its rows
+    // early and reads them from the file.
+    QList<QStringList> statements;
+    const QString folder = ServerArchive::open(
+        as(QStringLiteral("redakteur")), Views::diskTableFiles(), [&](const QString& folder) {
+            statements = TForm1::firstShowingStatements(folder);
+            QStringList texts;
+            for (const QStringList& lines : std::as_const(statements))
+                texts << lines.join(u'\n');
+            statements << QStringList{
+                QStringLiteral("SELECT * FROM \"%1/GameData.DB\"").arg(folder),
+                QStringLiteral("ORDER BY TITEL DESC, AUSGABE")};
+            return texts;
+        });
+    QVERIFY(ServerArchive::opening());
+    std::vector<std::unique_ptr<Query>> early;
+    for (const QStringList& lines : std::as_const(statements)) {
+        early.push_back(std::make_unique<Query>());
+        early.back()->setSql(lines);
+        early.back()->open();
+        QVERIFY(early.back()->isEarly());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!ServerArchive::opening(), 60000);
+    const auto row = [](const Query& q, int r) {
+        QStringList cells{QString::number(q.rowId(r))};
+        for (int f = 0; f < q.fieldCount(); ++f)
+            cells << (q.value(r, f).isNull() ? QStringLiteral("<NULL>") : q.value(r, f));
+        return cells.join(u'|');
+    };
+    for (size_t i = 0; i < early.size(); ++i) {
+        Query file;
+        file.setSql(statements[qsizetype(i)]);
+        file.open();
+        QVERIFY(!file.isEarly());
+        QVERIFY(file.recordCount() > 3100 || i < 2);
+        QCOMPARE(early[i]->recordCount(), file.recordCount());
+        QCOMPARE(early[i]->fieldNames(), file.fieldNames());
+        // Past the rows read early, the early result reads its file.
+        for (int r = 0; r < std::min(file.recordCount(), EarlyResults::kRows + 20); ++r)
+            QCOMPARE(row(*early[i], r), row(file, r));
+        QCOMPARE(early[i]->isEarly(), file.recordCount() <= EarlyResults::kRows && i < 4);
+    }
 }
 
 QTEST_MAIN(TestServerArchive)

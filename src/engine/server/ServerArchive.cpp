@@ -1,8 +1,11 @@
 #include "ServerArchive.h"
 
+#include "EarlyResults.h"
 #include "EngineError.h"
+#include "LocalSqlTranslator.h"
 #include "RecordStore.h"
 #include "ServerConnection.h"
+#include "ServerEarlyRows.h"
 #include "ServerListener.h"
 #include "ServerTableStore.h"
 
@@ -21,6 +24,7 @@
 #include <fcntl.h>
 #include <future>
 #include <memory>
+#include <optional>
 #include <sys/file.h>
 #include <unistd.h>
 #include <vector>
@@ -40,6 +44,14 @@ struct OpenArchive {
     QHash<QString, Mirrored> tables;
     QPointer<ServerListener> listener;
     std::function<void(const QString&)> changeHandler;
+    // The reads still under way when open() returned, one per file, and what waits for them.
+    QString conninfo;
+    HostLookup::Target target;
+    QStringList readNames;
+    std::vector<std::shared_future<std::shared_ptr<RecordStore>>> reads;
+    std::future<void> watcher;
+    std::function<void(const QString&)> openedHandler;
+    quint64 generation = 0;
 };
 
 OpenArchive& current() {
@@ -159,7 +171,53 @@ QString keptFolder(const QString& identity, int& lock) {
 
 } // namespace
 
-QString ServerArchive::open(const QString& conninfo, const QStringList& fileNames) {
+namespace {
+
+// Takes the tables read by now into the archive; the failure of the first that was not read,
+// or an empty text.
+QString takeReads(const QStringList& fileNames, const QString& folder,
+                  std::vector<std::shared_future<std::shared_ptr<RecordStore>>>& reads) {
+    OpenArchive& archive = current();
+    QString failure;
+    for (qsizetype i = 0; i < fileNames.size(); ++i) {
+        const QString path = QDir(folder).filePath(fileNames[i]);
+        try {
+            std::shared_ptr<RecordStore> store = reads[size_t(i)].get();
+            archive.tables.insert(
+                QFileInfo(fileNames[i]).completeBaseName(),
+                {fileNames[i], std::static_pointer_cast<ServerTableStore>(store)});
+            RecordStore::attach(path, std::move(store));
+            archive.mirrors << path;
+        } catch (const EngineError& e) {
+            if (failure.isEmpty())
+                failure = e.message();
+        } catch (const std::exception& e) {
+            if (failure.isEmpty())
+                failure = QString::fromLocal8Bit(e.what());
+        }
+    }
+    reads.clear();
+    return failure;
+}
+
+// On the event loop, once every table open() left under way is read.
+void finishOpening(quint64 generation) {
+    OpenArchive& archive = current();
+    if (archive.generation != generation || archive.reads.empty())
+        return;
+    const QString folder = archive.folder ? archive.folder->path() : archive.keptFolder;
+    const QString failure = takeReads(archive.readNames, folder, archive.reads);
+    EarlyResults::clear();
+    if (failure.isEmpty())
+        startListening(archive.conninfo, archive.target);
+    if (archive.openedHandler)
+        archive.openedHandler(failure);
+}
+
+} // namespace
+
+QString ServerArchive::open(const QString& conninfo, const QStringList& fileNames,
+                            const FirstStatements& firstStatements) {
     close();
     auto server = std::make_shared<ServerConnection>(conninfo);
     // A statement that hangs (a lock another program holds, a server that stopped answering)
@@ -172,38 +230,130 @@ QString ServerArchive::open(const QString& conninfo, const QStringList& fileName
         archive.folder = privateFolder();
     const QString folder = archive.folder ? archive.folder->path() : archive.keptFolder;
     // The tables are read side by side, each on a connection of its own, which ends with it.
+    // Where first rows are read early, each read tells whether it copies the table (and in
+    // which snapshot) before it does, and copies once the first rows are in.
     const bool kept = !archive.folder;
-    std::vector<std::future<std::shared_ptr<ServerTableStore>>> reads;
-    for (const QString& file : fileNames)
-        reads.push_back(std::async(std::launch::async, [=] {
-            return std::make_shared<ServerTableStore>(
-                server, lock, QFileInfo(file).completeBaseName(), QDir(folder).filePath(file), kept,
-                std::make_shared<ServerConnection>(conninfo, server->target()));
-        }));
-    std::exception_ptr failed;
-    for (qsizetype i = 0; i < fileNames.size(); ++i) {
+    const bool early = firstStatements && QCoreApplication::instance();
+    using Decided = std::optional<ServerTableStore::Fresh>;
+    std::vector<std::shared_ptr<std::promise<Decided>>> decisions;
+    auto go = std::make_shared<std::promise<void>>();
+    const std::shared_future<void> begun = go->get_future().share();
+    std::vector<std::shared_future<std::shared_ptr<RecordStore>>> reads;
+    for (const QString& file : fileNames) {
+        auto decided = std::make_shared<std::promise<Decided>>();
+        decisions.push_back(decided);
+        reads.push_back(std::async(std::launch::async, [=]() -> std::shared_ptr<RecordStore> {
+                            bool told = false;
+                            const ServerTableStore::BeforeCopy beforeCopy =
+                                [&](const ServerTableStore::Fresh* fresh) {
+                                    told = true;
+                                    decided->set_value(fresh ? Decided(*fresh) : std::nullopt);
+                                    if (fresh)
+                                        begun.wait();
+                                };
+                            try {
+                                return std::make_shared<ServerTableStore>(
+                                    server, lock, QFileInfo(file).completeBaseName(),
+                                    QDir(folder).filePath(file), kept,
+                                    std::make_shared<ServerConnection>(conninfo, server->target()),
+                                    early ? beforeCopy : ServerTableStore::BeforeCopy());
+                            } catch (...) {
+                                if (early && !told)
+                                    decided->set_exception(std::current_exception());
+                                throw;
+                            }
+                        }).share());
+    }
+    std::vector<Decided> fresh(size_t(fileNames.size()));
+    bool copying = false, failed = !early;
+    for (size_t i = 0; early && i < decisions.size(); ++i) {
         try {
-            const QString path = QDir(folder).filePath(fileNames[i]);
-            std::shared_ptr<ServerTableStore> store = reads[size_t(i)].get();
-            archive.tables.insert(QFileInfo(fileNames[i]).completeBaseName(),
-                                  {fileNames[i], store});
-            RecordStore::attach(path, std::move(store));
-            archive.mirrors << path;
+            fresh[i] = decisions[i]->get_future().get();
+            copying = copying || fresh[i].has_value();
         } catch (...) {
-            if (!failed)
-                failed = std::current_exception();
+            failed = true;
         }
     }
-    if (failed) {
-        close();
-        std::rethrow_exception(failed);
+    if (!copying || failed) {
+        go->set_value();
+        const QString failure = takeReads(fileNames, folder, reads);
+        if (!failure.isEmpty()) {
+            close();
+            throw EngineError(failure);
+        }
+        startListening(conninfo, server->target());
+        return folder;
     }
-    startListening(conninfo, server->target());
+
+    // The first rows of each statement over a table being copied, read on a connection of
+    // their own in that copy's snapshot.
+    std::vector<std::shared_future<std::shared_ptr<const EarlyResult>>> firstRows;
+    for (const QString& statement : firstStatements(folder)) {
+        QString file;
+        try {
+            file = QFileInfo(LocalSqlTranslator::translate(statement).tablePath).fileName();
+        } catch (const EngineError&) {
+            continue;
+        }
+        qsizetype i = fileNames.size();
+        while (--i >= 0 && fileNames[i].compare(file, Qt::CaseInsensitive) != 0) {
+        }
+        if (i < 0 || !fresh[size_t(i)])
+            continue;
+        const QString table = QFileInfo(fileNames[i]).completeBaseName();
+        const ServerTableStore::Fresh copied = *fresh[size_t(i)];
+        const HostLookup::Target target = server->target();
+        firstRows.push_back(std::async(std::launch::async, [=] {
+                                ServerConnection reader(conninfo, target);
+                                reader.setStatementTimeout(ServerConnection::kStatementTimeout);
+                                return ServerEarlyRows::read(reader, table, copied, statement);
+                            }).share());
+        EarlyResults::offer(statement, firstRows.back());
+    }
+    for (qsizetype i = 0; i < fileNames.size(); ++i)
+        RecordStore::attachLater(QDir(folder).filePath(fileNames[i]), reads[size_t(i)]);
+    archive.conninfo = conninfo;
+    archive.target = server->target();
+    archive.readNames = fileNames;
+    archive.reads = reads;
+    // The copies wait for the first rows, which want the same cores; the event loop hears
+    // when every table is read.
+    const quint64 generation = ++archive.generation;
+    archive.watcher = std::async(std::launch::async, [firstRows, go, reads, generation] {
+        for (const auto& rows : firstRows)
+            rows.wait();
+        go->set_value();
+        for (const auto& read : reads)
+            read.wait();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [generation] { finishOpening(generation); },
+            Qt::QueuedConnection);
+    });
     return folder;
+}
+
+bool ServerArchive::opening() {
+    return !current().reads.empty();
+}
+
+void ServerArchive::whenOpened(std::function<void(const QString&)> handler) {
+    current().openedHandler = std::move(handler);
 }
 
 void ServerArchive::close() {
     OpenArchive& archive = current();
+    ++archive.generation;
+    // Reads under way end before their files and folder go.
+    if (archive.watcher.valid())
+        archive.watcher.wait();
+    archive.watcher = {};
+    const QString folder = archive.folder ? archive.folder->path() : archive.keptFolder;
+    for (const QString& file : std::as_const(archive.readNames))
+        RecordStore::attach(QDir(folder).filePath(file), nullptr);
+    archive.reads.clear();
+    archive.readNames.clear();
+    archive.openedHandler = nullptr;
+    EarlyResults::clear();
     for (const QString& path : std::as_const(archive.mirrors))
         RecordStore::attach(path, nullptr);
     archive.mirrors.clear();

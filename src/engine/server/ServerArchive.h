@@ -28,7 +28,22 @@ inline const QString kChangesChannel = QStringLiteral("vantora_changes");
 // cannot be used (or another copy of the program uses it), a private folder under
 // $XDG_RUNTIME_DIR (or the cache folder), mode 0700, until the program ends.
 // Throws EngineError (ServerError) naming the server when that fails.
-QString open(const QString& conninfo, const QStringList& fileNames);
+//
+// With `firstStatements` (which gives, for the folder, the statements a first showing runs)
+// and an event loop, open() returns as soon as it knows that a table has to be read whole:
+// each such statement's first rows are read from the server in the snapshot its table is being
+// copied from (EarlyResults), the copies begin once they are in, and whoever opens a file still
+// being written waits for it. Then opening() holds until the event loop hears that every table
+// is read, and whenOpened's handler is called.
+using FirstStatements = std::function<QStringList(const QString& folder)>;
+QString open(const QString& conninfo, const QStringList& fileNames,
+             const FirstStatements& firstStatements = {});
+// Whether open() returned before every table was read, and the event loop has not yet heard
+// of their end.
+bool opening();
+// Called on the event loop once every table is read, with the failure of the first that could
+// not be read (the program cannot go on then), or an empty text.
+void whenOpened(std::function<void(const QString& failure)> handler);
 
 // Forgets the mirrors and their folder and closes the connection (for tests).
 void close();

@@ -279,6 +279,13 @@ ServerResult ServerConnection::exec(const QString& what, const QString& sql,
     return ServerResult(result);
 }
 
+void ServerConnection::unexpectedRows(const QString& what) const {
+    throw ServerError(QStringLiteral("%1 in %2 misslungen: Der Server sendet die Zeilen in "
+                                     "unerwarteter Form")
+                          .arg(what, m_name),
+                      {});
+}
+
 QString ServerConnection::identifier(const QString& name) const {
     const QByteArray utf8 = name.toUtf8();
     char* quoted = PQescapeIdentifier(m_conn, utf8.constData(), size_t(utf8.size()));

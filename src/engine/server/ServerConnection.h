@@ -94,6 +94,9 @@ public:
     ServerResult exec(const QString& what, const QString& sql,
                       const QList<QByteArray>& params = {});
 
+    // Throws the failure of `what` for rows that come in a form other than the one asked for.
+    [[noreturn]] void unexpectedRows(const QString& what) const;
+
     // `name` quoted as an identifier for statement text.
     QString identifier(const QString& name) const;
 

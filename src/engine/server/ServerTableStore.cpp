@@ -1,5 +1,6 @@
 #include "ServerTableStore.h"
 
+#include "CopyBinary.h"
 #include "LocalSqlTranslator.h"
 #include "PreparedStatement.h"
 #include "ServerArchive.h"
@@ -30,7 +31,8 @@ constexpr int kReadTimeout = 300;
 ServerTableStore::ServerTableStore(std::shared_ptr<ServerConnection> server,
                                    std::shared_ptr<QMutex> lock, const QString& tableName,
                                    const QString& mirrorPath, bool kept,
-                                   std::shared_ptr<ServerConnection> reader)
+                                   std::shared_ptr<ServerConnection> reader,
+                                   const BeforeCopy& beforeCopy)
     : m_server(reader ? std::move(reader) : server), m_lock(std::move(lock)), m_table(tableName),
       m_path(mirrorPath), m_kept(kept) {
     // A reader of its own is this table's alone; the shared connection is shared.
@@ -53,7 +55,17 @@ ServerTableStore::ServerTableStore(std::shared_ptr<ServerConnection> server,
     QByteArray state;
     try {
         state = serverState(m_counter);
-        if (!provenKept(state))
+        const bool fresh = !provenKept(state);
+        if (beforeCopy && fresh) {
+            const Fresh copied{
+                m_fields,
+                m_server->exec(reading, QStringLiteral("SELECT pg_catalog.pg_export_snapshot()"))
+                    .bytes(0, 0)};
+            beforeCopy(&copied);
+        } else if (beforeCopy) {
+            beforeCopy(nullptr);
+        }
+        if (fresh)
             buildMirror();
         m_server->exec(reading, QStringLiteral("COMMIT"));
     } catch (...) {
@@ -203,6 +215,11 @@ void ServerTableStore::keep(const QByteArray& state) {
     });
 }
 
+QString ServerTableStore::readExpression(const ServerConnection& server, const Field& field) {
+    return server.identifier(field.name) +
+           (field.integer ? QStringLiteral("::bigint") : QStringLiteral("::text"));
+}
+
 void ServerTableStore::copyRows(sqlite3* db) {
     const auto fail = [&](const QString& reason) {
         throw EngineError(QStringLiteral("Die Kopie der Tabelle %1 lässt sich nicht schreiben: %2")
@@ -212,8 +229,7 @@ void ServerTableStore::copyRows(sqlite3* db) {
     // numbers to parse.
     QStringList read{m_server->identifier(ServerArchive::kKeyColumn)}, names, marks{"?"};
     for (const Field& f : std::as_const(m_fields)) {
-        read << m_server->identifier(f.name) +
-                    (f.integer ? QStringLiteral("::bigint") : QStringLiteral("::text"));
+        read << readExpression(*m_server, f);
         names << LocalSqlTranslator::sqlIdentifier(f.name);
         marks << QStringLiteral("?");
     }
@@ -222,72 +238,30 @@ void ServerTableStore::copyRows(sqlite3* db) {
                                           names.join(u','), marks.join(u',')));
     if (!insert)
         fail(SqliteMessage::lastError(db));
-    const qsizetype columns = m_fields.size() + 1;
-    const auto bigint = [](const uchar* p) {
-        quint64 v = 0;
-        for (int i = 0; i < 8; ++i)
-            v = v << 8 | p[i];
-        return qint64(v);
-    };
-    const auto int32 = [](const uchar* p) {
-        return qint32(quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | p[3]);
-    };
     const QString what = QStringLiteral("Das Lesen der Tabelle %1").arg(m_table);
-    const auto broken = [&] {
-        throw ServerError(QStringLiteral("%1 in %2 misslungen: Der Server sendet die Zeilen in "
-                                         "unerwarteter Form")
-                              .arg(what, m_server->name()),
-                          {});
-    };
-    bool header = false;
+    CopyBinary rows(int(m_fields.size()) + 1);
     const auto takeRows = [&](const char* data, int size) {
-        const auto* p = reinterpret_cast<const uchar*>(data);
-        const uchar* end = p + size;
-        if (!header) {
-            // The signature, the flags and the header's extension.
-            static const char signature[] = "PGCOPY\n\377\r\n";
-            if (size < 19 || memcmp(p, signature, 11) != 0)
-                broken();
-            const qint32 extension = int32(p + 15);
-            if (extension < 0 || extension > size - 19)
-                broken();
-            p += 19 + extension;
-            header = true;
-        }
-        while (end - p >= 2) {
-            const int count = qint16(quint16(p[0]) << 8 | p[1]);
-            p += 2;
-            if (count == -1)
-                return;
-            if (count != columns)
-                broken();
-            for (int k = 0; k < count; ++k) {
-                if (end - p < 4)
-                    broken();
-                const qint32 length = int32(p);
-                p += 4;
-                if (length > end - p)
-                    broken();
-                if (length < 0) {
-                    sqlite3_bind_null(insert, k + 1);
-                    continue;
+        rows.take(
+            data, size,
+            [&](const std::vector<CopyBinary::Field>& fields) {
+                for (size_t k = 0; k < fields.size(); ++k) {
+                    const CopyBinary::Field& f = fields[k];
+                    if (f.isNull()) {
+                        sqlite3_bind_null(insert, int(k) + 1);
+                    } else if (k == 0 || m_fields[qsizetype(k) - 1].integer) {
+                        if (f.length != 8)
+                            m_server->unexpectedRows(what);
+                        sqlite3_bind_int64(insert, int(k) + 1, f.bigint());
+                    } else {
+                        sqlite3_bind_text(insert, int(k) + 1, reinterpret_cast<const char*>(f.data),
+                                          f.length, SQLITE_STATIC);
+                    }
                 }
-                if (k == 0 || m_fields[k - 1].integer) {
-                    if (length != 8)
-                        broken();
-                    sqlite3_bind_int64(insert, k + 1, bigint(p));
-                } else {
-                    sqlite3_bind_text(insert, k + 1, reinterpret_cast<const char*>(p), length,
-                                      SQLITE_STATIC);
-                }
-                p += length;
-            }
-            if (sqlite3_step(insert) != SQLITE_DONE)
-                fail(SqliteMessage::lastError(db));
-            sqlite3_reset(insert);
-        }
-        if (p != end)
-            broken();
+                if (sqlite3_step(insert) != SQLITE_DONE)
+                    fail(SqliteMessage::lastError(db));
+                sqlite3_reset(insert);
+            },
+            [&] { m_server->unexpectedRows(what); });
     };
     // In the order the server stores the rows, without sorting them or walking the key's index:
     // the key is the row id whatever the order, and for a table loaded by the converter the

@@ -27,6 +27,20 @@ struct sqlite3;
 // at its end.
 class ServerTableStore : public RecordStore {
 public:
+    struct Field {
+        QString name;
+        bool integer = false;
+    };
+    // What a read that writes the file anew tells before it copies the rows: the table's
+    // fields, and the snapshot the rows come from, exported for readers of its own.
+    struct Fresh {
+        QList<Field> fields;
+        QByteArray snapshot;
+    };
+    // Called within the read, with that (null when a kept file is taken), before any row is
+    // copied; the copy begins when it returns.
+    using BeforeCopy = std::function<void(const Fresh*)>;
+
     // Reads the table into a new file at `mirrorPath`, or, when `kept` (the file's folder is a
     // cache folder of the user's own that this run alone uses), takes the file there when it
     // is proven to hold the server's contents. A `reader` of its own, when given, does that
@@ -34,7 +48,11 @@ public:
     // EngineError.
     ServerTableStore(std::shared_ptr<ServerConnection> server, std::shared_ptr<QMutex> lock,
                      const QString& tableName, const QString& mirrorPath, bool kept = false,
-                     std::shared_ptr<ServerConnection> reader = {});
+                     std::shared_ptr<ServerConnection> reader = {},
+                     const BeforeCopy& beforeCopy = {});
+
+    // How a read asks for a field: as bigint or text, the forms the file takes.
+    static QString readExpression(const ServerConnection& server, const Field& field);
     ~ServerTableStore() override;
 
     void refresh() override;
@@ -52,10 +70,6 @@ public:
     std::vector<qint64> commitBatch() override;
 
 private:
-    struct Field {
-        QString name;
-        bool integer = false;
-    };
     void readFields();
     // The counter as the server holds it now; -1 when the server keeps none.
     qint64 counter();
