@@ -114,6 +114,8 @@ void shutDown() {
     ServerArchive::setChangeHandler(nullptr);
     ServerArchive::whenOpened(nullptr);
     destroyWindows();
+    // Tables still being copied are waited for, and the listener ends, before the program.
+    ServerArchive::close();
     g_guard.reset();
 }
 

@@ -8,6 +8,7 @@
 #include "AppFixture.h"
 #include "AppWindows.h"
 #include "DataSource.h"
+#include "Query.h"
 #include "ServerArchive.h"
 #include "ServerConnection.h"
 #include "ServerListener.h"
@@ -105,6 +106,7 @@ private slots:
     void silentNameServerHoldsNothingUp();
     void changeKeptAtABreakInItsCommitIsStored_data();
     void changeKeptAtABreakInItsCommitIsStored();
+    void copyBrokenAfterTheFirstRowsIsReported();
 
 private:
     QString editor() const {
@@ -115,6 +117,8 @@ private:
     }
     // Starts the program on the folder, or on the server loaded from it.
     void start(bool onServer);
+    // Makes the fixture's folder and loads it onto the server.
+    void load();
     // Takes the server away as `fault` does; true when it is down now.
     bool takeAway(int fault);
     QString onServer(const QString& sql) {
@@ -142,16 +146,23 @@ void TestServerFaults::cleanup() {
     ServerArchive::close();
 }
 
-void TestServerFaults::start(bool onServer) {
+void TestServerFaults::load() {
     m_app = new AppFixture;
     QVERIFY(m_app->makeArchive());
+    QProcess convert;
+    convert.start(QStringLiteral(VANTORA_CONVERT_PATH),
+                  {"--in", m_app->dataDir(), "--out", editor(), "--replace"});
+    QVERIFY(convert.waitForFinished(120000));
+    QVERIFY2(convert.exitCode() == 0, convert.readAllStandardError().constData());
+}
+
+void TestServerFaults::start(bool onServer) {
     if (onServer) {
-        QProcess convert;
-        convert.start(QStringLiteral(VANTORA_CONVERT_PATH),
-                      {"--in", m_app->dataDir(), "--out", editor(), "--replace"});
-        QVERIFY(convert.waitForFinished(120000));
-        QVERIFY2(convert.exitCode() == 0, convert.readAllStandardError().constData());
+        load();
         m_app->options.archive = editor();
+    } else {
+        m_app = new AppFixture;
+        QVERIFY(m_app->makeArchive());
     }
     QCOMPARE(m_app->start(), StartupOutcome::Running);
 }
@@ -420,12 +431,36 @@ void TestServerFaults::changeKeptAtABreakInItsCommitIsStored() {
              tipsBefore + (import ? 2 : 0));
 }
 
+void TestServerFaults::copyBrokenAfterTheFirstRowsIsReported() {
+    load();
+    // The copies lose their sessions once they have said which snapshot they copy: the first
+    // rows cannot be read in it, nor the tables.
+    QStringList statement;
+    ServerArchive::open(editor(), {QStringLiteral("GameData.DB")}, [&](const QString& folder) {
+        onServer(QStringLiteral("SELECT count(pg_catalog.pg_terminate_backend(pid, 10000)) FROM "
+                                "pg_catalog.pg_stat_activity WHERE datname = 'vantora' AND "
+                                "state = 'idle in transaction'"));
+        statement = TForm1::firstShowingStatements(folder).constLast();
+        return QStringList{statement.join(u'\n')};
+    });
+    QVERIFY(ServerArchive::opening());
+    QString failure = QStringLiteral("not told");
+    ServerArchive::whenOpened([&](const QString& reason) { failure = reason; });
+    Query games;
+    games.setSql(statement);
+    QVERIFY_THROWS_EXCEPTION(EngineError, games.open());
+    QTRY_VERIFY_WITH_TIMEOUT(!ServerArchive::opening(), 20000);
+    QVERIFY2(failure.startsWith(QStringLiteral("Das Lesen der Tabelle GameData")),
+             qPrintable(failure));
+}
+
 int main(int argc, char** argv) {
     if (argc == 2 && qstrcmp(argv[1], kNameServerProbe) == 0)
         return probeBehindSilentNameServer(argc, argv);
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
     TestServerFaults test;
+
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }

@@ -325,9 +325,9 @@ QString ServerArchive::open(const QString& conninfo, const QStringList& fileName
         go->set_value();
         for (const auto& read : reads)
             read.wait();
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [generation] { finishOpening(generation); },
-            Qt::QueuedConnection);
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app, [generation] { finishOpening(generation); }, Qt::QueuedConnection);
     });
     return folder;
 }
