@@ -18,6 +18,7 @@
 namespace {
 // More than any screen shows at once.
 constexpr uint32_t kHeadRows = 200;
+static_assert(kHeadRows == EarlyResults::kRows);
 } // namespace
 
 Query::Query() = default;
@@ -136,6 +137,8 @@ void Query::open() {
         // The fields the conditions read come in from one pass over the file; the sort's
         // fields only when its order has to be built here.
         m_image = m_conn->image(m_filter ? m_filter->fields() : std::vector<int>());
+        if (m_settling)
+            takeEarlyHead(*m_settledFrom);
         if (m_filter) {
             m_marks = m_filter->matches(*m_image);
             for (uint8_t m : m_marks)
@@ -186,6 +189,21 @@ void Query::fillRows() const {
     m_pending = false;
 }
 
+void Query::takeEarlyHead(const EarlyResult& early) {
+    const bool whole = early.keys.size() == size_t(std::min<qint64>(kHeadRows, early.rowCount));
+    if (!m_filter || !m_filter->selectsAll() || m_sortFields.empty() || !whole ||
+        uint64_t(early.rowCount) != m_image->rowCount())
+        return;
+    std::vector<uint32_t> head;
+    for (qint64 key : early.keys) {
+        const int64_t slot = m_image->slotOf(key);
+        if (slot < 0)
+            return;
+        head.push_back(uint32_t(slot));
+    }
+    m_image->takeHead(m_sortFields, std::move(head), kHeadRows);
+}
+
 void Query::settle() const {
     if (!m_early)
         return;
@@ -196,15 +214,18 @@ void Query::settle() const {
     self->m_prepared = false;
     self->m_open = false;
     self->m_settling = true;
+    self->m_settledFrom = early;
     try {
         self->open();
     } catch (const EngineError&) {
         self->m_settling = false;
+        self->m_settledFrom.reset();
         self->m_early = early;
         self->m_prepared = self->m_open = true;
         throw;
     }
     self->m_settling = false;
+    self->m_settledFrom.reset();
     self->m_row = row;
 }
 

@@ -118,6 +118,9 @@ private:
     QStringList m_lines;
     std::shared_ptr<const EarlyResult> m_early;
     bool m_settling = false; // opening from the file what was opened early
+    std::shared_ptr<const EarlyResult> m_settledFrom;
+    // Gives the image the first rows read early, which the file's sort would give.
+    void takeEarlyHead(const EarlyResult& early);
     QStringList m_requestedCached;
     QStringList m_cachedNames; // the requested ones the table has
     std::shared_ptr<Connection> m_conn;

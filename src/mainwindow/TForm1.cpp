@@ -369,14 +369,25 @@ std::vector<std::unique_ptr<Query>> TForm1::readFirstRowsAhead() {
 
 void TForm1::tablesArrived() {
     m_tablesArriving = false;
-    // The view shown from first rows read early takes its file, which holds the same rows.
-    if (Query1.isEarly()) {
-        try {
+    // The view shown from first rows read early takes its file, which holds the same rows, and
+    // so do the first showing's look-ups: the files' images take the first rows, which the
+    // next start then finds kept as after a start that read them from the files.
+    try {
+        for (const QStringList& lines : firstShowingStatements(State().DataDir)) {
+            Query lookUp;
+            lookUp.setDatabaseDir(State().DataDir);
+            lookUp.setSql(lines);
+            lookUp.open();
+            lookUp.settle();
+            if (lookUp.recordCount() > 0)
+                lookUp.rowId(0);
+        }
+        if (Query1.isEarly()) {
             Query1.settle();
             Query1.prepareOrder();
-        } catch (const EngineError&) {
-            // The start-up reports a table that could not be read, and ends.
         }
+    } catch (const EngineError&) {
+        // The start-up reports a table that could not be read, and ends.
     }
     if (m_shown)
         prepareLookups();

@@ -247,6 +247,14 @@ std::vector<uint32_t> TableImage::headOfAll(const SortSpec& spec, uint32_t count
     return head;
 }
 
+void TableImage::takeHead(const SortSpec& spec, std::vector<uint32_t> head, uint32_t count) {
+    if (hasHead(spec, count))
+        return;
+    if (!head.empty() && m_firstOfAll.emplace(spec, head.front()).second)
+        m_newParts = true;
+    m_heads[spec] = {count, std::move(head)};
+}
+
 bool TableImage::adopt(TableImage& built) {
     if (!built.m_rows.sameAs(m_rows))
         return false;

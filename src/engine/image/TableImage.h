@@ -94,6 +94,9 @@ public:
     // the whole order is built, read without holding any values. A row added since the image
     // was taken is left out. The first is kept as the sort's first of all slots.
     std::vector<uint32_t> headOfAll(const SortSpec& spec, uint32_t count);
+    // Takes the first `count` slots of such a sort (all of them when fewer), read elsewhere
+    // from the same rows, unless they are held already.
+    void takeHead(const SortSpec& spec, std::vector<uint32_t> head, uint32_t count);
     // Whether the first `count` slots of the sort were read already (here or by a build).
     bool hasHead(const SortSpec& spec, uint32_t count) const {
         const auto it = m_heads.find(spec);

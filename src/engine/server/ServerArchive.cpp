@@ -207,11 +207,12 @@ void finishOpening(quint64 generation) {
         return;
     const QString folder = archive.folder ? archive.folder->path() : archive.keptFolder;
     const QString failure = takeReads(archive.readNames, folder, archive.reads);
-    EarlyResults::clear();
     if (failure.isEmpty())
         startListening(archive.conninfo, archive.target);
+    // The handler may still open what was read early, and then the files take over.
     if (archive.openedHandler)
         archive.openedHandler(failure);
+    EarlyResults::clear();
 }
 
 } // namespace

@@ -42,7 +42,8 @@ QString open(const QString& conninfo, const QStringList& fileNames,
 // of their end.
 bool opening();
 // Called on the event loop once every table is read, with the failure of the first that could
-// not be read (the program cannot go on then), or an empty text.
+// not be read (the program cannot go on then), or an empty text. Results read early are
+// offered until it returns.
 void whenOpened(std::function<void(const QString& failure)> handler);
 
 // Forgets the mirrors and their folder and closes the connection (for tests).
