@@ -68,7 +68,7 @@ void Query::prepare() {
     if (m_prepared)
         return;
     // A first start shows a result read early while its file is being written.
-    if (!m_settling)
+    if (!m_settledFrom)
         if ((m_early = EarlyResults::find(statementText()))) {
             m_prepared = true;
             return;
@@ -82,7 +82,7 @@ void Query::prepare() {
         path = m_databaseDir + u'/' + path;
     // A file that mirrors a server's table is brought up to date with it first (not when
     // it takes over a result read early from the same contents).
-    if (const QString found = m_settling ? QString() : Connection::resolvePath(path);
+    if (const QString found = m_settledFrom ? QString() : Connection::resolvePath(path);
         !found.isEmpty())
         if (const std::shared_ptr<RecordStore> store = RecordStore::of(found))
             store->refresh();
@@ -137,7 +137,7 @@ void Query::open() {
         // The fields the conditions read come in from one pass over the file; the sort's
         // fields only when its order has to be built here.
         m_image = m_conn->image(m_filter ? m_filter->fields() : std::vector<int>());
-        if (m_settling)
+        if (m_settledFrom)
             takeEarlyHead(*m_settledFrom);
         if (m_filter) {
             m_marks = m_filter->matches(*m_image);
@@ -213,18 +213,15 @@ void Query::settle() const {
     self->m_early.reset();
     self->m_prepared = false;
     self->m_open = false;
-    self->m_settling = true;
     self->m_settledFrom = early;
     try {
         self->open();
     } catch (const EngineError&) {
-        self->m_settling = false;
         self->m_settledFrom.reset();
         self->m_early = early;
         self->m_prepared = self->m_open = true;
         throw;
     }
-    self->m_settling = false;
     self->m_settledFrom.reset();
     self->m_row = row;
 }

@@ -48,8 +48,9 @@ public:
     // Whether the result was opened from its first rows read early (EarlyResults), before its
     // table's file was written: the rest of it is read from the file when first asked for.
     bool isEarly() const { return bool(m_early); }
-    // Opens such a result from the file, which gives the same rows; waits for the file. Throws
-    // EngineError when the file could not be written, keeping the first rows.
+    // Opens such a result from the file, which gives the same rows (so that a reader of the
+    // result sees no change); waits for the file. Throws EngineError when the file could not
+    // be written, keeping the first rows.
     void settle() const;
     // Begins building that order on a thread of its own, for a result whose rows past the
     // first ones will be read.
@@ -117,7 +118,7 @@ private:
     QString m_databaseDir;
     QStringList m_lines;
     std::shared_ptr<const EarlyResult> m_early;
-    bool m_settling = false; // opening from the file what was opened early
+    // While a result opened early is opened from its file: what was read early.
     std::shared_ptr<const EarlyResult> m_settledFrom;
     // Gives the image the first rows read early, which the file's sort would give.
     void takeEarlyHead(const EarlyResult& early);

@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <exception>
 #include <fcntl.h>
 #include <future>
@@ -173,12 +174,11 @@ QString keptFolder(const QString& identity, int& lock) {
 
 namespace {
 
-// Takes the tables read by now into the archive; the failure of the first that was not read,
-// or an empty text.
-QString takeReads(const QStringList& fileNames, const QString& folder,
-                  std::vector<std::shared_future<std::shared_ptr<RecordStore>>>& reads) {
+// Takes the tables read by now into the archive; the failure of the first that was not read.
+std::exception_ptr takeReads(const QStringList& fileNames, const QString& folder,
+                             std::vector<std::shared_future<std::shared_ptr<RecordStore>>>& reads) {
     OpenArchive& archive = current();
-    QString failure;
+    std::exception_ptr failure;
     for (qsizetype i = 0; i < fileNames.size(); ++i) {
         const QString path = QDir(folder).filePath(fileNames[i]);
         try {
@@ -188,16 +188,23 @@ QString takeReads(const QStringList& fileNames, const QString& folder,
                 {fileNames[i], std::static_pointer_cast<ServerTableStore>(store)});
             RecordStore::attach(path, std::move(store));
             archive.mirrors << path;
-        } catch (const EngineError& e) {
-            if (failure.isEmpty())
-                failure = e.message();
-        } catch (const std::exception& e) {
-            if (failure.isEmpty())
-                failure = QString::fromLocal8Bit(e.what());
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
         }
     }
     reads.clear();
     return failure;
+}
+
+QString messageOf(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const EngineError& e) {
+        return e.message();
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    }
 }
 
 // On the event loop, once every table open() left under way is read.
@@ -206,12 +213,12 @@ void finishOpening(quint64 generation) {
     if (archive.generation != generation || archive.reads.empty())
         return;
     const QString folder = archive.folder ? archive.folder->path() : archive.keptFolder;
-    const QString failure = takeReads(archive.readNames, folder, archive.reads);
-    if (failure.isEmpty())
+    const std::exception_ptr failure = takeReads(archive.readNames, folder, archive.reads);
+    if (!failure)
         startListening(archive.conninfo, archive.target);
     // The handler may still open what was read early, and then the files take over.
     if (archive.openedHandler)
-        archive.openedHandler(failure);
+        archive.openedHandler(failure ? messageOf(failure) : QString());
     EarlyResults::clear();
 }
 
@@ -277,10 +284,9 @@ QString ServerArchive::open(const QString& conninfo, const QStringList& fileName
     }
     if (!copying || failed) {
         go->set_value();
-        const QString failure = takeReads(fileNames, folder, reads);
-        if (!failure.isEmpty()) {
+        if (const std::exception_ptr failure = takeReads(fileNames, folder, reads)) {
             close();
-            throw EngineError(failure);
+            std::rethrow_exception(failure);
         }
         startListening(conninfo, server->target());
         return folder;
@@ -296,10 +302,12 @@ QString ServerArchive::open(const QString& conninfo, const QStringList& fileName
         } catch (const EngineError&) {
             continue;
         }
-        qsizetype i = fileNames.size();
-        while (--i >= 0 && fileNames[i].compare(file, Qt::CaseInsensitive) != 0) {
-        }
-        if (i < 0 || !fresh[size_t(i)])
+        const auto named =
+            std::find_if(fileNames.cbegin(), fileNames.cend(), [&](const QString& f) {
+                return f.compare(file, Qt::CaseInsensitive) == 0;
+            });
+        const qsizetype i = named - fileNames.cbegin();
+        if (named == fileNames.cend() || !fresh[size_t(i)])
             continue;
         const QString table = QFileInfo(fileNames[i]).completeBaseName();
         const ServerTableStore::Fresh copied = *fresh[size_t(i)];
