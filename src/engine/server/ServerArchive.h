@@ -51,10 +51,11 @@ void close();
 
 // Called with a table's file name (as given to open()) when another program has changed the
 // table on the server since its mirror was read. open() starts a listening connection of its
-// own (ServerListener) when the program has an event loop: the server's announcement of a
-// change, and every (re)connection of the listener, make the archive look at the change
-// counters of the tables concerned; the mirror itself is read at the next query. The
-// program's own writes are never reported, nor anything when the server cannot be asked.
+// own (ServerListener) when the program has an event loop (once every table is read, when it
+// returned before): the server's announcement of a change, and every (re)connection of the
+// listener, make the archive look at the change counters of the tables concerned; the mirror
+// itself is read at the next query. The program's own writes are never reported, nor anything
+// when the server cannot be asked.
 void setChangeHandler(std::function<void(const QString& fileName)> handler);
 
 // Whether the listening connection is in place now.
