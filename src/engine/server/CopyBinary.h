@@ -14,7 +14,10 @@ public:
         const uchar* data = nullptr;
         qint32 length = -1;
         bool isNull() const { return length < 0; }
+        // The field's bytes; none for NULL.
         QByteArrayView bytes() const {
+            if (isNull())
+                return {};
             return {reinterpret_cast<const char*>(data), qsizetype(length)};
         }
         // A bigint's value; valid only when length is 8.
