@@ -1,11 +1,9 @@
 #include "EarlyResults.h"
 
 #include "EngineError.h"
-#include "LocalSqlTranslator.h"
 
 #include <QHash>
 #include <QMutex>
-#include <optional>
 
 namespace {
 
@@ -21,18 +19,6 @@ QHash<QString, Offer>& offers() {
     return o;
 }
 
-// A statement over every row of a table in an order of its fields, or nothing.
-std::optional<TranslatedStatement> overEveryRow(const QString& statement) {
-    try {
-        TranslatedStatement t = LocalSqlTranslator::translate(statement);
-        if (t.selectList == QLatin1String("*") && t.whereTail.trimmed().isEmpty() &&
-            t.orderIsFieldList && !t.orderTerms.isEmpty())
-            return t;
-    } catch (const EngineError&) {
-    }
-    return std::nullopt;
-}
-
 std::shared_ptr<const EarlyResult>
 wait(const std::shared_future<std::shared_ptr<const EarlyResult>>& result) {
     try {
@@ -46,6 +32,17 @@ wait(const std::shared_future<std::shared_ptr<const EarlyResult>>& result) {
 } // namespace
 
 namespace EarlyResults {
+
+std::optional<TranslatedStatement> overEveryRow(const QString& statement) {
+    try {
+        TranslatedStatement t = LocalSqlTranslator::translate(statement);
+        if (t.selectList == QLatin1String("*") && t.whereTail.trimmed().isEmpty() &&
+            t.orderIsFieldList && !t.orderTerms.isEmpty())
+            return t;
+    } catch (const EngineError&) {
+    }
+    return std::nullopt;
+}
 
 void offer(const QString& statement,
            std::shared_future<std::shared_ptr<const EarlyResult>> result) {

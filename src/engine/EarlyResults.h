@@ -1,9 +1,12 @@
 #pragma once
 
+#include "LocalSqlTranslator.h"
+
 #include <QString>
 #include <QStringList>
 #include <future>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The first rows of a statement over every row of a table, in the statement's order, read
@@ -21,6 +24,10 @@ namespace EarlyResults {
 
 // How many first rows are read: more than any screen shows at once.
 inline constexpr int kRows = 200;
+
+// The statement's parts when it reads every row of a table in an order of its fields, the
+// statements whose first rows are read early; nothing for any other.
+std::optional<TranslatedStatement> overEveryRow(const QString& statement);
 
 // Offers the result of `statement` (its whole text) as it will be read; a failed read offers
 // nothing.

@@ -2,7 +2,6 @@
 
 #include "EarlyResults.h"
 #include "EngineError.h"
-#include "LocalSqlTranslator.h"
 #include "RecordStore.h"
 #include "ServerConnection.h"
 #include "ServerEarlyRows.h"
@@ -296,12 +295,10 @@ QString ServerArchive::open(const QString& conninfo, const QStringList& fileName
     // their own in that copy's snapshot.
     std::vector<std::shared_future<std::shared_ptr<const EarlyResult>>> firstRows;
     for (const QString& statement : firstStatements(folder)) {
-        QString file;
-        try {
-            file = QFileInfo(LocalSqlTranslator::translate(statement).tablePath).fileName();
-        } catch (const EngineError&) {
+        const std::optional<TranslatedStatement> t = EarlyResults::overEveryRow(statement);
+        if (!t)
             continue;
-        }
+        const QString file = QFileInfo(t->tablePath).fileName();
         const auto named =
             std::find_if(fileNames.cbegin(), fileNames.cend(), [&](const QString& f) {
                 return f.compare(file, Qt::CaseInsensitive) == 0;

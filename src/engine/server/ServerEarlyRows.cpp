@@ -1,7 +1,6 @@
 #include "ServerEarlyRows.h"
 
 #include "CopyBinary.h"
-#include "LocalSqlTranslator.h"
 #include "ServerArchive.h"
 #include "ServerConnection.h"
 #include "SqlFunctions.h"
@@ -236,13 +235,12 @@ namespace ServerEarlyRows {
 std::shared_ptr<const EarlyResult> read(ServerConnection& server, const QString& table,
                                         const ServerTableStore::Fresh& fresh,
                                         const QString& statement) {
-    const TranslatedStatement t = LocalSqlTranslator::translate(statement);
-    if (t.selectList != QLatin1String("*") || !t.whereTail.trimmed().isEmpty() ||
-        !t.orderIsFieldList || t.orderTerms.isEmpty())
+    const std::optional<TranslatedStatement> t = EarlyResults::overEveryRow(statement);
+    if (!t)
         return {};
     std::vector<int> order;
     std::vector<bool> descending;
-    for (const TranslatedStatement::OrderTerm& term : t.orderTerms) {
+    for (const TranslatedStatement::OrderTerm& term : t->orderTerms) {
         int found = -1;
         for (int f = 0; f < fresh.fields.size() && found < 0; ++f)
             if (fresh.fields[f].name.compare(term.field, Qt::CaseInsensitive) == 0)
