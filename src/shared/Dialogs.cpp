@@ -11,6 +11,7 @@ namespace Dialogs {
 
 namespace {
 const Handler* g_handler = nullptr;
+int g_errorsShown = 0;
 const QString kTitle = QStringLiteral("Vantora");
 
 bool staysOnTop(const QWidget* w) {
@@ -76,8 +77,13 @@ void message(const QString& text) {
     execOnTop(box);
 }
 
+int errorsShown() {
+    return g_errorsShown;
+}
+
 void error(const QString& text) {
     const QString shown = errorText(text);
+    ++g_errorsShown;
     if (g_handler && g_handler->error) {
         g_handler->error(shown);
         return;

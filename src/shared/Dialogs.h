@@ -26,6 +26,8 @@ void setUpOpenDialog(QFileDialog& dialog, const QString& defaultSuffix, const QS
 
 // The text the error box shows for an error text.
 QString errorText(const QString& text);
+// How many error boxes were shown so far.
+int errorsShown();
 
 // Test hook: when set, it receives every box instead of the screen.
 struct Handler {

@@ -26,6 +26,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -33,10 +34,27 @@
 namespace {
 std::unique_ptr<SingleInstanceGuard> g_guard;
 ConnectedWindows g_links;
+bool g_tableLost = false; // a table could not be read after the first screen
+
+// The program cannot go on without the table. It says so once, after any box still open (an
+// action that met the lost table first has said it already, `errorsBefore` telling), and ends
+// with status 1.
+void endForLostTable(const QString& failure, int errorsBefore) {
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(100, qApp,
+                           [failure, errorsBefore] { endForLostTable(failure, errorsBefore); });
+        return;
+    }
+    g_tableLost = true;
+    if (Dialogs::errorsShown() == errorsBefore)
+        Dialogs::error(failure);
+    QCoreApplication::exit(1);
+}
 } // namespace
 
 StartupOutcome startUp(const StartupOptions& options) {
     resetState();
+    g_tableLost = false;
     connectLinks(&g_links);
     Accessibility::install();
     // Only one copy of a program file runs at a time.
@@ -95,13 +113,11 @@ StartupOutcome startUp(const StartupOptions& options) {
     // when it cannot be read, as at the start.
     if (ServerArchive::opening()) {
         Form1->setTablesArriving();
-        ServerArchive::whenOpened([](const QString& failure) {
-            if (failure.isEmpty()) {
+        ServerArchive::whenOpened([errorsBefore = Dialogs::errorsShown()](const QString& failure) {
+            if (failure.isEmpty())
                 Form1->tablesArrived();
-                return;
-            }
-            Dialogs::error(failure);
-            QCoreApplication::exit(1);
+            else
+                endForLostTable(failure, errorsBefore);
         });
     }
 
@@ -157,7 +173,7 @@ int runVantora(int argc, char** argv) {
         }
         reportPeak();
         shutDown();
-        return outcome == StartupOutcome::Running ? 0 : 2;
+        return g_tableLost ? 1 : outcome == StartupOutcome::Running ? 0 : 2;
     }
     if (outcome != StartupOutcome::Running) {
         shutDown();
@@ -166,7 +182,8 @@ int runVantora(int argc, char** argv) {
                : outcome == StartupOutcome::ArchiveUnavailable ? 1
                                                                : 0;
     }
-    const int rc = QApplication::exec();
+    // A table lost while the first showing's box was open ends the program before its loop.
+    const int rc = g_tableLost ? 1 : QApplication::exec();
     shutDown();
-    return rc;
+    return g_tableLost ? 1 : rc;
 }

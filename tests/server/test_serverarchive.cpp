@@ -56,6 +56,7 @@ private slots:
     void keptMirrorIsTakenOnlyWhenProven();
     void importedRecordsHoldTheServersKeys();
     void firstRowsReadEarlyAreTheFilesRows();
+    void tableLostAfterTheFirstRowsIsSaidOnce();
 
 private:
     // Loads the fixture's folder onto the server, replacing the tables there.
@@ -691,6 +692,23 @@ void TestServerArchive::firstRowsReadEarlyAreTheFilesRows() {
             QCOMPARE(row(*early[i], r), row(file, r));
         QCOMPARE(early[i]->isEarly(), file.recordCount() <= EarlyResults::kRows && i < 4);
     }
+}
+
+void TestServerArchive::tableLostAfterTheFirstRowsIsSaidOnce() {
+    m_app = new AppFixture;
+    QVERIFY(m_app->makeArchive());
+    load();
+    // A table the login may see but no longer read: its first rows and its copy fail once the
+    // start has gone on without them. The first showing meets the failure and says it; the
+    // program, told that the table is lost, says it no second time.
+    QCOMPARE(otherProgram(QStringLiteral("REVOKE SELECT ON \"GameData\" FROM leser")), QString());
+    m_app->options.archive = as(QStringLiteral("leser"));
+    QCOMPARE(m_app->start(), StartupOutcome::Running);
+    QTRY_VERIFY_WITH_TIMEOUT(!ServerArchive::opening(), 20000);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_app->boxes.size(), 1);
+    QVERIFY2(m_app->boxes.constFirst().contains(QStringLiteral("Das Lesen der Tabelle GameData")),
+             qPrintable(m_app->boxes.constFirst()));
 }
 
 QTEST_MAIN(TestServerArchive)
